@@ -1,0 +1,120 @@
+#include "engine/batch_run.h"
+
+#include "engine/decode_ahead.h"
+#include "mainwin/paths.h"
+#include "shell/error_report.h"
+#include "shell/picture.h"
+
+#include <cmath>
+#include <cstring>
+#include <memory>
+
+namespace lumivex {
+
+void BatchRun::run(AdjustmentKind kind, RunHost &host)
+{
+    const AdjustmentInfo &info = adjustmentInfo(kind);
+    const RunSteps steps = runSteps(kind);
+    StepGuard guard(host.reporter(), handlerLocation("Form1", info.startHandler));
+    ResultList &results = host.results();
+
+    bool empty = false;
+    guard(steps.emptyTest, [&] { empty = host.itemCount() == 0; });
+    if (empty) {
+        guard(steps.emptyMessage(), [&] { host.showMessage(QStringLiteral("Please add files first.")); });
+        return;
+    }
+
+    guard(steps.clearResults, [&] { results.clearItems(); });
+
+    // Counts are 16-bit: a longer list fails this step, as any count overflow does.
+    int count = 0;
+    std::unique_ptr<DecodeAhead> decoder;
+    guard(steps.loop, [&] {
+        count = checkedNarrow<std::int16_t>(host.itemCount());
+        QStringList paths;
+        for (int row = 1; row <= count; ++row)
+            paths << host.itemText(row);
+        const int workers = m_decodeWorkers > 0 ? m_decodeWorkers : DecodeAhead::defaultWorkers();
+        decoder = std::make_unique<DecodeAhead>(paths, workers, workers + 1);
+    });
+
+    for (int i = 1; i <= count; ++i) {
+        QImage working;
+        int w = 0, h = 0;
+        int v = 0;
+        PixelView buffer;
+        std::int32_t byteCount = 0;
+
+        guard(steps.busy, [&] { host.setBusy(true); });
+        guard(steps.progress, [&] {
+            host.setProgress(int(std::nearbyint(double(i) / double(host.itemCount()) * 100.0)));
+        });
+        guard(steps.yield, [&] { host.yieldToEvents(); });
+        if (host.abandoned())
+            return;
+        guard(steps.decode, [&] { working = decoder->take(i - 1); });
+        // An image that failed to decode stays empty through the remaining steps: it gets its
+        // item and an empty result, never the previous image's pixels.
+        QSize size;
+        guard(steps.header, [&] { size = working.size(); });
+        guard(steps.width, [&] { w = std::max(0, size.width()); });
+        guard(steps.height, [&] { h = std::max(0, size.height()); });
+        guard(steps.sizeBuffer, [&] {
+            byteCount = checkedMul<std::int32_t>(checkedMul<std::int32_t>(w, 4), h);
+            // The adjustment works in the picture's own pixel memory: no copy in, none back.
+            buffer = PixelView{w, h, byteCount > 0 ? working.bits() : nullptr};
+            if (byteCount > 0 && working.bytesPerLine() != w * 4)
+                throw StepFailure(QStringLiteral("Unexpected row layout"));
+        });
+        if (info.usesSourceCopy) {
+            guard(steps.sizeSource, [&] { m_sourceCopy.resize(std::size_t(byteCount)); });
+        }
+        guard(steps.fillBuffer, [] {});
+        if (info.usesSourceCopy) {
+            guard(steps.fillSource, [&] {
+                if (byteCount > 0 && buffer.bytes)
+                    std::memcpy(m_sourceCopy.data(), buffer.bytes, std::size_t(byteCount));
+            });
+        }
+        guard(steps.readSlider, [&] { v = host.sliderValue(kind); });
+        guard(steps.pixelWork, [&] {
+            if (buffer.bytes)
+                applyAdjustment(kind, m_sourceCopy.data(), buffer, v);
+        });
+        guard(steps.writeBack, [] {});
+        guard(steps.repaint(), [] {});
+        ResultPicture result;
+        guard(steps.freeze(), [&] { result.image = freezePicture(working); });
+        guard(steps.resultWord(), [&] { results.resultWord = QString::fromLatin1(info.resultWord); });
+        guard(steps.addItem(), [&] { results.addItem(GetFileNameFromPath(host.itemText(i))); });
+        if (result.image.isNull())
+            result.failure = QStringLiteral("The picture could not be read: ") + host.itemText(i);
+        bool first = false;
+        guard(steps.firstTest(), [&] { first = i == 1; });
+        if (first) {
+            guard(steps.storeFirst(), [&] { results.setPicture(0, result); });
+        } else {
+            guard(steps.createSlot(), [&] { results.create(i - 1); });
+            guard(steps.storeSlot(), [&] { results.setPicture(i - 1, result); });
+        }
+        guard(steps.next(), [] {});
+    }
+    decoder.reset();
+
+    guard(steps.defaultPointer(), [&] { host.setBusy(false); });
+    guard(steps.progressZero(), [&] { host.setProgress(0); });
+    guard(steps.totalImages(), [&] {
+        results.mTotalImages = checkedNarrow<std::int16_t>(host.itemCount() - 1);
+    });
+    guard(steps.afterPicture(), [&] { host.setAfterPicture(results.picture(0).image); });
+    guard(steps.beforePicture(), [&] {
+        // A first file that could not be read was reported at its decode step already.
+        const bool unreadable = results.exists(0) && results.picture(0).isEmpty();
+        host.setBeforePicture(unreadable ? QImage() : decodePicture(host.itemText(1)));
+    });
+    guard(steps.showResults(), [&] { host.showResultsWindow(); });
+    guard(steps.hideMain(), [&] { host.hideMainWindow(); });
+}
+
+} // namespace lumivex

@@ -1,0 +1,90 @@
+#include "engine/decode_ahead.h"
+
+#include "shell/error_report.h"
+#include "shell/picture.h"
+
+#include <algorithm>
+
+namespace lumivex {
+
+int DecodeAhead::defaultWorkers()
+{
+    return std::max(1u, std::thread::hardware_concurrency());
+}
+
+DecodeAhead::DecodeAhead(QStringList paths, int workers, int window)
+    : m_paths(std::move(paths)), m_window(std::max(1, window)), m_slots(std::size_t(m_paths.size()))
+{
+    const int count = std::clamp(workers, 1, std::max(1, int(m_paths.size())));
+    for (int i = 0; i < count; ++i)
+        m_workers.emplace_back([this] { work(); });
+}
+
+DecodeAhead::~DecodeAhead()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_stopping = true;
+    }
+    m_changed.notify_all();
+    for (std::thread &t : m_workers)
+        t.join();
+}
+
+void DecodeAhead::work()
+{
+    for (;;) {
+        int index;
+        {
+            std::unique_lock<std::mutex> lock(m_mutex);
+            m_changed.wait(lock, [this] {
+                return m_stopping ||
+                       (m_nextToStart < int(m_slots.size()) && m_nextToStart < m_consumed + m_window);
+            });
+            if (m_stopping)
+                return;
+            index = m_nextToStart++;
+        }
+        Slot result;
+        try {
+            result.image = decodePicture(m_paths[index]);
+        } catch (const StepFailure &failure) {
+            result.failed = true;
+            result.failure = failure.description();
+        } catch (const std::bad_alloc &) {
+            result.failed = true;
+            result.failure = QStringLiteral("Out of memory");
+        } catch (const std::exception &e) {
+            result.failed = true;
+            result.failure = QString::fromLocal8Bit(e.what());
+        }
+        result.done = true;
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_slots[std::size_t(index)] = std::move(result);
+        }
+        m_changed.notify_all();
+    }
+}
+
+QImage DecodeAhead::take(int index)
+{
+    if (index < 0 || index >= int(m_slots.size()))
+        throw StepFailure(QStringLiteral("Subscript out of range"));
+    Slot slot;
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_consumed = std::max(m_consumed, index);
+        m_changed.notify_all();
+        m_changed.wait(lock, [&] { return m_slots[std::size_t(index)].done; });
+        slot = std::move(m_slots[std::size_t(index)]);
+        m_slots[std::size_t(index)] = Slot();
+        m_consumed = std::max(m_consumed, index + 1);
+    }
+    m_changed.notify_all();
+    if (slot.failed)
+        throw StepFailure(slot.failure);
+    return slot.image;
+}
+
+} // namespace lumivex

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QImage>
+#include <QString>
+#include <QStringList>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace lumivex {
+
+// Decodes the files of a run on worker threads, a few ahead of the one being adjusted, while
+// handing them out strictly in list order. At most `window` decoded pictures wait at any time,
+// so memory stays bounded however long the list is.
+class DecodeAhead {
+public:
+    DecodeAhead(QStringList paths, int workers, int window);
+    ~DecodeAhead();
+
+    DecodeAhead(const DecodeAhead &) = delete;
+    DecodeAhead &operator=(const DecodeAhead &) = delete;
+
+    // The picture of paths[index], waiting for it if needed. Throws StepFailure with the
+    // decoder's reason when the file could not be decoded.
+    QImage take(int index);
+
+    static int defaultWorkers();
+
+private:
+    struct Slot {
+        bool done = false;
+        QImage image;
+        QString failure;
+        bool failed = false;
+    };
+
+    void work();
+
+    const QStringList m_paths;
+    const int m_window;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::vector<Slot> m_slots;
+    int m_nextToStart = 0;
+    int m_consumed = 0;
+    bool m_stopping = false;
+    std::vector<std::thread> m_workers;
+};
+
+} // namespace lumivex

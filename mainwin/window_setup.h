@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QCursor>
+#include <QString>
+
+class QIcon;
+class QWidget;
+
+namespace lumivex {
+
+// Window set-up helpers shared by both windows. They keep no state.
+
+// True when a file or folder exists at the path; false for an empty text or on any failure.
+bool FileExists(const QString &path);
+
+// Centres the window's outer frame on the whole primary screen.
+void CenterForm(QWidget *window);
+
+// Gives the window and its option buttons, check boxes, frames and labels the system
+// button-face colour; other controls keep theirs.
+void ApplyButtonFaceColors(QWidget *window);
+
+// The application icon, drawn so the program ships no icon file.
+QIcon applicationIcon();
+
+// Twips are the layout unit: 1440 to the inch, so 15 to a pixel at 96 dpi.
+int twipsPerPixel();
+int twipsToPixels(int twips);
+
+// The pointer of one window: default, busy or the custom hand. Hovering over a control asks for
+// the hand or the default; neither replaces the busy pointer.
+class PointerState {
+public:
+    enum class Pointer { Default = 0, Busy = 11, Custom = 99 };
+
+    void setBusy(bool busy) { m_pointer = busy ? Pointer::Busy : Pointer::Default; }
+    void hoverButton() { if (m_pointer != Pointer::Busy) m_pointer = Pointer::Custom; }
+    void hoverPlain() { if (m_pointer != Pointer::Busy) m_pointer = Pointer::Default; }
+    Pointer pointer() const { return m_pointer; }
+
+private:
+    Pointer m_pointer = Pointer::Default;
+};
+
+// The hand from "HAND-M.CUR" beside the program, if it exists and can be read.
+bool loadHandCursor(QCursor *cursor);
+
+// Applies a pointer state to a window: the custom pointer shows the hand when one was loaded,
+// the default pointer otherwise.
+void applyPointer(QWidget *window, PointerState::Pointer pointer, const QCursor *hand);
+
+} // namespace lumivex

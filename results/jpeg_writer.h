@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+
+namespace lumivex {
+
+// Status numbers of a JPEG save, kept in the numbering people know from the Windows imaging
+// library this program's error texts come from, so support can read old and new reports alike:
+//   0  Ok                 the file was written
+//   1  GenericError       the encoder failed for a reason of its own
+//   2  InvalidParameter   no picture, or a quality outside 1..100
+//   3  OutOfMemory        the encoded file did not fit in memory
+//   7  Win32Error         the file could not be created, written or put in place
+enum class JpegStatus { Ok = 0, GenericError = 1, InvalidParameter = 2, OutOfMemory = 3, Win32Error = 7 };
+
+// Encodes a picture as JPEG at quality 1..100 (passed to the encoder unchanged). Returns the
+// status; on Ok, `out` holds the file's bytes.
+JpegStatus encodeJpeg(const QImage &picture, int quality, QByteArray *out);
+
+// Writes a picture as a JPEG file, replacing any file at the path only once the new one is
+// complete. Throws StepFailure "Cannot save the image. GDI+ Error:" followed directly by the
+// status number.
+void SaveJPG(const QImage &picture, const QString &path, int quality);
+
+QString jpegFailureText(JpegStatus status);
+
+} // namespace lumivex

@@ -1,0 +1,124 @@
+#include "results/saver.h"
+
+#include "mainwin/paths.h"
+#include "results/jpeg_writer.h"
+#include "shell/error_report.h"
+#include "shell/picture.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+#include <atomic>
+#include <thread>
+
+namespace lumivex {
+
+QString outputFileName(const QString &sourcePath, const QString &resultWord, OutputFormat format)
+{
+    const QString fileName = GetFileNameFromPath(sourcePath);
+    QStringList parts = fileName.split(QLatin1Char('.'));
+    if (parts.size() > 1)
+        parts.removeLast();
+    const QString stem = parts.join(QLatin1Char('.'));
+    return stem + QLatin1Char('-') + resultWord + QLatin1Char('.') +
+           (format == OutputFormat::Bmp ? QStringLiteral("bmp") : QStringLiteral("jpg"));
+}
+
+bool outputFolderExists(const QString &folderText)
+{
+    return !folderText.isEmpty() && QFileInfo(folderText).isDir();
+}
+
+namespace {
+
+bool namesSource(const QString &path, const QStringList &sourcePaths)
+{
+    const QFileInfo target(path);
+    const QString canonical = target.canonicalFilePath();
+    const QString absolute = QDir::cleanPath(target.absoluteFilePath());
+    for (const QString &source : sourcePaths) {
+        const QFileInfo info(source);
+        if (QDir::cleanPath(info.absoluteFilePath()) == absolute)
+            return true;
+        if (!canonical.isEmpty() && info.canonicalFilePath() == canonical)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+void saveOneResult(const ResultPicture &picture, const QString &path, const SaveSettings &settings,
+                   const QStringList &sourcePaths)
+{
+    if (picture.isEmpty())
+        throw StepFailure(picture.failure.isEmpty() ? QStringLiteral("There is no result to save")
+                                                    : picture.failure);
+    if (namesSource(path, sourcePaths))
+        throw StepFailure(QStringLiteral("Not saved: the output would replace a source file: ") + path);
+    if (settings.format == OutputFormat::Bmp)
+        savePictureAsBmp(picture.image, path);
+    else
+        SaveJPG(picture.image, path, settings.quality);
+}
+
+std::vector<SaveOutcome> saveResults(const SaveSettings &settings, const QStringList &sourcePaths,
+                                     const ResultList &results, int workers)
+{
+    const int count = sourcePaths.size();
+    std::vector<SaveOutcome> outcomes(static_cast<std::size_t>(count));
+    const int step = settings.format == OutputFormat::Bmp ? 130 : 134;
+
+    // Items writing the same file form one group, handled by one thread in list order.
+    std::vector<std::vector<int>> groups;
+    QHash<QString, int> groupOf;
+    for (int i = 0; i < count; ++i) {
+        SaveOutcome &outcome = outcomes[std::size_t(i)];
+        outcome.path = joinPath(settings.folder, outputFileName(sourcePaths[i], settings.resultWord, settings.format));
+        outcome.step = step;
+        const QString key = QDir::cleanPath(QFileInfo(outcome.path).absoluteFilePath());
+        auto found = groupOf.find(key);
+        if (found == groupOf.end()) {
+            groupOf.insert(key, int(groups.size()));
+            groups.push_back({i});
+        } else {
+            groups[std::size_t(found.value())].push_back(i);
+        }
+    }
+
+    std::atomic<std::size_t> nextGroup{0};
+    auto work = [&] {
+        for (;;) {
+            const std::size_t g = nextGroup.fetch_add(1);
+            if (g >= groups.size())
+                return;
+            for (int i : groups[g]) {
+                SaveOutcome &outcome = outcomes[std::size_t(i)];
+                try {
+                    if (!results.exists(i))
+                        throw StepFailure(QStringLiteral("Control array element does not exist"));
+                    saveOneResult(results.picture(i), outcome.path, settings, sourcePaths);
+                    outcome.written = true;
+                } catch (const StepFailure &failure) {
+                    outcome.failure = failure.description();
+                } catch (const std::bad_alloc &) {
+                    outcome.failure = QStringLiteral("Out of memory");
+                } catch (const std::exception &e) {
+                    outcome.failure = QString::fromLocal8Bit(e.what());
+                }
+            }
+        }
+    };
+
+    int threads = workers > 0 ? workers : int(std::max(1u, std::thread::hardware_concurrency()));
+    threads = std::min<int>(threads, int(groups.size()));
+    std::vector<std::thread> pool;
+    for (int t = 1; t < threads; ++t)
+        pool.emplace_back(work);
+    work();
+    for (std::thread &t : pool)
+        t.join();
+    return outcomes;
+}
+
+} // namespace lumivex

@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# One entry point for a fresh Debian 12 machine:
+#   scripts/build.sh run    install what is missing, build Release, start Lumivex
+#   scripts/build.sh test   install what is missing, build, run every test
+#   scripts/build.sh bench  install, build, run the benchmarks
+set -euo pipefail
+mode=${1:-run}
+shift || true
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${LUMIVEX_BUILD_DIR:-$root/build}
+
+packages=(build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev
+          libgtest-dev libgmock-dev libbenchmark-dev libhwy-dev libturbojpeg0-dev
+          fonts-liberation)
+if [ "$mode" = run ] && [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+  packages+=(xvfb xauth)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo=sudo
+  echo "Installing: ${missing[*]}"
+  $sudo apt-get update
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+fi
+
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$build" -j "$(nproc)"
+
+case "$mode" in
+  run)
+    if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+      echo "No display found: starting Lumivex inside a virtual X server (xvfb-run)."
+      exec xvfb-run -a -s "-screen 0 1280x1024x24" "$build/lumivex" "$@"
+    fi
+    exec "$build/lumivex" "$@"
+    ;;
+  test)
+    cd "$build"
+    exec ctest --output-on-failure -j "$(nproc)"
+    ;;
+  bench)
+    exec "$build/bench/kernel_bench" "$@"
+    ;;
+  *)
+    echo "usage: scripts/build.sh run|test|bench" >&2
+    exit 2
+    ;;
+esac

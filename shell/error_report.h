@@ -1,0 +1,117 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <exception>
+#include <limits>
+#include <new>
+#include <string>
+
+namespace lumivex {
+
+class Dialogs;
+
+// A failure of one step of a handler, carrying the text the report shows.
+class StepFailure : public std::exception {
+public:
+    explicit StepFailure(QString description)
+        : m_description(std::move(description)), m_utf8(m_description.toStdString()) {}
+    const QString &description() const noexcept { return m_description; }
+    const char *what() const noexcept override { return m_utf8.c_str(); }
+
+private:
+    QString m_description;
+    std::string m_utf8;
+};
+
+// The report's text: description, CR LF, location, "at line ", step, CR CR, the support line.
+QString errorReportText(const QString &location, int step, const QString &description);
+QString supportAddress();
+
+// Where a guarded handler sends its failures. The window implementation shows the warning box;
+// tests record the calls.
+class ErrorReporter {
+public:
+    virtual ~ErrorReporter() = default;
+    virtual void ShowErrorReport(const QString &location, int step, const QString &description) = 0;
+};
+
+// Shows the report through the dialog interface: caption "Application Error", warning icon, OK.
+class DialogErrorReporter : public ErrorReporter {
+public:
+    DialogErrorReporter(Dialogs &dialogs, class QWidget *owner) : m_dialogs(dialogs), m_owner(owner) {}
+    void ShowErrorReport(const QString &location, int step, const QString &description) override;
+
+private:
+    Dialogs &m_dialogs;
+    class QWidget *m_owner;
+};
+
+// Runs the numbered steps of one handler. A step that throws is reported with the handler's
+// location and the step's number, and the handler goes on with whatever it does next, so a
+// failure inside a loop costs that one step of that one round.
+class StepGuard {
+public:
+    StepGuard(ErrorReporter &reporter, QString location)
+        : m_reporter(reporter), m_location(std::move(location)) {}
+
+    template <typename Step>
+    bool operator()(int step, Step &&body) noexcept
+    {
+        try {
+            body();
+            return true;
+        } catch (const StepFailure &failure) {
+            report(step, failure.description());
+        } catch (const std::bad_alloc &) {
+            report(step, QStringLiteral("Out of memory"));
+        } catch (const std::exception &e) {
+            report(step, QString::fromLocal8Bit(e.what()));
+        } catch (...) {
+            report(step, QStringLiteral("Unexpected failure"));
+        }
+        return false;
+    }
+
+    const QString &location() const { return m_location; }
+    int failures() const { return m_failures; }
+
+private:
+    void report(int step, const QString &description) noexcept;
+
+    ErrorReporter &m_reporter;
+    QString m_location;
+    int m_failures = 0;
+};
+
+QString handlerLocation(const char *window, const char *handler);
+
+// Range-checked integer arithmetic: an overflow is a failure ("Overflow"), never a wrap-around.
+template <typename T>
+T checkedMul(T a, T b)
+{
+    T r;
+    if (__builtin_mul_overflow(a, b, &r))
+        throw StepFailure(QStringLiteral("Overflow"));
+    return r;
+}
+
+template <typename T>
+T checkedAdd(T a, T b)
+{
+    T r;
+    if (__builtin_add_overflow(a, b, &r))
+        throw StepFailure(QStringLiteral("Overflow"));
+    return r;
+}
+
+template <typename To, typename From>
+To checkedNarrow(From value)
+{
+    if (value < static_cast<From>(std::numeric_limits<To>::min()) ||
+        value > static_cast<From>(std::numeric_limits<To>::max()))
+        throw StepFailure(QStringLiteral("Overflow"));
+    return static_cast<To>(value);
+}
+
+} // namespace lumivex

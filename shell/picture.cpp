@@ -1,0 +1,124 @@
+#include "shell/picture.h"
+
+#include "shell/error_report.h"
+
+#include <QFileInfo>
+#include <QImageReader>
+#include <QImageWriter>
+#include <QPainter>
+#include <QSaveFile>
+
+namespace lumivex {
+
+namespace {
+
+QString tooLargeText(const QSize &size)
+{
+    const double megabytes = 4.0 * size.width() * size.height() / (1024.0 * 1024.0);
+    return QStringLiteral("Picture is too large: %1 x %2 pixels would need %3 MB; the limit is 2048 MB")
+        .arg(size.width())
+        .arg(size.height())
+        .arg(megabytes, 0, 'f', 0);
+}
+
+void checkSize(const QSize &size)
+{
+    if (!size.isValid())
+        return;
+    const std::int64_t bytes = 4LL * size.width() * size.height();
+    if (bytes > kMaxPixelBytes)
+        throw StepFailure(tooLargeText(size));
+}
+
+} // namespace
+
+void toPixelForm(QImage &image)
+{
+    if (image.isNull())
+        return;
+    if (!image.hasAlphaChannel()) {
+        if (image.format() != QImage::Format_RGB32)
+            image.convertTo(QImage::Format_RGB32);
+        return;
+    }
+    QImage flat(image.size(), QImage::Format_RGB32);
+    if (flat.isNull())
+        throw StepFailure(QStringLiteral("Out of memory"));
+    flat.fill(Qt::white);
+    QPainter painter(&flat);
+    painter.drawImage(0, 0, image);
+    painter.end();
+    image = std::move(flat);
+}
+
+void decodePictureInto(const QString &path, QImage &target)
+{
+    const QFileInfo info(path);
+    if (path.isEmpty() || !info.exists())
+        throw StepFailure(QStringLiteral("File not found: ") + path);
+    if (info.isDir())
+        throw StepFailure(QStringLiteral("Not a picture file (it is a folder): ") + path);
+
+    QImageReader reader(path);
+    reader.setAutoTransform(true);
+    reader.setAllocationLimit(2048);
+    if (!reader.canRead()) {
+        const QString reason = reader.error() == QImageReader::FileNotFoundError
+                                   ? QStringLiteral("File cannot be opened")
+                                   : QStringLiteral("Not a picture file this program can read");
+        throw StepFailure(reason + QStringLiteral(": ") + path);
+    }
+    checkSize(reader.size());
+    if (!reader.read(&target)) {
+        const QString detail = reader.errorString();
+        throw StepFailure(QStringLiteral("Cannot decode the picture (") + detail +
+                          QStringLiteral("): ") + path);
+    }
+    checkSize(target.size());
+    toPixelForm(target);
+}
+
+QImage decodePicture(const QString &path)
+{
+    QImage image;
+    decodePictureInto(path, image);
+    return image;
+}
+
+void writeFileAtomically(const QString &path, const QByteArray &bytes)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        throw StepFailure(QStringLiteral("Cannot create the file (") + file.errorString() +
+                          QStringLiteral("): ") + path);
+    if (file.write(bytes) != bytes.size()) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        throw StepFailure(QStringLiteral("Cannot write the file (") + reason + QStringLiteral("): ") + path);
+    }
+    if (!file.commit())
+        throw StepFailure(QStringLiteral("Cannot write the file (") + file.errorString() +
+                          QStringLiteral("): ") + path);
+}
+
+void savePictureAsBmp(const QImage &picture, const QString &path)
+{
+    if (picture.isNull())
+        throw StepFailure(QStringLiteral("There is no picture to save: ") + path);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        throw StepFailure(QStringLiteral("Cannot create the file (") + file.errorString() +
+                          QStringLiteral("): ") + path);
+    QImageWriter writer(&file, "bmp");
+    if (!writer.write(picture)) {
+        const QString reason = file.error() != QFileDevice::NoError ? file.errorString()
+                                                                     : writer.errorString();
+        file.cancelWriting();
+        throw StepFailure(QStringLiteral("Cannot write the file (") + reason + QStringLiteral("): ") + path);
+    }
+    if (!file.commit())
+        throw StepFailure(QStringLiteral("Cannot write the file (") + file.errorString() +
+                          QStringLiteral("): ") + path);
+}
+
+} // namespace lumivex

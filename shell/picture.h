@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QImage>
+#include <QString>
+#include <cstdint>
+
+namespace lumivex {
+
+// The 4·W·H byte count of a picture must fit a signed 32-bit integer: at most 536,870,911
+// pixels. Decoding refuses anything larger before it allocates.
+constexpr std::int64_t kMaxPixelBytes = 2147483647;
+
+// Decodes a file into the 32-bit B,G,R,X pixel form (QImage::Format_RGB32): EXIF orientation
+// applied, transparency laid on white as the preview panes show it. Throws StepFailure with the
+// reason on a missing, unreadable, undecodable or oversized file.
+QImage decodePicture(const QString &path);
+
+// The same into an image whose buffer may be reused when size and form match.
+void decodePictureInto(const QString &path, QImage &target);
+
+// Brings any image into the pixel form, in place where Qt can.
+void toPixelForm(QImage &image);
+
+// A picture that later changes to the working picture cannot alter. QImage shares its pixels
+// and copies them on the first write, so sharing is enough and costs no copy.
+inline QImage freezePicture(const QImage &working) { return working; }
+
+// Writes an uncompressed BMP through a temporary file renamed over the target once complete,
+// so a failed write never leaves a truncated file. Throws StepFailure with the reason.
+void savePictureAsBmp(const QImage &picture, const QString &path);
+
+// The raw bytes of an encoded file written atomically, as above.
+void writeFileAtomically(const QString &path, const QByteArray &bytes);
+
+} // namespace lumivex
