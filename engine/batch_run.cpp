@@ -16,7 +16,6 @@ void BatchRun::run(AdjustmentKind kind, RunHost &host)
     const AdjustmentInfo &info = adjustmentInfo(kind);
     const RunSteps steps = runSteps(kind);
     StepGuard guard(host.reporter(), handlerLocation("Form1", info.startHandler));
-    ResultList &results = host.results();
 
     bool empty = false;
     guard(steps.emptyTest, [&] { empty = host.itemCount() == 0; });
@@ -25,6 +24,8 @@ void BatchRun::run(AdjustmentKind kind, RunHost &host)
         return;
     }
 
+    // The results window is first touched here, not for an empty list.
+    ResultList &results = host.results();
     guard(steps.clearResults, [&] { results.clearItems(); });
 
     // Counts are 16-bit: a longer list fails this step, as any count overflow does.

@@ -2,7 +2,9 @@
 
 #include "shell/error_report.h"
 
+#include <QFile>
 #include <QFileInfo>
+#include <cstdlib>
 #include <QImageReader>
 #include <QImageWriter>
 #include <QPainter>
@@ -28,6 +30,26 @@ void checkSize(const QSize &size)
     const std::int64_t bytes = 4LL * size.width() * size.height();
     if (bytes > kMaxPixelBytes)
         throw StepFailure(tooLargeText(size));
+}
+
+// Qt's BMP reader does not tell its size before decoding; the header does.
+QSize bmpHeaderSize(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QSize();
+    const QByteArray header = file.read(26);
+    if (header.size() < 26 || header[0] != 'B' || header[1] != 'M')
+        return QSize();
+    auto value = [&](int at) {
+        return qint32(quint32(quint8(header[at])) | quint32(quint8(header[at + 1])) << 8 |
+                      quint32(quint8(header[at + 2])) << 16 | quint32(quint8(header[at + 3])) << 24);
+    };
+    const qint64 width = value(18);
+    const qint64 height = value(22);
+    if (width <= 0 || height == 0 || std::abs(height) > 2147483647LL)
+        return QSize();
+    return QSize(int(width), int(std::abs(height)));
 }
 
 } // namespace
@@ -68,7 +90,10 @@ void decodePictureInto(const QString &path, QImage &target)
                                    : QStringLiteral("Not a picture file this program can read");
         throw StepFailure(reason + QStringLiteral(": ") + path);
     }
-    checkSize(reader.size());
+    QSize announced = reader.size();
+    if (!announced.isValid())
+        announced = bmpHeaderSize(path);
+    checkSize(announced);
     if (!reader.read(&target)) {
         const QString detail = reader.errorString();
         throw StepFailure(QStringLiteral("Cannot decode the picture (") + detail +
