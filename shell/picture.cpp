@@ -1,6 +1,7 @@
 #include "shell/picture.h"
 
 #include "shell/error_report.h"
+#include "shell/pixel_memory.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -63,9 +64,7 @@ void toPixelForm(QImage &image)
             image.convertTo(QImage::Format_RGB32);
         return;
     }
-    QImage flat(image.size(), QImage::Format_RGB32);
-    if (flat.isNull())
-        throw StepFailure(QStringLiteral("Out of memory"));
+    QImage flat = allocatePixelImage(image.size());
     flat.fill(Qt::white);
     QPainter painter(&flat);
     painter.drawImage(0, 0, image);
@@ -94,6 +93,12 @@ void decodePictureInto(const QString &path, QImage &target)
     if (!announced.isValid())
         announced = bmpHeaderSize(path);
     checkSize(announced);
+    // Decode straight into pooled large-page memory when the picture's size is known; the
+    // reader fills an image of the right size and form in place.
+    const bool sameBuffer = target.size() == announced && target.format() == QImage::Format_RGB32 &&
+                            target.bytesPerLine() == announced.width() * 4 && target.isDetached();
+    if (announced.isValid() && !sameBuffer)
+        target = allocatePixelImage(announced);
     if (!reader.read(&target)) {
         const QString detail = reader.errorString();
         throw StepFailure(QStringLiteral("Cannot decode the picture (") + detail +

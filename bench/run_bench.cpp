@@ -1,0 +1,144 @@
+// Times a whole run without the window against merely decoding the same files on all cores.
+//   run_bench [FOLDER]        FOLDER: photos to use; without it, 20 photo-like 12-megapixel
+//                             JPEGs are drawn into a temporary folder first.
+//   run_bench --draw FOLDER   only draws those 20 JPEGs into FOLDER.
+#include "engine/batch_run.h"
+#include "engine/decode_ahead.h"
+#include "mainwin/paths.h"
+#include "shell/error_report.h"
+#include "shell/picture.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QImage>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <atomic>
+#include <cstdio>
+#include <random>
+#include <thread>
+
+using namespace lumivex;
+
+namespace {
+
+class QuietHost : public RunHost, public ErrorReporter {
+public:
+    QStringList rows;
+    int value = 0;
+    ResultList list;
+    int failures = 0;
+    int itemCount() const override { return rows.size(); }
+    QString itemText(int row) const override { return rows.at(row - 1); }
+    int sliderValue(AdjustmentKind) const override { return value; }
+    void setBusy(bool) override {}
+    void setProgress(int) override {}
+    void yieldToEvents() override { QCoreApplication::processEvents(); }
+    void showMessage(const QString &) override {}
+    ResultList &results() override { return list; }
+    void setAfterPicture(const QImage &) override {}
+    void setBeforePicture(const QImage &) override {}
+    void showResultsWindow() override {}
+    void hideMainWindow() override {}
+    ErrorReporter &reporter() override { return *this; }
+    void ShowErrorReport(const QString &, int, const QString &d) override
+    {
+        ++failures;
+        std::fprintf(stderr, "report: %s\n", qPrintable(d));
+    }
+};
+
+QStringList drawPhotos(const QString &folder, int count)
+{
+    QStringList paths;
+    std::mt19937 random(3);
+    for (int i = 0; i < count; ++i) {
+        QImage image(4000, 3000, QImage::Format_RGB32);
+        QPainter p(&image);
+        QLinearGradient g(0, 0, 4000, 3000);
+        g.setColorAt(0, QColor::fromHsv(int(random() % 360), 120, 200));
+        g.setColorAt(1, QColor::fromHsv(int(random() % 360), 200, 60));
+        p.fillRect(image.rect(), g);
+        for (int k = 0; k < 60; ++k) {
+            p.setBrush(QColor::fromHsv(int(random() % 360), int(random() % 255), int(random() % 255)));
+            p.setPen(Qt::NoPen);
+            p.drawEllipse(QPoint(int(random() % 4000), int(random() % 3000)), int(random() % 500), int(random() % 500));
+        }
+        p.end();
+        // Grain, as a camera gives, so the encoder has real work.
+        for (int y = 0; y < image.height(); ++y) {
+            auto *line = image.scanLine(y);
+            for (int x = 0; x < image.width() * 4; ++x)
+                line[x] = std::uint8_t(std::clamp(int(line[x]) + int(random() % 13) - 6, 0, 255));
+        }
+        const QString path = QDir(folder).filePath(QStringLiteral("photo%1.jpg").arg(i, 2, 10, QLatin1Char('0')));
+        image.save(path, "jpeg", 90);
+        paths << path;
+    }
+    return paths;
+}
+
+double decodeOnly(const QStringList &paths, int threads)
+{
+    QElapsedTimer timer;
+    timer.start();
+    std::atomic<int> next{0};
+    auto work = [&] {
+        QImage image;
+        for (int i = next++; i < paths.size(); i = next++)
+            decodePictureInto(paths[i], image);
+    };
+    std::vector<std::thread> pool;
+    for (int t = 0; t < threads; ++t)
+        pool.emplace_back(work);
+    for (auto &t : pool)
+        t.join();
+    return timer.nsecsElapsed() / 1e9;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QGuiApplication app(argc, argv);
+    QTemporaryDir scratch;
+    QStringList paths;
+    if (argc > 2 && QLatin1String(argv[1]) == QLatin1String("--draw")) {
+        QDir().mkpath(QString::fromLocal8Bit(argv[2]));
+        drawPhotos(QString::fromLocal8Bit(argv[2]), 20);
+        return 0;
+    }
+    if (argc > 1) {
+        for (const QString &name : QDir(QString::fromLocal8Bit(argv[1])).entryList({QStringLiteral("*.jpg"), QStringLiteral("*.JPG"), QStringLiteral("*.jpeg")}, QDir::Files, QDir::Name))
+            paths << QDir(QString::fromLocal8Bit(argv[1])).filePath(name);
+    } else {
+        std::fprintf(stderr, "drawing 20 photo-like 12-megapixel JPEGs…\n");
+        paths = drawPhotos(scratch.path(), 20);
+    }
+    if (paths.isEmpty()) {
+        std::fprintf(stderr, "no JPEG files found\n");
+        return 2;
+    }
+    const int cores = int(std::max(1u, std::thread::hardware_concurrency()));
+    decodeOnly(paths, cores); // warm the page cache
+    const double decode = decodeOnly(paths, cores);
+    std::printf("%d files, %d cores\n", int(paths.size()), cores);
+    std::printf("%-12s %8.3f s\n", "decode only", decode);
+    const struct { AdjustmentKind kind; int value; } runs[] = {
+        {AdjustmentKind::Brightness, 20}, {AdjustmentKind::Contrast, 75},
+        {AdjustmentKind::Softening, 5}, {AdjustmentKind::Sharpening, 5}};
+    for (const auto &r : runs) {
+        QuietHost host;
+        host.rows = paths;
+        host.value = r.value;
+        QElapsedTimer timer;
+        timer.start();
+        BatchRun().run(r.kind, host);
+        const double seconds = timer.nsecsElapsed() / 1e9;
+        std::printf("%-12s %8.3f s   run / decode-only = %.2f\n", adjustmentInfo(r.kind).name, seconds, seconds / decode);
+    }
+    return 0;
+}
