@@ -1,19 +1,45 @@
+#include "app/cli.h"
 #include "mainwin/form1.h"
 #include "shell/qt_dialogs.h"
 #include "shell/settings_store.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+void describe()
+{
+    QCoreApplication::setApplicationName(QStringLiteral("Lumivex"));
+    QCoreApplication::setOrganizationName(QStringLiteral("Quenwick"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(LUMIVEX_VERSION));
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Lumivex"));
-    QApplication::setOrganizationName(QStringLiteral("Quenwick"));
-    QApplication::setApplicationVersion(QStringLiteral(LUMIVEX_VERSION));
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
 
+    if (lumivex::isBatchCommandLine(arguments)) {
+        // No window and no display server: a core application is enough to read and write pictures.
+        QCoreApplication app(argc, argv);
+        describe();
+        QTextStream input(stdin);
+        QTextStream errors(stderr);
+        return lumivex::runBatchCommandLine(arguments, input, errors, isatty(STDERR_FILENO));
+    }
+
+    QApplication app(argc, argv);
+    describe();
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Applies one adjustment to a whole list of pictures."));
+    parser.setApplicationDescription(QStringLiteral(
+        "Applies one adjustment to a whole list of pictures. With --adjust it works without a window: "
+        "see 'lumivex --adjust brightness --help'."));
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("paths"), QStringLiteral("Files or folders to put in the list."),

@@ -1,0 +1,219 @@
+#include "app/cli.h"
+
+#include "engine/adjustment_kind.h"
+#include "engine/pixel_buffer.h"
+#include "mainwin/paths.h"
+#include "results/jpeg_writer.h"
+#include "results/saver.h"
+#include "shell/error_report.h"
+#include "shell/picture.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QHash>
+#include <atomic>
+#include <cstring>
+#include <mutex>
+#include <thread>
+
+namespace lumivex {
+
+bool isBatchCommandLine(const QStringList &arguments)
+{
+    for (const QString &a : arguments.mid(1)) {
+        if (a == QLatin1String("--"))
+            return false;
+        if (a == QLatin1String("--adjust") || a.startsWith(QLatin1String("--adjust=")))
+            return true;
+    }
+    return false;
+}
+
+namespace {
+
+struct Job {
+    QString source;
+    QString target;
+};
+
+// Folders expand as a drop does: every file of the tree, "~" names skipped, or only *.EXT.
+QStringList expandPaths(const QStringList &arguments, const QString &ext, QTextStream &input)
+{
+    QStringList paths;
+    auto add = [&](const QString &raw) {
+        if (raw.isEmpty())
+            return;
+        const QString path = QFileInfo(raw).absoluteFilePath();
+        if (QFileInfo(path).isDir())
+            paths += ScanFolderTree(path, ext.isEmpty() ? QStringLiteral("*.*") : QStringLiteral("*.") + ext);
+        else
+            paths << path;
+    };
+    for (const QString &argument : arguments) {
+        if (argument == QLatin1String("-")) {
+            QString line;
+            while (input.readLineInto(&line))
+                add(line.trimmed().isEmpty() ? QString() : line);
+        } else {
+            add(argument);
+        }
+    }
+    return paths;
+}
+
+} // namespace
+
+int runBatchCommandLine(const QStringList &arguments, QTextStream &input, QTextStream &errors,
+                        bool errorsIsTerminal)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Applies one adjustment to every picture given and writes the results to a folder, without a window."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption adjust(QStringLiteral("adjust"),
+                                    QStringLiteral("brightness (-100..100), contrast (0..100), softening or sharpening (1..10)."),
+                                    QStringLiteral("kind"));
+    const QCommandLineOption strength(QStringLiteral("strength"), QStringLiteral("The slider value."), QStringLiteral("n"));
+    const QCommandLineOption output(QStringLiteral("output"), QStringLiteral("The existing folder to write to."), QStringLiteral("dir"));
+    const QCommandLineOption format(QStringLiteral("format"), QStringLiteral("jpg (default) or bmp."), QStringLiteral("jpg|bmp"), QStringLiteral("jpg"));
+    const QCommandLineOption quality(QStringLiteral("quality"), QStringLiteral("JPEG quality 1..100 (default 100)."), QStringLiteral("q"), QStringLiteral("100"));
+    const QCommandLineOption jobs(QStringLiteral("jobs"), QStringLiteral("Pictures worked on at once (default: all cores)."), QStringLiteral("n"));
+    const QCommandLineOption ext(QStringLiteral("ext"), QStringLiteral("In folders, only files ending in .EXT (any case)."), QStringLiteral("ext"));
+    const QCommandLineOption quiet(QStringLiteral("quiet"), QStringLiteral("No progress line."));
+    parser.addOptions({adjust, strength, output, format, quality, jobs, ext, quiet});
+    parser.addPositionalArgument(QStringLiteral("paths"), QStringLiteral("Files or folders; - reads paths from standard input."),
+                                 QStringLiteral("PATH..."));
+
+    auto usage = [&](const QString &message) {
+        errors << "lumivex: " << message << "\n" << "Try 'lumivex --help'.\n";
+        errors.flush();
+        return int(CliUsageError);
+    };
+    if (!parser.parse(arguments))
+        return usage(parser.errorText());
+    if (parser.isSet(QStringLiteral("help"))) {
+        errors << parser.helpText();
+        errors.flush();
+        return CliAllWritten;
+    }
+    if (parser.isSet(QStringLiteral("version"))) {
+        errors << QCoreApplication::applicationName() << " " << QCoreApplication::applicationVersion() << "\n";
+        errors.flush();
+        return CliAllWritten;
+    }
+
+    AdjustmentKind kind;
+    if (!adjustmentFromName(parser.value(adjust), &kind))
+        return usage(QStringLiteral("unknown adjustment '%1': use brightness, contrast, softening or sharpening").arg(parser.value(adjust)));
+    const AdjustmentInfo &info = adjustmentInfo(kind);
+    bool ok = false;
+    const int value = parser.value(strength).toInt(&ok);
+    if (!parser.isSet(strength) || !ok || value < info.minimum || value > info.maximum)
+        return usage(QStringLiteral("--strength for %1 must be a whole number from %2 to %3")
+                         .arg(QLatin1String(info.name)).arg(info.minimum).arg(info.maximum));
+    const QString folder = parser.value(output);
+    if (!parser.isSet(output) || !outputFolderExists(folder))
+        return usage(QStringLiteral("--output must name an existing folder%1")
+                         .arg(folder.isEmpty() ? QString() : QStringLiteral(": ") + folder));
+    const QString formatText = parser.value(format).toLower();
+    if (formatText != QLatin1String("jpg") && formatText != QLatin1String("jpeg") && formatText != QLatin1String("bmp"))
+        return usage(QStringLiteral("--format must be jpg or bmp"));
+    const int q = parser.value(quality).toInt(&ok);
+    if (!ok || q < 1 || q > 100)
+        return usage(QStringLiteral("--quality must be a whole number from 1 to 100"));
+    int workers = int(std::max(1u, std::thread::hardware_concurrency()));
+    if (parser.isSet(jobs)) {
+        workers = parser.value(jobs).toInt(&ok);
+        if (!ok || workers < 1 || workers > 1024)
+            return usage(QStringLiteral("--jobs must be a whole number from 1 to 1024"));
+    }
+    if (parser.positionalArguments().isEmpty())
+        return usage(QStringLiteral("no pictures given"));
+
+    SaveSettings settings;
+    settings.folder = folder;
+    settings.format = formatText == QLatin1String("bmp") ? OutputFormat::Bmp : OutputFormat::Jpeg;
+    settings.quality = q;
+    settings.resultWord = QString::fromLatin1(info.resultWord);
+
+    const QStringList sources = expandPaths(parser.positionalArguments(), parser.value(ext), input);
+
+    // Pictures writing the same file go to one worker in list order: the later one wins, as in
+    // the window.
+    std::vector<std::vector<Job>> groups;
+    QHash<QString, int> groupOf;
+    for (const QString &source : sources) {
+        const QString target = joinPath(folder, outputFileName(source, settings.resultWord, settings.format));
+        const QString key = QDir::cleanPath(QFileInfo(target).absoluteFilePath());
+        auto found = groupOf.find(key);
+        if (found == groupOf.end()) {
+            groupOf.insert(key, int(groups.size()));
+            groups.push_back({Job{source, target}});
+        } else {
+            groups[std::size_t(found.value())].push_back(Job{source, target});
+        }
+    }
+
+    std::mutex reportMutex;
+    std::atomic<std::size_t> nextGroup{0};
+    std::atomic<int> done{0}, failed{0};
+    const int total = int(sources.size());
+    const bool progress = errorsIsTerminal && !parser.isSet(quiet);
+    QElapsedTimer clock;
+    clock.start();
+
+    auto work = [&] {
+        QImage picture;                // reused: decoded into in place
+        PixelBuffer sourceCopy;        // reused: what the neighbourhood filters read
+        for (std::size_t g = nextGroup++; g < groups.size(); g = nextGroup++) {
+            for (const Job &job : groups[g]) {
+                QString failure;
+                try {
+                    decodePictureInto(job.source, picture);
+                    PixelView view{picture.width(), picture.height(), picture.bits()};
+                    if (info.usesSourceCopy)
+                        std::memcpy(sourceCopy.resize(view.byteCount()), view.bytes, view.byteCount());
+                    applyAdjustment(kind, sourceCopy.data(), view, value);
+                    saveOneResult(ResultPicture{picture, QString()}, job.target, settings, sources);
+                } catch (const StepFailure &f) {
+                    failure = f.description();
+                } catch (const std::bad_alloc &) {
+                    failure = QStringLiteral("Out of memory");
+                } catch (const std::exception &e) {
+                    failure = QString::fromLocal8Bit(e.what());
+                }
+                const int finished = ++done;
+                std::lock_guard<std::mutex> lock(reportMutex);
+                if (!failure.isEmpty()) {
+                    ++failed;
+                    if (progress)
+                        errors << "\r\033[K";
+                    errors << job.source << ": " << failure << "\n";
+                }
+                if (progress) {
+                    const double seconds = std::max(1e-9, clock.nsecsElapsed() / 1e9);
+                    errors << "\r" << finished << "/" << total << " pictures, "
+                           << QString::number(finished / seconds, 'f', 1) << " per second";
+                }
+                errors.flush();
+            }
+        }
+    };
+    std::vector<std::thread> pool;
+    const int threads = std::min<int>(workers, std::max<int>(1, int(groups.size())));
+    for (int t = 1; t < threads; ++t)
+        pool.emplace_back(work);
+    work();
+    for (std::thread &t : pool)
+        t.join();
+    if (progress)
+        errors << "\n";
+    errors.flush();
+    return failed > 0 ? CliSomeFailed : CliAllWritten;
+}
+
+} // namespace lumivex

@@ -1,0 +1,95 @@
+#!/usr/bin/env bash
+# Times Lumivex's command line against the tools people use for the same job, on the same files:
+# ImageMagick, GraphicsMagick, the libvips CLI, and the bare libjpeg-turbo pipeline
+# djpeg | cjpeg (decode and encode with nothing in between). JPEG quality 85 everywhere.
+#
+#   bench/compare_peers.sh [RUNS]     RUNS: repetitions per cell, median reported (default 3)
+#
+# The corpus: real photographs from Debian's mate-backgrounds package, re-encoded to twenty
+# 12-megapixel (4000 x 3000) JPEGs at quality 90, kept in build/bench-corpus.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${LUMIVEX_BUILD_DIR:-$root/build}
+runs=${1:-3}
+
+need=(imagemagick graphicsmagick libvips-tools libjpeg-turbo-progs mate-backgrounds)
+missing=()
+for p in "${need[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  sudo=""; [ "$(id -u)" -eq 0 ] || sudo=sudo
+  $sudo apt-get update >/dev/null
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}" >/dev/null
+fi
+[ -x "$build/lumivex" ] || bash "$root/scripts/build.sh" test >/dev/null
+
+corpus=$build/bench-corpus
+if [ "$(ls "$corpus"/*.jpg 2>/dev/null | wc -l)" -ne 20 ]; then
+  rm -rf "$corpus"; mkdir -p "$corpus"
+  mapfile -t photos < <(ls /usr/share/backgrounds/mate/nature/*.jpg | sort)
+  for i in $(seq 0 19); do
+    src=${photos[$((i % ${#photos[@]}))]}
+    flip=""; [ $((i / ${#photos[@]})) -eq 1 ] && flip="-flop"
+    convert "$src" $flip -resize 4000x3000^ -gravity center -extent 4000x3000 -quality 90 \
+      "$corpus/photo$(printf %02d "$i").jpg"
+  done
+fi
+
+out=$(mktemp -d)
+now() { date +%s.%N; }
+median() { sort -g | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
+
+# One timed command; the output folder is emptied first.
+timeit() {
+  local times=()
+  for _ in $(seq "$runs"); do
+    rm -rf "$out"/*; sync
+    local t0; t0=$(now)
+    bash -c "$1" >/dev/null 2>&1 || { echo "failed: $1" >&2; }
+    local t1; t1=$(now)
+    times+=("$(echo "$t1 - $t0" | bc -l)")
+  done
+  printf '%s\n' "${times[@]}" | median
+}
+
+# The nearest equivalent of each adjustment in every peer (strengths: 20, 75, 5, 5).
+im_op()  { case $1 in brightness) echo "-brightness-contrast 20x0";; contrast) echo "-level 25%,75%";;
+           softening) echo "-define convolve:scale=! -morphology Convolve 3x3:5,5,5,5,8,5,5,5,5";;
+           sharpening) echo "-morphology Convolve 3x3:-5,-5,-5,-5,42,-5,-5,-5,-5";; esac; }
+gm_op()  { case $1 in brightness) echo "-modulate 120";; contrast) echo "-level 25%,75%";;
+           softening) echo "-convolve 5,5,5,5,8,5,5,5,5";; sharpening) echo "-sharpen 0x1";; esac; }
+work=$(mktemp -d)
+trap 'rm -rf "$out" "$work"' EXIT
+printf '3 3 48 0\n5 5 5\n5 8 5\n5 5 5\n' > "$work/soft.mat"
+# vips takes one picture per call: a small script per adjustment, run once per file.
+vips_script() {
+  local op
+  case $1 in
+    brightness) op='linear "$1" "$o" 1 51';;
+    contrast) op='linear "$1" "$o" 3 -255';;
+    softening) op="conv \"\$1\" \"\$o\" $work/soft.mat";;
+    sharpening) op='sharpen "$1" "$o"';;
+  esac
+  printf '#!/bin/sh\no="%s/$(basename "$1")[Q=85]"\nexec vips %s\n' "$out" "$op" > "$work/vips-$1.sh"
+  chmod +x "$work/vips-$1.sh"
+  echo "$work/vips-$1.sh"
+}
+
+declare -A strength=([brightness]=20 [contrast]=75 [softening]=5 [sharpening]=5)
+files="$corpus/*.jpg"
+printf '%-11s %4s %9s %9s %9s %9s %9s %14s %14s\n' adjustment jobs lumivex magick gm vips djpeg+cjpeg lumivex/peer lumivex/pipe
+for kind in brightness contrast softening sharpening; do
+  for jobs in 1 2; do
+    per=$((20 / jobs))
+    l=$(timeit "'$build/lumivex' --adjust $kind --strength ${strength[$kind]} --output '$out' --quality 85 --jobs $jobs --quiet $files")
+    m=$(timeit "ls $files | xargs -P $jobs -n $per mogrify -path '$out' $(im_op $kind) -quality 85")
+    g=$(timeit "cd '$corpus' && ls *.jpg | xargs -P $jobs -n $per gm mogrify -output-directory '$out' $(gm_op $kind) -quality 85")
+    v=$(timeit "ls $files | xargs -P $jobs -n 1 $(vips_script $kind)")
+    p=$(timeit "ls $files | xargs -P $jobs -I{} sh -c 'djpeg {} | cjpeg -quality 85 > $out/\$(basename {})'")
+    best=$(printf '%s\n' "$m" "$g" "$v" | sort -g | head -1)
+    printf '%-11s %4s %9.2f %9.2f %9.2f %9.2f %11.2f %14.2f %14.2f\n' "$kind" "$jobs" "$l" "$m" "$g" "$v" "$p" \
+      "$(echo "$l / $best" | bc -l)" "$(echo "$l / $p" | bc -l)"
+  done
+done
+echo "seconds, median of $runs; ratios below 1 mean Lumivex is faster"
