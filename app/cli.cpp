@@ -178,7 +178,7 @@ int runBatchCommandLine(const QStringList &arguments, QTextStream &input, QTextS
                     if (info.usesSourceCopy)
                         std::memcpy(sourceCopy.resize(view.byteCount()), view.bytes, view.byteCount());
                     applyAdjustment(kind, sourceCopy.data(), view, value);
-                    saveOneResult(ResultPicture{picture, QString()}, job.target, settings, sources);
+                    saveOneResult(ResultPicture(picture), job.target, settings, sources);
                 } catch (const StepFailure &f) {
                     failure = f.description();
                 } catch (const std::bad_alloc &) {

@@ -85,19 +85,29 @@ void BatchRun::run(AdjustmentKind kind, RunHost &host)
         });
         guard(steps.writeBack, [] {});
         guard(steps.repaint(), [] {});
-        ResultPicture result;
-        guard(steps.freeze(), [&] { result.image = freezePicture(working); });
+        QImage frozen;
+        guard(steps.freeze(), [&] { frozen = freezePicture(working); });
         guard(steps.resultWord(), [&] { results.resultWord = QString::fromLatin1(info.resultWord); });
         guard(steps.addItem(), [&] { results.addItem(GetFileNameFromPath(host.itemText(i))); });
-        if (result.image.isNull())
-            result.failure = QStringLiteral("The picture could not be read: ") + host.itemText(i);
+        ResultPicture result(frozen, frozen.isNull()
+                                         ? QStringLiteral("The picture could not be read: ") + host.itemText(i)
+                                         : QString());
         bool first = false;
         guard(steps.firstTest(), [&] { first = i == 1; });
+        // A result that does not fit in memory is reported with its file, not left to the system
+        // to end the program.
+        auto store = [&](int index) {
+            try {
+                results.setPicture(index, result);
+            } catch (const StepFailure &failure) {
+                throw StepFailure(failure.description() + QStringLiteral(": ") + host.itemText(i));
+            }
+        };
         if (first) {
-            guard(steps.storeFirst(), [&] { results.setPicture(0, result); });
+            guard(steps.storeFirst(), [&] { store(0); });
         } else {
             guard(steps.createSlot(), [&] { results.create(i - 1); });
-            guard(steps.storeSlot(), [&] { results.setPicture(i - 1, result); });
+            guard(steps.storeSlot(), [&] { store(i - 1); });
         }
         guard(steps.next(), [] {});
     }
@@ -108,7 +118,7 @@ void BatchRun::run(AdjustmentKind kind, RunHost &host)
     guard(steps.totalImages(), [&] {
         results.mTotalImages = checkedNarrow<std::int16_t>(host.itemCount() - 1);
     });
-    guard(steps.afterPicture(), [&] { host.setAfterPicture(results.picture(0).image); });
+    guard(steps.afterPicture(), [&] { host.setAfterPicture(results.picture(0).image()); });
     guard(steps.beforePicture(), [&] {
         // A first file that could not be read was reported at its decode step already.
         const bool unreadable = results.exists(0) && results.picture(0).isEmpty();

@@ -1,15 +1,68 @@
 #include "engine/result_list.h"
 
+#include "engine/compact_picture.h"
 #include "shell/error_report.h"
+
+#include <unistd.h>
 
 namespace lumivex {
 
 namespace {
+
 [[noreturn]] void missingElement()
 {
     throw StepFailure(QStringLiteral("Control array element does not exist"));
 }
+
+std::size_t physicalMemory()
+{
+    const long pages = sysconf(_SC_PHYS_PAGES);
+    const long size = sysconf(_SC_PAGE_SIZE);
+    if (pages <= 0 || size <= 0)
+        return std::size_t(8) << 30;
+    return std::size_t(pages) * std::size_t(size);
+}
+
 } // namespace
+
+QImage ResultPicture::image() const
+{
+    return m_packed.isEmpty() ? m_image : unpackPicture(m_packed);
+}
+
+std::size_t ResultPicture::memoryBytes() const
+{
+    return m_packed.isEmpty() ? std::size_t(m_image.sizeInBytes()) : std::size_t(m_packed.size());
+}
+
+void ResultPicture::pack()
+{
+    if (m_image.isNull() || !m_packed.isEmpty())
+        return;
+    m_packed = packPicture(m_image);
+    m_image = QImage();
+}
+
+ResultList::ResultList() : m_pictures(1), m_exists{true}
+{
+    const std::size_t memory = physicalMemory();
+    m_unpackedBudget = memory / 10 * 4;
+    m_hardLimit = memory / 10 * 7;
+}
+
+void ResultList::setMemoryBudget(std::size_t unpackedBudget, std::size_t hardLimit)
+{
+    m_unpackedBudget = unpackedBudget;
+    m_hardLimit = hardLimit;
+}
+
+std::size_t ResultList::memoryInUse() const
+{
+    std::size_t total = 0;
+    for (const ResultPicture &p : m_pictures)
+        total += p.memoryBytes();
+    return total;
+}
 
 bool ResultList::exists(int index) const
 {
@@ -33,7 +86,17 @@ void ResultList::setPicture(int index, ResultPicture picture)
 {
     if (!exists(index))
         missingElement();
-    m_pictures[std::size_t(index)] = std::move(picture);
+    ResultPicture &slot = m_pictures[std::size_t(index)];
+    slot = ResultPicture(); // what it held no longer counts
+    const std::size_t inUse = memoryInUse();
+    if (inUse + picture.memoryBytes() > m_unpackedBudget)
+        picture.pack();
+    if (inUse + picture.memoryBytes() > m_hardLimit) {
+        slot.failure = QStringLiteral("Not enough memory to keep this result");
+        throw StepFailure(QStringLiteral("Not enough memory to keep this result (%1 MB already held)")
+                              .arg(inUse >> 20));
+    }
+    slot = std::move(picture);
 }
 
 const ResultPicture &ResultList::picture(int index) const

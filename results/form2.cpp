@@ -314,7 +314,14 @@ void Form2::ListView1_Click()
     const int k = ListView1->indexOfTopLevelItem(item) + 1;
     setBusyPointer(true);
     const ResultPicture *result = m_results.exists(k - 1) ? &m_results.picture(k - 1) : nullptr;
-    Picture1->setPicture(result ? result->image : QImage());
+    QImage after;
+    if (result) {
+        try {
+            after = result->image();
+        } catch (const StepFailure &) {
+        }
+    }
+    Picture1->setPicture(after);
     FitPreviewPane(true);
     // Sources are read again at each selection, never kept; one gone since the run shows an
     // empty pane.

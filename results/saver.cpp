@@ -57,9 +57,9 @@ void saveOneResult(const ResultPicture &picture, const QString &path, const Save
     if (namesSource(path, sourcePaths))
         throw StepFailure(QStringLiteral("Not saved: the output would replace a source file: ") + path);
     if (settings.format == OutputFormat::Bmp)
-        savePictureAsBmp(picture.image, path);
+        savePictureAsBmp(picture.image(), path);
     else
-        SaveJPG(picture.image, path, settings.quality);
+        SaveJPG(picture.image(), path, settings.quality);
 }
 
 std::vector<SaveOutcome> saveResults(const SaveSettings &settings, const QStringList &sourcePaths,

@@ -10,7 +10,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${LUMIVEX_BUILD_DIR:-$root/build}
 
 packages=(build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev
-          libgtest-dev libgmock-dev libbenchmark-dev libhwy-dev libturbojpeg0-dev
+          libgtest-dev libgmock-dev libbenchmark-dev libhwy-dev libzstd-dev libexiv2-dev
           fonts-liberation)
 if [ "$mode" = run ] && [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   packages+=(xvfb xauth)

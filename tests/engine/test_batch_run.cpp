@@ -81,10 +81,10 @@ TEST(BatchRun, OneImage)
     EXPECT_EQ(host.list.mTotalImages, 0);
     EXPECT_EQ(host.list.slotCount(), 1);
     EXPECT_EQ(host.list.resultWord, QStringLiteral("brightened"));
-    EXPECT_EQ(host.list.picture(0).image, brightened(source, 20));
+    EXPECT_EQ(host.list.picture(0).image(), brightened(source, 20));
     EXPECT_EQ(host.progress, (std::vector<int>{100, 0}));
     EXPECT_EQ(host.busy, (std::vector<bool>{true, false}));
-    EXPECT_EQ(host.after, host.list.picture(0).image);
+    EXPECT_EQ(host.after, host.list.picture(0).image());
     EXPECT_EQ(host.before, source);
     EXPECT_TRUE(host.shown);
     EXPECT_TRUE(host.hidden);
@@ -109,9 +109,9 @@ TEST(BatchRun, ThreeImagesInOrderWithADuplicateRow)
     ApplyContrast(PixelView{a.width(), a.height(), expectedA.bits()}, 75);
     QImage expectedB = b;
     ApplyContrast(PixelView{b.width(), b.height(), expectedB.bits()}, 75);
-    EXPECT_EQ(host.list.picture(0).image, expectedA);
-    EXPECT_EQ(host.list.picture(1).image, expectedB);
-    EXPECT_EQ(host.list.picture(2).image, expectedA);
+    EXPECT_EQ(host.list.picture(0).image(), expectedA);
+    EXPECT_EQ(host.list.picture(1).image(), expectedB);
+    EXPECT_EQ(host.list.picture(2).image(), expectedA);
     EXPECT_EQ(host.progress, (std::vector<int>{33, 67, 100, 0}));
     EXPECT_EQ(host.yields, 3);
 }
@@ -141,7 +141,7 @@ TEST(BatchRun, UnreadableFileInTheMiddleGivesOneReportAndAnEmptyResult)
     EXPECT_FALSE(host.list.picture(1).failure.isEmpty());
     QImage expectedC = c;
     ApplySoftening(c.constBits(), PixelView{6, 6, expectedC.bits()}, 3);
-    EXPECT_EQ(host.list.picture(2).image, expectedC);
+    EXPECT_EQ(host.list.picture(2).image(), expectedC);
     EXPECT_EQ(host.list.mTotalImages, 2);
     EXPECT_TRUE(host.shown);
 }
@@ -174,9 +174,9 @@ TEST(BatchRun, SliderMovedDuringTheRunAppliesToTheImagesThatFollow)
             host.slider = -30; // the user moves the slider while image 1 is done
     };
     BatchRun().run(AdjustmentKind::Brightness, host);
-    EXPECT_EQ(host.list.picture(0).image, brightened(picture, 10));
-    EXPECT_EQ(host.list.picture(1).image, brightened(picture, -30));
-    EXPECT_EQ(host.list.picture(2).image, brightened(picture, -30));
+    EXPECT_EQ(host.list.picture(0).image(), brightened(picture, 10));
+    EXPECT_EQ(host.list.picture(1).image(), brightened(picture, -30));
+    EXPECT_EQ(host.list.picture(2).image(), brightened(picture, -30));
 }
 
 TEST(BatchRun, NewRunReplacesTheEarlierResults)

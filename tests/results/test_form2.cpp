@@ -54,11 +54,11 @@ struct Fixture {
                 results.create(i);
             QImage result = pictures[i];
             result.invertPixels();
-            results.setPicture(i, ResultPicture{result, QString()});
+            results.setPicture(i, ResultPicture(result));
         }
         results.mTotalImages = int(pictures.size()) - 1;
         results.resultWord = word;
-        window->setAfterPicture(results.picture(0).image);
+        window->setAfterPicture(results.picture(0).image());
         window->setBeforePicture(pictures[0]);
         window->showResults();
     }
@@ -160,7 +160,7 @@ TEST(Form2, SelectingItemKShowsPairKAtTheTopLeft)
 
     w.ListView1->setCurrentItem(w.ListView1->topLevelItem(1));
     w.ListView1_Click();
-    EXPECT_EQ(w.Picture1->picture(), w.resultList().picture(1).image);
+    EXPECT_EQ(w.Picture1->picture(), w.resultList().picture(1).image());
     EXPECT_EQ(w.Picture4->picture(), small);
     EXPECT_EQ(w.Picture1->pos(), QPoint(0, 0));
     EXPECT_FALSE(w.HScroll1->isEnabled());
@@ -170,7 +170,7 @@ TEST(Form2, SelectingItemKShowsPairKAtTheTopLeft)
     // Back to the first by the keyboard: released arrow key shows the pair.
     QTest::keyClick(w.ListView1, Qt::Key_Up);
     EXPECT_EQ(w.Picture4->picture(), big);
-    EXPECT_EQ(w.Picture1->picture(), w.resultList().picture(0).image);
+    EXPECT_EQ(w.Picture1->picture(), w.resultList().picture(0).image());
 }
 
 TEST(Form2, ScrollBarsAndDraggingMoveOnlyTheirOwnPane)
@@ -232,7 +232,7 @@ TEST(Form2, SaveChecksTheFolderWritesInOrderAndSaysDone)
     EXPECT_EQ(f.dialogs.plainMessages().back().text, QStringLiteral("Done."));
     EXPECT_EQ(QDir(f.dir.filePath(QStringLiteral("out"))).entryList(QDir::Files),
               (QStringList{QStringLiteral("src0-sharpened.bmp"), QStringLiteral("src1-sharpened.bmp")}));
-    EXPECT_EQ(decodePicture(f.dir.filePath(QStringLiteral("out/src1-sharpened.bmp"))), w.resultList().picture(1).image);
+    EXPECT_EQ(decodePicture(f.dir.filePath(QStringLiteral("out/src1-sharpened.bmp"))), w.resultList().picture(1).image());
     EXPECT_TRUE(f.dialogs.reports().empty());
 }
 

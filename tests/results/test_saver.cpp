@@ -88,7 +88,7 @@ struct Batch {
             sources << writePicture(dir, QStringLiteral("in/p%1.png").arg(i), picture);
             if (i > 0)
                 results.create(i);
-            results.setPicture(i, ResultPicture{picture, QString()});
+            results.setPicture(i, ResultPicture(picture));
         }
         results.mTotalImages = count - 1;
         results.resultWord = QStringLiteral("brightened");
@@ -114,14 +114,14 @@ TEST(SaveResults, BmpFilesDecodeBackToExactlyTheResults)
     for (int i = 0; i < 5; ++i) {
         ASSERT_TRUE(outcomes[std::size_t(i)].written) << outcomes[std::size_t(i)].failure.toStdString();
         EXPECT_EQ(outcomes[std::size_t(i)].path, batch.dir.filePath(QStringLiteral("out/p%1-brightened.bmp").arg(i)));
-        EXPECT_EQ(decodePicture(outcomes[std::size_t(i)].path), batch.results.picture(i).image);
+        EXPECT_EQ(decodePicture(outcomes[std::size_t(i)].path), batch.results.picture(i).image());
     }
 }
 
 TEST(SaveResults, EmptyResultsAndSourcesAreNeverWritten)
 {
     Batch batch(3);
-    batch.results.setPicture(1, ResultPicture{QImage(), QStringLiteral("The picture could not be read: x")});
+    batch.results.setPicture(1, ResultPicture(QImage(), QStringLiteral("The picture could not be read: x")));
     // An output folder that is the sources' own, and a result word that makes an output name
     // equal to a source: that item must be refused, the source left as it was.
     QFile::copy(batch.sources[2], batch.dir.filePath(QStringLiteral("in/p2-brightened.bmp")));
@@ -134,7 +134,7 @@ TEST(SaveResults, EmptyResultsAndSourcesAreNeverWritten)
     // The third item's source is named p2-brightened.bmp; another listed item would write that name.
     sources << batch.dir.filePath(QStringLiteral("in/p2.png"));
     batch.results.create(3);
-    batch.results.setPicture(3, ResultPicture{noisyPicture(2, 2), QString()});
+    batch.results.setPicture(3, ResultPicture(noisyPicture(2, 2)));
     const auto outcomes = saveResults(settings, sources, batch.results, 2);
     EXPECT_TRUE(outcomes[0].written);
     EXPECT_FALSE(outcomes[1].written);
@@ -153,7 +153,7 @@ TEST(SaveResults, SameOutputNameTheLaterItemWins)
     const auto outcomes = saveResults(batch.settings(OutputFormat::Bmp), sources, batch.results, 2);
     ASSERT_TRUE(outcomes[0].written && outcomes[1].written);
     EXPECT_EQ(outcomes[0].path, outcomes[1].path);
-    EXPECT_EQ(decodePicture(outcomes[1].path), batch.results.picture(1).image);
+    EXPECT_EQ(decodePicture(outcomes[1].path), batch.results.picture(1).image());
 }
 
 TEST(SaveResults, ExistingTargetReplacedAndFailingWriteLeavesNoTruncatedFile)
@@ -163,7 +163,7 @@ TEST(SaveResults, ExistingTargetReplacedAndFailingWriteLeavesNoTruncatedFile)
     saveResults(settings, batch.sources, batch.results, 1);
     const QString target = batch.dir.filePath(QStringLiteral("out/p0-brightened.jpg"));
     const qint64 firstSize = QFileInfo(target).size();
-    batch.results.setPicture(0, ResultPicture{noisyPicture(300, 200, 9), QString()});
+    batch.results.setPicture(0, ResultPicture(noisyPicture(300, 200, 9)));
     {
         FileSizeLimit limit(std::max<qint64>(firstSize + 10, 2000));
         const auto failed = saveResults(settings, batch.sources, batch.results, 1);

@@ -1,0 +1,134 @@
+#include "engine/batch_run.h"
+#include "engine/compact_picture.h"
+#include "results/saver.h"
+#include "scripted_dialogs.h"
+#include "shell/error_report.h"
+#include "test_images.h"
+
+#include <QDir>
+#include <cstring>
+#include <QFile>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace lumivex;
+using namespace lumivex::testing;
+
+namespace {
+
+QImage photoLike(int w, int h)
+{
+    QImage image(w, h, QImage::Format_RGB32);
+    QPainter p(&image);
+    QLinearGradient g(0, 0, w, h);
+    g.setColorAt(0, QColor(30, 60, 120));
+    g.setColorAt(1, QColor(250, 200, 90));
+    p.fillRect(image.rect(), g);
+    p.setBrush(QColor(20, 120, 40));
+    p.drawEllipse(w / 4, h / 4, w / 2, h / 3);
+    return image;
+}
+
+class Host : public RunHost {
+public:
+    QStringList rows;
+    ResultList list;
+    RecordingReporter recorder;
+    int itemCount() const override { return rows.size(); }
+    QString itemText(int row) const override { return rows.at(row - 1); }
+    int sliderValue(AdjustmentKind) const override { return 3; }
+    void setBusy(bool) override {}
+    void setProgress(int) override {}
+    void yieldToEvents() override {}
+    void showMessage(const QString &) override {}
+    ResultList &results() override { return list; }
+    void setAfterPicture(const QImage &) override {}
+    void setBeforePicture(const QImage &) override {}
+    void showResultsWindow() override {}
+    void hideMainWindow() override {}
+    ErrorReporter &reporter() override { return recorder; }
+};
+
+QByteArray contents(const QString &path)
+{
+    QFile f(path);
+    f.open(QIODevice::ReadOnly);
+    return f.readAll();
+}
+
+} // namespace
+
+TEST(CompactPicture, RoundTripsByteForByte)
+{
+    for (const QImage &picture : {noisyPicture(97, 33, 4), photoLike(640, 480), noisyPicture(1, 1, 2)}) {
+        const QByteArray packed = packPicture(picture);
+        const QImage back = unpackPicture(packed);
+        ASSERT_EQ(back.size(), picture.size());
+        for (int y = 0; y < picture.height(); ++y)
+            ASSERT_EQ(0, std::memcmp(back.constScanLine(y), picture.constScanLine(y), std::size_t(picture.width()) * 4));
+    }
+    // A fourth byte that is not 0xFF everywhere is kept as it was.
+    QImage odd = noisyPicture(9, 7, 8);
+    odd.bits()[3] = 0x12;
+    const QImage back = unpackPicture(packPicture(odd));
+    EXPECT_EQ(0, std::memcmp(back.constBits(), odd.constBits(), std::size_t(odd.sizeInBytes())));
+    EXPECT_LT(packPicture(photoLike(640, 480)).size(), 640 * 480 * 4 / 4);
+    EXPECT_THROW(unpackPicture(QByteArray("LVP1 damaged data here")), StepFailure);
+}
+
+TEST(CompactResults, TinyBudgetPacksAndTheSavedFilesAreIdentical)
+{
+    QTemporaryDir dir;
+    QStringList sources;
+    for (int i = 0; i < 4; ++i)
+        sources << writePicture(dir, QStringLiteral("p%1.png").arg(i), i % 2 ? photoLike(120, 90) : noisyPicture(61, 47, unsigned(i)));
+
+    auto runAndSave = [&](std::size_t budget, const QString &folder) {
+        Host host;
+        host.rows = sources;
+        host.list.setMemoryBudget(budget, std::size_t(1) << 40);
+        BatchRun().run(AdjustmentKind::Softening, host);
+        EXPECT_TRUE(host.recorder.reports.empty());
+        int packed = 0;
+        for (int i = 0; i < 4; ++i)
+            packed += host.list.picture(i).isPacked() ? 1 : 0;
+        QDir().mkpath(folder);
+        for (OutputFormat format : {OutputFormat::Bmp, OutputFormat::Jpeg}) {
+            SaveSettings settings;
+            settings.folder = folder;
+            settings.format = format;
+            settings.quality = 90;
+            settings.resultWord = host.list.resultWord;
+            for (const SaveOutcome &o : saveResults(settings, sources, host.list))
+                EXPECT_TRUE(o.written);
+        }
+        return packed;
+    };
+    EXPECT_EQ(runAndSave(std::size_t(1) << 40, dir.filePath(QStringLiteral("plain"))), 0);
+    EXPECT_EQ(runAndSave(1, dir.filePath(QStringLiteral("packed"))), 4);
+    const QStringList names = QDir(dir.filePath(QStringLiteral("plain"))).entryList(QDir::Files);
+    ASSERT_EQ(names.size(), 8);
+    for (const QString &name : names)
+        EXPECT_EQ(contents(dir.filePath(QStringLiteral("plain/") + name)), contents(dir.filePath(QStringLiteral("packed/") + name)))
+            << qPrintable(name);
+}
+
+TEST(CompactResults, ResultThatCannotFitIsReportedWithItsFile)
+{
+    QTemporaryDir dir;
+    Host host;
+    host.rows << writePicture(dir, QStringLiteral("a.png"), noisyPicture(50, 50, 1))
+              << writePicture(dir, QStringLiteral("b.png"), noisyPicture(50, 50, 2));
+    // Room for the first result, packed, but not for the second.
+    host.list.setMemoryBudget(1, 50 * 50 * 4);
+    BatchRun().run(AdjustmentKind::Brightness, host);
+    ASSERT_EQ(host.recorder.reports.size(), 1u);
+    EXPECT_EQ(host.recorder.reports[0].step, 188);
+    EXPECT_TRUE(host.recorder.reports[0].description.contains(QStringLiteral("Not enough memory")));
+    EXPECT_TRUE(host.recorder.reports[0].description.endsWith(QStringLiteral("b.png")));
+    EXPECT_TRUE(host.list.picture(1).isEmpty());
+    EXPECT_FALSE(host.list.picture(0).isEmpty());
+    EXPECT_EQ(host.list.itemCount(), 2);
+}
