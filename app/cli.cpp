@@ -171,14 +171,14 @@ int runBatchCommandLine(const QStringList &arguments, QTextStream &input, QTextS
         PixelBuffer sourceCopy;        // reused: what the neighbourhood filters read
         for (std::size_t g = nextGroup++; g < groups.size(); g = nextGroup++) {
             for (const Job &job : groups[g]) {
-                QString failure;
+                QString failure, note;
                 try {
                     decodePictureInto(job.source, picture);
                     PixelView view{picture.width(), picture.height(), picture.bits()};
                     if (info.usesSourceCopy)
                         std::memcpy(sourceCopy.resize(view.byteCount()), view.bytes, view.byteCount());
                     applyAdjustment(kind, sourceCopy.data(), view, value);
-                    saveOneResult(ResultPicture(picture), job.target, settings, sources);
+                    note = saveOneResult(ResultPicture(picture), job.target, settings, job.source, sources);
                 } catch (const StepFailure &f) {
                     failure = f.description();
                 } catch (const std::bad_alloc &) {
@@ -193,6 +193,10 @@ int runBatchCommandLine(const QStringList &arguments, QTextStream &input, QTextS
                     if (progress)
                         errors << "\r\033[K";
                     errors << job.source << ": " << failure << "\n";
+                } else if (!note.isEmpty()) {
+                    if (progress)
+                        errors << "\r\033[K";
+                    errors << job.source << ": " << note << "\n";
                 }
                 if (progress) {
                     const double seconds = std::max(1e-9, clock.nsecsElapsed() / 1e9);

@@ -386,10 +386,17 @@ void Form2::PushButton6_Click()
     setBusyPointer(true);
     const std::vector<SaveOutcome> outcomes = saveResults(settings, sources, m_results);
     setBusyPointer(false);
+    QStringList notes;
     for (const SaveOutcome &outcome : outcomes) {
         if (!outcome.written)
             guard(outcome.step, [&] { throw StepFailure(outcome.failure); });
+        else if (!outcome.note.isEmpty())
+            notes << GetFileNameFromPath(outcome.path) + QStringLiteral(": ") + outcome.note;
     }
+    // Files saved without their camera data are named once, together, before "Done.".
+    if (!notes.isEmpty())
+        m_dialogs.message(this, notes.join(QLatin1Char('\n')), applicationTitle(), Dialogs::Buttons::Ok,
+                          Dialogs::Icon::None);
     guard(138, [&] {
         m_dialogs.message(this, QStringLiteral("Done."), applicationTitle(), Dialogs::Buttons::Ok,
                           Dialogs::Icon::None);

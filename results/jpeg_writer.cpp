@@ -1,6 +1,8 @@
 #include "results/jpeg_writer.h"
 
+#include "results/metadata.h"
 #include "shell/error_report.h"
+#include "shell/picture.h"
 
 #include <QBuffer>
 #include <QImageWriter>
@@ -47,6 +49,21 @@ void SaveJPG(const QImage &picture, const QString &path, int quality)
     }
     if (!file.commit())
         throw StepFailure(jpegFailureText(JpegStatus::Win32Error));
+}
+
+QString SaveJPGWithMetadata(const QImage &picture, const QString &path, int quality, const QString &sourcePath)
+{
+    QByteArray jpeg;
+    const JpegStatus status = encodeJpeg(picture, quality, &jpeg);
+    if (status != JpegStatus::Ok)
+        throw StepFailure(jpegFailureText(status));
+    const QString note = copyMetadataIntoJpeg(sourcePath, jpeg);
+    try {
+        writeFileAtomically(path, jpeg);
+    } catch (const StepFailure &) {
+        throw StepFailure(jpegFailureText(JpegStatus::Win32Error));
+    }
+    return note;
 }
 
 } // namespace lumivex

@@ -24,6 +24,10 @@ JpegStatus encodeJpeg(const QImage &picture, int quality, QByteArray *out);
 // status number.
 void SaveJPG(const QImage &picture, const QString &path, int quality);
 
+// SaveJPG with the source's camera data carried over (see copyMetadataIntoJpeg). Returns a note
+// when the data had to be left out; the picture is saved all the same.
+QString SaveJPGWithMetadata(const QImage &picture, const QString &path, int quality, const QString &sourcePath);
+
 QString jpegFailureText(JpegStatus status);
 
 } // namespace lumivex

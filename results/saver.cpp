@@ -48,18 +48,19 @@ bool namesSource(const QString &path, const QStringList &sourcePaths)
 
 } // namespace
 
-void saveOneResult(const ResultPicture &picture, const QString &path, const SaveSettings &settings,
-                   const QStringList &sourcePaths)
+QString saveOneResult(const ResultPicture &picture, const QString &path, const SaveSettings &settings,
+                      const QString &sourcePath, const QStringList &sourcePaths)
 {
     if (picture.isEmpty())
         throw StepFailure(picture.failure.isEmpty() ? QStringLiteral("There is no result to save")
                                                     : picture.failure);
     if (namesSource(path, sourcePaths))
         throw StepFailure(QStringLiteral("Not saved: the output would replace a source file: ") + path);
-    if (settings.format == OutputFormat::Bmp)
+    if (settings.format == OutputFormat::Bmp) {
         savePictureAsBmp(picture.image(), path);
-    else
-        SaveJPG(picture.image(), path, settings.quality);
+        return QString();
+    }
+    return SaveJPGWithMetadata(picture.image(), path, settings.quality, sourcePath);
 }
 
 std::vector<SaveOutcome> saveResults(const SaveSettings &settings, const QStringList &sourcePaths,
@@ -97,7 +98,7 @@ std::vector<SaveOutcome> saveResults(const SaveSettings &settings, const QString
                 try {
                     if (!results.exists(i))
                         throw StepFailure(QStringLiteral("Control array element does not exist"));
-                    saveOneResult(results.picture(i), outcome.path, settings, sourcePaths);
+                    outcome.note = saveOneResult(results.picture(i), outcome.path, settings, sourcePaths[i], sourcePaths);
                     outcome.written = true;
                 } catch (const StepFailure &failure) {
                     outcome.failure = failure.description();

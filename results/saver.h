@@ -30,12 +30,14 @@ struct SaveOutcome {
     bool written = false;
     int step = 0;
     QString failure;
+    QString note; // written, but without the source's camera data
 };
 
 // Writes one result; throws StepFailure with the reason. Refuses to write over a source file
-// and refuses a result that holds no picture.
-void saveOneResult(const ResultPicture &picture, const QString &path, const SaveSettings &settings,
-                   const QStringList &sourcePaths);
+// and refuses a result that holds no picture. JPEG results carry their source's camera data;
+// the returned note says when that could not be done.
+QString saveOneResult(const ResultPicture &picture, const QString &path, const SaveSettings &settings,
+                      const QString &sourcePath, const QStringList &sourcePaths);
 
 // Saves every result, encoding on `workers` threads. Items that name the same file are written
 // in list order, so the later one wins as it would one after the other. One outcome per item,
