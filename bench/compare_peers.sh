@@ -4,6 +4,7 @@
 # djpeg | cjpeg (decode and encode with nothing in between). JPEG quality 85 everywhere.
 #
 #   bench/compare_peers.sh [RUNS]     RUNS: repetitions per cell, median reported (default 3)
+#   LUMIVEX_BENCH_KINDS="contrast" bench/compare_peers.sh    only some adjustments
 #
 # The corpus: real photographs from Debian's mate-backgrounds package, re-encoded to twenty
 # 12-megapixel (4000 x 3000) JPEGs at quality 90, kept in build/bench-corpus.
@@ -66,10 +67,10 @@ printf '3 3 48 0\n5 5 5\n5 8 5\n5 5 5\n' > "$work/soft.mat"
 vips_script() {
   local op
   case $1 in
-    brightness) op='linear "$1" "$o" 1 51';;
-    contrast) op='linear "$1" "$o" 3 -255';;
-    softening) op="conv \"\$1\" \"\$o\" $work/soft.mat";;
-    sharpening) op='sharpen "$1" "$o"';;
+    brightness) op='linear -- "$1" "$o" 1 51';;
+    contrast) op='linear -- "$1" "$o" 3 -255';;
+    softening) op="conv -- \"\$1\" \"\$o\" $work/soft.mat";;
+    sharpening) op='sharpen -- "$1" "$o"';;
   esac
   printf '#!/bin/sh\no="%s/$(basename "$1")[Q=85]"\nexec vips %s\n' "$out" "$op" > "$work/vips-$1.sh"
   chmod +x "$work/vips-$1.sh"
@@ -79,7 +80,7 @@ vips_script() {
 declare -A strength=([brightness]=20 [contrast]=75 [softening]=5 [sharpening]=5)
 files="$corpus/*.jpg"
 printf '%-11s %4s %9s %9s %9s %9s %9s %14s %14s\n' adjustment jobs lumivex magick gm vips djpeg+cjpeg lumivex/peer lumivex/pipe
-for kind in brightness contrast softening sharpening; do
+for kind in ${LUMIVEX_BENCH_KINDS:-brightness contrast softening sharpening}; do
   for jobs in 1 2; do
     per=$((20 / jobs))
     l=$(timeit "'$build/lumivex' --adjust $kind --strength ${strength[$kind]} --output '$out' --quality 85 --jobs $jobs --quiet $files")

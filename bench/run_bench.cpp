@@ -2,14 +2,21 @@
 //   run_bench [FOLDER]        FOLDER: photos to use; without it, 20 photo-like 12-megapixel
 //                             JPEGs are drawn into a temporary folder first.
 //   run_bench --draw FOLDER   only draws those 20 JPEGs into FOLDER.
+//   run_bench --save FOLDER   also times saving the brightness results as JPEG q85 on one
+//                             core and on all cores.
+//   run_bench --many N FOLDER a brightness run over N pictures (the folder's files listed under
+//                             N distinct names) and a JPEG q85 save of all of them, with the
+//                             time and peak memory of each.
 #include "engine/batch_run.h"
 #include "engine/decode_ahead.h"
 #include "mainwin/paths.h"
 #include "shell/error_report.h"
+#include "results/saver.h"
 #include "shell/picture.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QImage>
@@ -99,6 +106,43 @@ double decodeOnly(const QStringList &paths, int threads)
     return timer.nsecsElapsed() / 1e9;
 }
 
+long peakMemoryMegabytes()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').first().toLong() / 1024;
+    return -1;
+}
+
+double timeSave(const ResultList &results, const QStringList &paths, int workers, const QString &folder)
+{
+    SaveSettings settings;
+    settings.folder = folder;
+    settings.format = OutputFormat::Jpeg;
+    settings.quality = 85;
+    settings.resultWord = results.resultWord;
+    QElapsedTimer timer;
+    timer.start();
+    int failed = 0;
+    for (const SaveOutcome &o : saveResults(settings, paths, results, workers))
+        failed += o.written ? 0 : 1;
+    if (failed)
+        std::fprintf(stderr, "%d files not saved\n", failed);
+    return timer.nsecsElapsed() / 1e9;
+}
+
+QStringList jpegsIn(const QString &folder)
+{
+    QStringList paths;
+    const QDir dir(folder);
+    for (const QString &name : dir.entryList({QStringLiteral("*.jpg"), QStringLiteral("*.JPG"), QStringLiteral("*.jpeg")}, QDir::Files, QDir::Name))
+        paths << dir.filePath(name);
+    return paths;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -111,9 +155,40 @@ int main(int argc, char **argv)
         drawPhotos(QString::fromLocal8Bit(argv[2]), 20);
         return 0;
     }
-    if (argc > 1) {
-        for (const QString &name : QDir(QString::fromLocal8Bit(argv[1])).entryList({QStringLiteral("*.jpg"), QStringLiteral("*.JPG"), QStringLiteral("*.jpeg")}, QDir::Files, QDir::Name))
-            paths << QDir(QString::fromLocal8Bit(argv[1])).filePath(name);
+    const int cores = int(std::max(1u, std::thread::hardware_concurrency()));
+    if (argc > 3 && QLatin1String(argv[1]) == QLatin1String("--many")) {
+        const int count = QString::fromLocal8Bit(argv[2]).toInt();
+        const QStringList originals = jpegsIn(QString::fromLocal8Bit(argv[3]));
+        if (originals.isEmpty() || count < 1)
+            return 2;
+        QStringList many;
+        for (int i = 0; i < count; ++i) {
+            const QString link = scratch.filePath(QStringLiteral("pic%1.jpg").arg(i, 4, 10, QLatin1Char('0')));
+            QFile::link(originals[i % originals.size()], link);
+            many << link;
+        }
+        QuietHost host;
+        host.rows = many;
+        host.value = 20;
+        QElapsedTimer timer;
+        timer.start();
+        BatchRun().run(AdjustmentKind::Brightness, host);
+        const double run = timer.nsecsElapsed() / 1e9;
+        int packed = 0;
+        for (int i = 0; i < count; ++i)
+            packed += host.list.exists(i) && host.list.picture(i).isPacked() ? 1 : 0;
+        std::printf("run of %d pictures: %.1f s, %d kept packed, %.1f GB held, peak memory %.1f GB, %d reports\n", count, run,
+                    packed, host.list.memoryInUse() / 1e9, peakMemoryMegabytes() / 1024.0, host.failures);
+        QDir(scratch.path()).mkpath(QStringLiteral("out"));
+        const double save = timeSave(host.list, many, cores, scratch.filePath(QStringLiteral("out")));
+        std::printf("save as JPEG q85 on %d cores: %.1f s, %d files, peak memory %.1f GB\n", cores, save,
+                    int(QDir(scratch.filePath(QStringLiteral("out"))).entryList(QDir::Files).size()), peakMemoryMegabytes() / 1024.0);
+        return 0;
+    }
+    const bool timeSaving = argc > 2 && QLatin1String(argv[1]) == QLatin1String("--save");
+    const QString folderArgument = timeSaving ? QString::fromLocal8Bit(argv[2]) : (argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString());
+    if (!folderArgument.isEmpty()) {
+        paths = jpegsIn(folderArgument);
     } else {
         std::fprintf(stderr, "drawing 20 photo-like 12-megapixel JPEGs…\n");
         paths = drawPhotos(scratch.path(), 20);
@@ -122,7 +197,6 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "no JPEG files found\n");
         return 2;
     }
-    const int cores = int(std::max(1u, std::thread::hardware_concurrency()));
     decodeOnly(paths, cores); // warm the page cache
     const double decode = decodeOnly(paths, cores);
     std::printf("%d files, %d cores\n", int(paths.size()), cores);
@@ -139,6 +213,13 @@ int main(int argc, char **argv)
         BatchRun().run(r.kind, host);
         const double seconds = timer.nsecsElapsed() / 1e9;
         std::printf("%-12s %8.3f s   run / decode-only = %.2f\n", adjustmentInfo(r.kind).name, seconds, seconds / decode);
+        if (timeSaving && r.kind == AdjustmentKind::Brightness) {
+            QDir(scratch.path()).mkpath(QStringLiteral("saved"));
+            const double one = timeSave(host.list, paths, 1, scratch.filePath(QStringLiteral("saved")));
+            const double all = timeSave(host.list, paths, cores, scratch.filePath(QStringLiteral("saved")));
+            std::printf("save %d results as JPEG q85: 1 core %.3f s, %d cores %.3f s (%.2fx faster)\n", int(paths.size()), one,
+                        cores, all, one / all);
+        }
     }
     return 0;
 }

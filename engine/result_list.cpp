@@ -56,13 +56,7 @@ void ResultList::setMemoryBudget(std::size_t unpackedBudget, std::size_t hardLim
     m_hardLimit = hardLimit;
 }
 
-std::size_t ResultList::memoryInUse() const
-{
-    std::size_t total = 0;
-    for (const ResultPicture &p : m_pictures)
-        total += p.memoryBytes();
-    return total;
-}
+std::size_t ResultList::memoryInUse() const { return m_bytesHeld; }
 
 bool ResultList::exists(int index) const
 {
@@ -78,6 +72,7 @@ void ResultList::create(int index)
         m_exists.resize(std::size_t(index) + 1, false);
     }
     // An element left behind by an interrupted release is simply reused.
+    m_bytesHeld -= m_pictures[std::size_t(index)].memoryBytes();
     m_pictures[std::size_t(index)] = ResultPicture();
     m_exists[std::size_t(index)] = true;
 }
@@ -87,8 +82,9 @@ void ResultList::setPicture(int index, ResultPicture picture)
     if (!exists(index))
         missingElement();
     ResultPicture &slot = m_pictures[std::size_t(index)];
-    slot = ResultPicture(); // what it held no longer counts
-    const std::size_t inUse = memoryInUse();
+    m_bytesHeld -= slot.memoryBytes(); // what it held no longer counts
+    slot = ResultPicture();
+    const std::size_t inUse = m_bytesHeld;
     if (inUse + picture.memoryBytes() > m_unpackedBudget)
         picture.pack();
     if (inUse + picture.memoryBytes() > m_hardLimit) {
@@ -96,6 +92,7 @@ void ResultList::setPicture(int index, ResultPicture picture)
         throw StepFailure(QStringLiteral("Not enough memory to keep this result (%1 MB already held)")
                               .arg(inUse >> 20));
     }
+    m_bytesHeld += picture.memoryBytes();
     slot = std::move(picture);
 }
 
@@ -110,6 +107,7 @@ void ResultList::release(int index)
 {
     if (index == 0 || !exists(index))
         missingElement();
+    m_bytesHeld -= m_pictures[std::size_t(index)].memoryBytes();
     m_pictures[std::size_t(index)] = ResultPicture();
     m_exists[std::size_t(index)] = false;
 }

@@ -67,6 +67,7 @@ private:
     std::vector<bool> m_exists;
     std::size_t m_unpackedBudget;
     std::size_t m_hardLimit;
+    std::size_t m_bytesHeld = 0;
 };
 
 } // namespace lumivex

@@ -194,8 +194,7 @@ void Form1::createControls()
                        static_cast<QWidget *>(Label1), static_cast<QWidget *>(Label2),
                        static_cast<QWidget *>(Label3), static_cast<QWidget *>(Label4)}) {
         w->setMouseTracking(true);
-        if (w != this)
-            w->installEventFilter(this);
+        w->installEventFilter(this);
     }
 }
 
@@ -343,7 +342,7 @@ void Form1::PushButton8_Click()
         return;
     guard(104, [&] { m_settings.SaveSetting(QStringLiteral("Extension"), answer); });
     QString folder;
-    guard(106, [&] { folder = m_dialogs.browseForFolder(this, QStringLiteral("Please select folder to add:")); });
+    guard(106, [&] { folder = BrowseForFolder(m_dialogs, this, QStringLiteral("Please select folder to add:")); });
     if (folder.isEmpty())
         return;
 
@@ -417,8 +416,10 @@ void Form1::ListView1_Drop(const QStringList &paths)
         if (m_closing)
             return;
         if (QFileInfo(path).isDir()) {
+            ++m_scans;
             for (const QString &file : ScanFolderTree(path, QStringLiteral("*.*"), [this] { return yieldDuringScan(); }))
                 ListView1->append(file);
+            --m_scans;
         } else {
             ListView1->append(path);
         }

@@ -1,5 +1,7 @@
 #include "mainwin/paths.h"
 
+#include "shell/dialogs.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
@@ -18,6 +20,14 @@ bool callYield(const YieldFunction &yield)
     return !yield || yield();
 }
 } // namespace
+
+QString BrowseForFolder(Dialogs &dialogs, QWidget *owner, const QString &prompt)
+{
+    QString path = dialogs.browseForFolder(owner, prompt);
+    while (path.size() > 1 && path.endsWith(kSeparator))
+        path.chop(1);
+    return path;
+}
 
 QString GetFileNameFromPath(const QString &path)
 {

@@ -4,9 +4,17 @@
 #include <QStringList>
 #include <functional>
 
+class QWidget;
+
 namespace lumivex {
 
 // Path helpers. The separator is the platform's ('/' here), and the only one that counts.
+
+class Dialogs;
+
+// Lets the user pick a folder (only file-system folders); its full path, or an empty text when
+// cancelled. The root comes back as "/", other folders without a trailing separator.
+QString BrowseForFolder(Dialogs &dialogs, QWidget *owner, const QString &prompt);
 
 // The text after the last separator; a text without one comes back whole, a text ending in one
 // gives an empty text.

@@ -188,6 +188,7 @@ void Form2::createControls()
         w->installEventFilter(this);
     }
     setMouseTracking(true);
+    installEventFilter(this); // the window's own background
 }
 
 void Form2::Form_Load()
@@ -354,7 +355,7 @@ void Form2::PushButton7_Click()
 {
     StepGuard guard(m_reporter, handlerLocation("Form2", "PushButton7_Click"));
     QString path;
-    guard(100, [&] { path = m_dialogs.browseForFolder(this, QStringLiteral("Please select folder:")); });
+    guard(100, [&] { path = BrowseForFolder(m_dialogs, this, QStringLiteral("Please select folder:")); });
     if (path.isEmpty())
         return;
     guard(104, [&] { Text1->setText(path.endsWith(QLatin1Char('/')) ? path : path + QLatin1Char('/')); });

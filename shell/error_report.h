@@ -7,6 +7,8 @@
 #include <new>
 #include <string>
 
+class QWidget;
+
 namespace lumivex {
 
 class Dialogs;
@@ -39,12 +41,12 @@ public:
 // Shows the report through the dialog interface: caption "Application Error", warning icon, OK.
 class DialogErrorReporter : public ErrorReporter {
 public:
-    DialogErrorReporter(Dialogs &dialogs, class QWidget *owner) : m_dialogs(dialogs), m_owner(owner) {}
+    DialogErrorReporter(Dialogs &dialogs, QWidget *owner) : m_dialogs(dialogs), m_owner(owner) {}
     void ShowErrorReport(const QString &location, int step, const QString &description) override;
 
 private:
     Dialogs &m_dialogs;
-    class QWidget *m_owner;
+    QWidget *m_owner;
 };
 
 // Runs the numbered steps of one handler. A step that throws is reported with the handler's
