@@ -24,27 +24,6 @@ namespace {
 const int kClientWidth = 15960;
 const int kClientHeight = 6600;
 
-void place(QWidget *widget, int left, int top, int width, int height)
-{
-    widget->setGeometry(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width),
-                        twipsToPixels(height));
-}
-
-QFont textFont()
-{
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSizeF(9);
-    font.setBold(true);
-    return font;
-}
-
-QFont buttonFont()
-{
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSizeF(11.25);
-    font.setBold(true);
-    return font;
-}
 
 void paintWhite(QWidget *widget)
 {
@@ -72,7 +51,7 @@ QGroupBox *Form1::createPanel(AdjustmentKind kind, const char *caption, int top,
     auto *frame = new QGroupBox(QString::fromLatin1(caption), this);
     frame->setFont(textFont());
     paintWhite(frame);
-    place(frame, 8040, top, 7800, 1560);
+    placeInTwips(frame, 8040, top, 7800, 1560);
 
     auto *s = new QSlider(Qt::Horizontal, frame);
     s->setRange(info.minimum, info.maximum);
@@ -83,7 +62,7 @@ QGroupBox *Form1::createPanel(AdjustmentKind kind, const char *caption, int top,
     s->setPageStep(fine ? 5 : 1);
     // The design positions; the stored ones replace them at load.
     s->setValue(kind == AdjustmentKind::Brightness ? 0 : kind == AdjustmentKind::Contrast ? 50 : 1);
-    place(s, 120, 225, 7575, 525);
+    placeInTwips(s, 120, 225, 7575, 525);
     *slider = s;
 
     const char *texts[3] = {"", "", ""};
@@ -111,7 +90,7 @@ QGroupBox *Form1::createPanel(AdjustmentKind kind, const char *caption, int top,
     for (int i = 0; i < 3; ++i) {
         labels[i] = new QLabel(QString::fromLatin1(texts[i]), frame);
         labels[i]->setFont(textFont());
-        place(labels[i], lefts[i], 720, 450, 255);
+        placeInTwips(labels[i], lefts[i], 720, 450, 255);
     }
     if (kind == AdjustmentKind::Brightness) {
         Label3 = labels[0];
@@ -124,7 +103,7 @@ QGroupBox *Form1::createPanel(AdjustmentKind kind, const char *caption, int top,
 
     auto *button = new QPushButton(QString::fromLatin1(startCaption), frame);
     button->setFont(buttonFont());
-    place(button, 240, kind == AdjustmentKind::Brightness ? 1005 : 1010, 7300, 405);
+    placeInTwips(button, 240, kind == AdjustmentKind::Brightness ? 1005 : 1010, 7300, 405);
     *start = button;
 
     connect(s, &QSlider::valueChanged, this, [this, kind](int value) {
@@ -141,12 +120,12 @@ void Form1::createControls()
 
     ListView1 = new ImageListView(this);
     ListView1->setFont(textFont());
-    place(ListView1, 120, 120, 7800, 4845);
+    placeInTwips(ListView1, 120, 120, 7800, 4845);
 
     auto button = [this](const char *caption, int left, int top) {
         auto *b = new QPushButton(QString::fromLatin1(caption), this);
         b->setFont(buttonFont());
-        place(b, left, top, 3840, 405);
+        placeInTwips(b, left, top, 3840, 405);
         return b;
     };
     PushButton7 = button("Add Image File(s)", 120, 5050);
@@ -158,7 +137,7 @@ void Form1::createControls()
     ProgressBar1->setRange(0, 100);
     ProgressBar1->setValue(0);
     ProgressBar1->setTextVisible(false);
-    place(ProgressBar1, 120, 6075, 7800, 405);
+    placeInTwips(ProgressBar1, 120, 6075, 7800, 405);
 
     Frame2 = createPanel(AdjustmentKind::Brightness, "Brighness", 60, &Slider2, &PushButton2,
                          "Start Adjusting Brightness");

@@ -57,9 +57,11 @@ QStringList ImageListView::droppedPaths(const QMimeData *data)
     return paths;
 }
 
-void ImageListView::dragEnterEvent(QDragEnterEvent *event)
+namespace {
+// Only drags that carry files are welcome; anything else is shown as refused.
+void answerDrag(QDragMoveEvent *event)
 {
-    if (droppedPaths(event->mimeData()).isEmpty()) {
+    if (ImageListView::droppedPaths(event->mimeData()).isEmpty()) {
         event->setDropAction(Qt::IgnoreAction);
         event->ignore();
         return;
@@ -67,17 +69,10 @@ void ImageListView::dragEnterEvent(QDragEnterEvent *event)
     event->setDropAction(Qt::CopyAction);
     event->accept();
 }
+} // namespace
 
-void ImageListView::dragMoveEvent(QDragMoveEvent *event)
-{
-    if (droppedPaths(event->mimeData()).isEmpty()) {
-        event->setDropAction(Qt::IgnoreAction);
-        event->ignore();
-        return;
-    }
-    event->setDropAction(Qt::CopyAction);
-    event->accept();
-}
+void ImageListView::dragEnterEvent(QDragEnterEvent *event) { answerDrag(event); }
+void ImageListView::dragMoveEvent(QDragMoveEvent *event) { answerDrag(event); }
 
 void ImageListView::dropEvent(QDropEvent *event)
 {

@@ -7,6 +7,7 @@
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QFont>
 #include <QIcon>
 #include <QPainter>
 #include <QPixmap>
@@ -68,6 +69,24 @@ int twipsToPixels(int twips)
     const int per = twipsPerPixel();
     return (twips + per / 2) / per;
 }
+
+void placeInTwips(QWidget *widget, int left, int top, int width, int height)
+{
+    widget->setGeometry(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height));
+}
+
+namespace {
+QFont boldArial(double points)
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSizeF(points);
+    font.setBold(true);
+    return font;
+}
+} // namespace
+
+QFont textFont() { return boldArial(9); }
+QFont buttonFont() { return boldArial(11.25); }
 
 bool loadHandCursor(QCursor *cursor)
 {

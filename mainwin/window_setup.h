@@ -3,6 +3,7 @@
 #include <QCursor>
 #include <QString>
 
+class QFont;
 class QIcon;
 class QWidget;
 
@@ -26,6 +27,12 @@ QIcon applicationIcon();
 // Twips are the layout unit: 1440 to the inch, so 15 to a pixel at 96 dpi.
 int twipsPerPixel();
 int twipsToPixels(int twips);
+// Places a control at a position given in twips, relative to its parent.
+void placeInTwips(QWidget *widget, int left, int top, int width, int height);
+
+// The two fonts of both windows: bold Arial 9 pt for text, bold Arial 11.25 pt for push buttons.
+QFont textFont();
+QFont buttonFont();
 
 // The pointer of one window: default, busy or the custom hand. Hovering over a control asks for
 // the hand or the default; neither replaces the busy pointer.

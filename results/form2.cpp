@@ -26,27 +26,6 @@ namespace {
 
 const int kBorderPixels = 2;
 
-void place(QWidget *widget, int left, int top, int width, int height)
-{
-    widget->setGeometry(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width),
-                        twipsToPixels(height));
-}
-
-QFont textFont()
-{
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSizeF(9);
-    font.setBold(true);
-    return font;
-}
-
-QFont buttonFont()
-{
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSizeF(11.25);
-    font.setBold(true);
-    return font;
-}
 
 } // namespace
 
@@ -71,7 +50,7 @@ QFrame *Form2::createPane(bool afterPane, int top, int barTop, PictureBox **pict
     white.setColor(QPalette::Window, Qt::white);
     viewport->setPalette(white);
     viewport->setAutoFillBackground(true);
-    place(viewport, 120, top, 7560, 2790);
+    placeInTwips(viewport, 120, top, 7560, 2790);
 
     // The inner area clips the picture; the picture's left and top are relative to it.
     auto *inner = new QWidget(viewport);
@@ -81,9 +60,9 @@ QFrame *Form2::createPane(bool afterPane, int top, int barTop, PictureBox **pict
     *picture = box;
 
     auto *v = new QScrollBar(Qt::Vertical, this);
-    place(v, 7665, top, 255, 2790);
+    placeInTwips(v, 7665, top, 255, 2790);
     auto *h = new QScrollBar(Qt::Horizontal, this);
-    place(h, 120, barTop, 7560, 255);
+    placeInTwips(h, 120, barTop, 7560, 255);
     for (QScrollBar *bar : {h, v}) {
         bar->setSingleStep(1);
         bar->setPageStep(1);
@@ -124,48 +103,48 @@ void Form2::createControls()
     ListView1->setRootIsDecorated(false);
     ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
     ListView1->header()->setStretchLastSection(false);
-    place(ListView1, 120, 120, 7800, 1815);
+    placeInTwips(ListView1, 120, 120, 7800, 1815);
     ListView1->viewport()->installEventFilter(this);
     ListView1->installEventFilter(this);
 
     Label2 = new QLabel(QStringLiteral(" Before:"), this);
-    place(Label2, 120, 2040, 2295, 255);
+    placeInTwips(Label2, 120, 2040, 2295, 255);
     Picture3 = createPane(false, 2280, 5040, &Picture4, &HScroll2, &VScroll2);
     Label3 = new QLabel(QStringLiteral(" After (Results):"), this);
-    place(Label3, 120, 5430, 2295, 255);
+    placeInTwips(Label3, 120, 5430, 2295, 255);
     Picture2 = createPane(true, 5670, 8460, &Picture1, &HScroll1, &VScroll1);
 
     Frame1 = new QGroupBox(QStringLiteral("Save Results To This Folder"), this);
-    place(Frame1, 120, 8760, 7800, 795);
+    placeInTwips(Frame1, 120, 8760, 7800, 795);
     Text1 = new QLineEdit(Frame1);
-    place(Text1, 240, 300, 6660, 345);
+    placeInTwips(Text1, 240, 300, 6660, 345);
     PushButton7 = new QPushButton(QStringLiteral("..."), Frame1);
     PushButton7->setFont(buttonFont());
-    place(PushButton7, 6960, 300, 600, 345);
+    placeInTwips(PushButton7, 6960, 300, 600, 345);
 
     Frame2 = new QGroupBox(QStringLiteral("Save Results As"), this);
-    place(Frame2, 120, 9600, 2085, 735);
+    placeInTwips(Frame2, 120, 9600, 2085, 735);
     Option2 = new QRadioButton(QStringLiteral("JPG"), Frame2);
-    place(Option2, 240, 300, 675, 255);
+    placeInTwips(Option2, 240, 300, 675, 255);
     Option1 = new QRadioButton(QStringLiteral("BMP"), Frame2);
-    place(Option1, 1080, 300, 795, 255);
+    placeInTwips(Option1, 1080, 300, 795, 255);
 
     Frame3 = new QGroupBox(QStringLiteral("JPG Quality"), this);
-    place(Frame3, 2280, 9600, 5640, 735);
+    placeInTwips(Frame3, 2280, 9600, 5640, 735);
     Slider1 = new QSlider(Qt::Horizontal, Frame3);
     Slider1->setRange(1, 100);
     Slider1->setTickInterval(10);
     Slider1->setTickPosition(QSlider::TicksBelow);
     Slider1->setSingleStep(1);
     Slider1->setPageStep(1);
-    place(Slider1, 120, 195, 5355, 480);
+    placeInTwips(Slider1, 120, 195, 5355, 480);
 
     PushButton8 = new QPushButton(QStringLiteral("< Back"), this);
     PushButton8->setFont(buttonFont());
-    place(PushButton8, 120, 10440, 3720, 405);
+    placeInTwips(PushButton8, 120, 10440, 3720, 405);
     PushButton6 = new QPushButton(QStringLiteral("Save Results"), this);
     PushButton6->setFont(buttonFont());
-    place(PushButton6, 3960, 10440, 3960, 405);
+    placeInTwips(PushButton6, 3960, 10440, 3960, 405);
 
     connect(PushButton6, &QPushButton::clicked, this, &Form2::PushButton6_Click);
     connect(PushButton7, &QPushButton::clicked, this, &Form2::PushButton7_Click);

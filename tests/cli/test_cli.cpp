@@ -2,6 +2,7 @@
 #include "engine/batch_run.h"
 #include "results/saver.h"
 #include "scripted_dialogs.h"
+#include "scripted_run_host.h"
 #include "test_images.h"
 
 #include <QDir>
@@ -43,28 +44,6 @@ QByteArray contents(const QString &path)
     f.open(QIODevice::ReadOnly);
     return f.readAll();
 }
-
-// The window's way: a run over the files, then "Save Results".
-class WindowHost : public RunHost {
-public:
-    QStringList rows;
-    int value = 0;
-    ResultList list;
-    RecordingReporter recorder;
-    int itemCount() const override { return rows.size(); }
-    QString itemText(int row) const override { return rows.at(row - 1); }
-    int sliderValue(AdjustmentKind) const override { return value; }
-    void setBusy(bool) override {}
-    void setProgress(int) override {}
-    void yieldToEvents() override {}
-    void showMessage(const QString &) override {}
-    ResultList &results() override { return list; }
-    void setAfterPicture(const QImage &) override {}
-    void setBeforePicture(const QImage &) override {}
-    void showResultsWindow() override {}
-    void hideMainWindow() override {}
-    ErrorReporter &reporter() override { return recorder; }
-};
 
 } // namespace
 
@@ -171,9 +150,10 @@ TEST(Cli, OutputEqualsTheWindowsRunAndSaveByteForByte)
                       0)
                 << qPrintable(cli.errorText);
 
-            WindowHost host;
+            // The window's way: a run over the files, then "Save Results".
+            ScriptedRunHost host;
             host.rows = sources;
-            host.value = c.value;
+            host.slider = c.value;
             BatchRun().run(c.kind, host);
             SaveSettings settings;
             settings.folder = cli.dir.filePath(QStringLiteral("window"));

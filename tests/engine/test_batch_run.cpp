@@ -1,5 +1,6 @@
 #include "engine/batch_run.h"
 #include "scripted_dialogs.h"
+#include "scripted_run_host.h"
 #include "shell/picture.h"
 #include "test_images.h"
 
@@ -12,41 +13,6 @@ using namespace lumivex::testing;
 
 namespace {
 
-// A run's surroundings, scripted: the list, the sliders, and a record of everything shown.
-class ScriptedHost : public RunHost {
-public:
-    QStringList rows;
-    int slider = 0;
-    std::function<void(int)> onYield; // called with the yield count
-    std::vector<int> progress;
-    std::vector<bool> busy;
-    int yields = 0;
-    QStringList messages;
-    ResultList list;
-    QImage after, before;
-    bool shown = false, hidden = false;
-    RecordingReporter recorder;
-
-    int itemCount() const override { return rows.size(); }
-    QString itemText(int row) const override { return rows.at(row - 1); }
-    int sliderValue(AdjustmentKind) const override { return slider; }
-    void setBusy(bool b) override { busy.push_back(b); }
-    void setProgress(int p) override { progress.push_back(p); }
-    void yieldToEvents() override
-    {
-        ++yields;
-        if (onYield)
-            onYield(yields);
-    }
-    void showMessage(const QString &text) override { messages << text; }
-    ResultList &results() override { return list; }
-    void setAfterPicture(const QImage &p) override { after = p; }
-    void setBeforePicture(const QImage &p) override { before = p; }
-    void showResultsWindow() override { shown = true; }
-    void hideMainWindow() override { hidden = true; }
-    ErrorReporter &reporter() override { return recorder; }
-};
-
 QImage brightened(QImage image, int v)
 {
     ApplyBrightness(PixelView{image.width(), image.height(), image.bits()}, v);
@@ -57,7 +23,7 @@ QImage brightened(QImage image, int v)
 
 TEST(BatchRun, EmptyListOnlySaysSo)
 {
-    ScriptedHost host;
+    ScriptedRunHost host;
     host.list.addItem(QStringLiteral("earlier.jpg"));
     BatchRun().run(AdjustmentKind::Contrast, host);
     EXPECT_EQ(host.messages, QStringList{QStringLiteral("Please add files first.")});
@@ -71,7 +37,7 @@ TEST(BatchRun, OneImage)
 {
     QTemporaryDir dir;
     const QImage source = noisyPicture(1, 1);
-    ScriptedHost host;
+    ScriptedRunHost host;
     host.rows << writePicture(dir, QStringLiteral("cat.png"), source);
     host.slider = 20;
     BatchRun().run(AdjustmentKind::Brightness, host);
@@ -94,7 +60,7 @@ TEST(BatchRun, ThreeImagesInOrderWithADuplicateRow)
 {
     QTemporaryDir dir;
     const QImage a = noisyPicture(5, 4, 1), b = noisyPicture(3, 7, 2);
-    ScriptedHost host;
+    ScriptedRunHost host;
     host.list.addItem(QStringLiteral("stale"));
     host.rows << writePicture(dir, QStringLiteral("a.png"), a) << writePicture(dir, QStringLiteral("b.png"), b)
               << dir.filePath(QStringLiteral("a.png"));
@@ -124,7 +90,7 @@ TEST(BatchRun, UnreadableFileInTheMiddleGivesOneReportAndAnEmptyResult)
     ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
     junk.write("not a picture at all");
     junk.close();
-    ScriptedHost host;
+    ScriptedRunHost host;
     host.rows << writePicture(dir, QStringLiteral("a.png"), a) << junk.fileName()
               << writePicture(dir, QStringLiteral("c.png"), c);
     host.slider = 3;
@@ -149,7 +115,7 @@ TEST(BatchRun, UnreadableFileInTheMiddleGivesOneReportAndAnEmptyResult)
 TEST(BatchRun, UnreadableFirstFileIsReportedOnce)
 {
     QTemporaryDir dir;
-    ScriptedHost host;
+    ScriptedRunHost host;
     host.rows << dir.filePath(QStringLiteral("gone.jpg")) << writePicture(dir, QStringLiteral("b.png"), noisyPicture(3, 3));
     host.slider = 5;
     BatchRun().run(AdjustmentKind::Sharpening, host);
@@ -165,7 +131,7 @@ TEST(BatchRun, SliderMovedDuringTheRunAppliesToTheImagesThatFollow)
 {
     QTemporaryDir dir;
     const QImage picture = noisyPicture(4, 4);
-    ScriptedHost host;
+    ScriptedRunHost host;
     for (int i = 0; i < 3; ++i)
         host.rows << writePicture(dir, QStringLiteral("p%1.png").arg(i), picture);
     host.slider = 10;
@@ -182,7 +148,7 @@ TEST(BatchRun, SliderMovedDuringTheRunAppliesToTheImagesThatFollow)
 TEST(BatchRun, NewRunReplacesTheEarlierResults)
 {
     QTemporaryDir dir;
-    ScriptedHost host;
+    ScriptedRunHost host;
     host.rows << writePicture(dir, QStringLiteral("x.png"), noisyPicture(2, 2)) << dir.filePath(QStringLiteral("x.png"));
     BatchRun run;
     run.run(AdjustmentKind::Brightness, host);

@@ -2,6 +2,7 @@
 #include "engine/compact_picture.h"
 #include "results/saver.h"
 #include "scripted_dialogs.h"
+#include "scripted_run_host.h"
 #include "shell/error_report.h"
 #include "test_images.h"
 
@@ -30,26 +31,6 @@ QImage photoLike(int w, int h)
     p.drawEllipse(w / 4, h / 4, w / 2, h / 3);
     return image;
 }
-
-class Host : public RunHost {
-public:
-    QStringList rows;
-    ResultList list;
-    RecordingReporter recorder;
-    int itemCount() const override { return rows.size(); }
-    QString itemText(int row) const override { return rows.at(row - 1); }
-    int sliderValue(AdjustmentKind) const override { return 3; }
-    void setBusy(bool) override {}
-    void setProgress(int) override {}
-    void yieldToEvents() override {}
-    void showMessage(const QString &) override {}
-    ResultList &results() override { return list; }
-    void setAfterPicture(const QImage &) override {}
-    void setBeforePicture(const QImage &) override {}
-    void showResultsWindow() override {}
-    void hideMainWindow() override {}
-    ErrorReporter &reporter() override { return recorder; }
-};
 
 QByteArray contents(const QString &path)
 {
@@ -86,8 +67,9 @@ TEST(CompactResults, TinyBudgetPacksAndTheSavedFilesAreIdentical)
         sources << writePicture(dir, QStringLiteral("p%1.png").arg(i), i % 2 ? photoLike(120, 90) : noisyPicture(61, 47, unsigned(i)));
 
     auto runAndSave = [&](std::size_t budget, const QString &folder) {
-        Host host;
+        ScriptedRunHost host;
         host.rows = sources;
+        host.slider = 3;
         host.list.setMemoryBudget(budget, std::size_t(1) << 40);
         BatchRun().run(AdjustmentKind::Softening, host);
         EXPECT_TRUE(host.recorder.reports.empty());
@@ -118,7 +100,7 @@ TEST(CompactResults, TinyBudgetPacksAndTheSavedFilesAreIdentical)
 TEST(CompactResults, ResultThatCannotFitIsReportedWithItsFile)
 {
     QTemporaryDir dir;
-    Host host;
+    ScriptedRunHost host;
     host.rows << writePicture(dir, QStringLiteral("a.png"), noisyPicture(50, 50, 1))
               << writePicture(dir, QStringLiteral("b.png"), noisyPicture(50, 50, 2));
     // Room for the first result, packed, but not for the second.
