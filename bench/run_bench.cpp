@@ -139,7 +139,7 @@ QStringList jpegsIn(const QString &folder)
     QStringList paths;
     const QDir dir(folder);
     for (const QString &name : dir.entryList({QStringLiteral("*.jpg"), QStringLiteral("*.JPG"), QStringLiteral("*.jpeg")}, QDir::Files, QDir::Name))
-        paths << dir.filePath(name);
+        paths << dir.absoluteFilePath(name);
     return paths;
 }
 

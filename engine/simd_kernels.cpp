@@ -1,6 +1,7 @@
 // The vector path of the 3×3 neighbourhood filter, compiled for every target Highway knows and
 // chosen at run time, so the build needs no particular CPU.
 #include "engine/adjustments.h"
+#include "engine/x86_kernels.h"
 
 #include <cmath>
 
@@ -176,6 +177,10 @@ bool mapMatchesTable(const std::uint8_t *original, const PointTable &table, Map 
 
 void ApplyPointTableFast(PixelView buffer, const PointTable &table, const PointHint &hint)
 {
+    if (hasByteTableLookup()) {
+        applyTableVbmi(buffer.bytes, buffer.byteCount(), table.data());
+        return;
+    }
     static const Probe probe;
 
     // A constant shift, saturated?
@@ -207,10 +212,18 @@ void NeighbourhoodFilter(const std::uint8_t *source, PixelView buffer, Neighbour
     if (w < 3 || h < 3 || f.divisor == 0)
         return;
     const std::size_t row = std::size_t(w) * 4;
+    const bool wide = hasWideFilter();
     for (int y = 1; y <= h - 2; ++y) {
         const std::uint8_t *mid = source + row * std::size_t(y);
-        HWY_DYNAMIC_DISPATCH(FilterRow)(mid - row, mid, mid + row, buffer.bytes + row * std::size_t(y),
-                                        4, row - 4, f.centreWeight, f.neighbourWeight, f.divisor);
+        std::uint8_t *out = buffer.bytes + row * std::size_t(y);
+        std::size_t stop = 4;
+        if (wide)
+            stop = filterRowAvx512(mid - row, mid, mid + row, out, row, f.centreWeight, f.neighbourWeight, f.divisor);
+        if (stop > 4)
+            HWY_DYNAMIC_DISPATCH(FilterRow)(mid - row, mid, mid + row, out, 4, 32, f.centreWeight,
+                                            f.neighbourWeight, f.divisor);
+        HWY_DYNAMIC_DISPATCH(FilterRow)(mid - row, mid, mid + row, out, stop, row - 4, f.centreWeight,
+                                        f.neighbourWeight, f.divisor);
     }
 }
 

@@ -1,4 +1,5 @@
 #include "engine/adjustments.h"
+#include "engine/x86_kernels.h"
 
 #include <gtest/gtest.h>
 #include <cmath>
@@ -142,8 +143,22 @@ TEST(PointAdjustments, TablesMatchTheFormulaForEverySliderValue)
             ASSERT_EQ(ContrastTable(v)[p], referenceContrast(p, v)) << "v=" << v << " p=" << p;
 }
 
+// Runs a check with the processor-specific paths (AVX-512 table lookups and rows) and again with
+// the portable vector paths, so both are held to the formulas on any machine that has both.
+template <typename Check>
+void onEveryPath(Check check)
+{
+    for (bool processor : {true, false}) {
+        SCOPED_TRACE(processor ? "processor-specific paths" : "portable paths");
+        setProcessorPathsEnabled(processor);
+        check();
+    }
+    setProcessorPathsEnabled(true);
+}
+
 TEST(PointAdjustments, FastPathEqualsTheFormulaOnOddSizedBuffersForEveryValue)
 {
+    onEveryPath([] {
     // 37 x 5 pixels: not a multiple of any vector width, so the remainder loops run too.
     const int w = 37, h = 5;
     const std::vector<std::uint8_t> original = randomBytes(std::size_t(w * h * 4), 11);
@@ -163,6 +178,7 @@ TEST(PointAdjustments, FastPathEqualsTheFormulaOnOddSizedBuffersForEveryValue)
             ASSERT_EQ(bytes[i], expected) << "contrast v=" << v << " byte " << i;
         }
     }
+    });
 }
 
 TEST(PointAdjustments, OnePixelAndGreyStaysGrey)
@@ -306,6 +322,7 @@ TEST(NeighbourhoodFilter, SmallPicturesBorderAndFourthByteUnchanged)
 
 TEST(NeighbourhoodFilter, FastPathEqualsTheFormulaForEveryStrengthAndOddSizes)
 {
+    onEveryPath([] {
     for (auto [w, h] : {std::pair{3, 3}, {5, 4}, {17, 9}, {61, 7}, {129, 5}}) {
         const std::vector<std::uint8_t> source = randomBytes(std::size_t(w * h * 4), unsigned(w * 31 + h));
         for (int s = 1; s <= 10; ++s)
@@ -324,10 +341,12 @@ TEST(NeighbourhoodFilter, FastPathEqualsTheFormulaForEveryStrengthAndOddSizes)
                 ASSERT_EQ(plain, expected) << "plain " << s << " " << w << "x" << h;
             }
     }
+    });
 }
 
 TEST(NeighbourhoodFilter, EveryTieOfEveryStrengthRoundsToEven)
 {
+    onEveryPath([] {
     // Pictures built so that many channels land exactly on halves: small values, where
     // P / D = n + 0.5 happens often.
     const int w = 41, h = 11;
@@ -344,4 +363,5 @@ TEST(NeighbourhoodFilter, EveryTieOfEveryStrengthRoundsToEven)
                 ApplySoftening(source.data(), PixelView{w, h, fast.data()}, s);
             ASSERT_EQ(fast, referenceFilter(source, w, h, s, sharpen)) << s;
         }
+    });
 }

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace lumivex {
+
+// True on processors that can look up a 256-entry byte table 64 bytes at a time.
+bool hasByteTableLookup();
+
+// Maps bytes 0, 1, 2 of every 4 through the table, leaving every fourth byte; only call when
+// hasByteTableLookup() is true.
+void applyTableVbmi(std::uint8_t *bytes, std::size_t count, const std::uint8_t *table);
+
+// True on processors with 512-bit integer vectors for the neighbourhood filter.
+bool hasWideFilter();
+
+// Filters the bytes of one interior row from byte 32 on, up to where a whole block of 64 still
+// fits, and returns the first byte it left for the caller (bytes 4 … 31 are the caller's too).
+std::size_t filterRowAvx512(const std::uint8_t *up, const std::uint8_t *mid, const std::uint8_t *down,
+                            std::uint8_t *out, std::size_t rowBytes, int centreWeight, int neighbourWeight,
+                            int divisor);
+
+// Tests switch the processor-specific paths off to hold the portable ones to the formulas too.
+void setProcessorPathsEnabled(bool enabled);
+bool processorPathsEnabled();
+
+} // namespace lumivex
