@@ -251,3 +251,20 @@ TEST(Form2, FolderFailingMidSaveReportsEachItemAndStillSaysDone)
             "Cannot save the image. GDI+ Error:7\r\nin Velmora12/4/2014.Form2.PushButton6_Click at line 134")));
     EXPECT_EQ(f.dialogs.plainMessages().back().text, QStringLiteral("Done."));
 }
+
+TEST(Form2, SourceGoneSinceTheRunShowsAnEmptyBeforePane)
+{
+    Fixture f;
+    Form2 &w = f.open();
+    f.fill({noisyPicture(30, 20, 1), noisyPicture(30, 20, 2)});
+    QFile::remove(f.sources[1]);
+    w.ListView1->setCurrentItem(w.ListView1->topLevelItem(1));
+    w.ListView1_Click();
+    EXPECT_TRUE(w.Picture4->picture().isNull());
+    EXPECT_EQ(w.Picture1->picture(), w.resultList().picture(1).image());
+    EXPECT_TRUE(f.dialogs.shown.empty());
+    // A click with nothing selected does nothing.
+    w.ListView1->clearSelection();
+    w.ListView1_Click();
+    EXPECT_EQ(w.Picture1->picture(), w.resultList().picture(1).image());
+}
