@@ -1,8 +1,8 @@
 #include "engine/adjustments.h"
 #include "engine/x86_kernels.h"
 
-#include <gtest/gtest.h>
 #include <cmath>
+#include <gtest/gtest.h>
 #include <random>
 #include <vector>
 
@@ -11,10 +11,19 @@ using namespace lumivex;
 namespace {
 
 // References written straight from the formulas, independent of the engine's code.
-int roundHalfEven(double value) { return int(std::nearbyint(value)); }
-std::uint8_t clampByte(int t) { return std::uint8_t(t < 0 ? 0 : (t > 255 ? 255 : t)); }
+int roundHalfEven(double value)
+{
+    return int(std::nearbyint(value));
+}
+std::uint8_t clampByte(int t)
+{
+    return std::uint8_t(t < 0 ? 0 : (t > 255 ? 255 : t));
+}
 
-std::uint8_t referenceBrightness(int p, int v) { return clampByte(roundHalfEven(255.0 / 100.0 * v + p)); }
+std::uint8_t referenceBrightness(int p, int v)
+{
+    return clampByte(roundHalfEven(255.0 / 100.0 * v + p));
+}
 
 std::uint8_t referenceContrast(int p, int v)
 {
@@ -39,8 +48,8 @@ std::vector<std::uint8_t> referenceFilter(const std::vector<std::uint8_t> &src, 
             for (int k = 0; k < 3; ++k) {
                 auto at = [&](int xx, int yy) { return int(src[std::size_t(4 * xx + 4 * w * yy + k)]); };
                 const int c = at(x, y);
-                const int n = at(x - 1, y - 1) + at(x, y - 1) + at(x + 1, y - 1) + at(x - 1, y) +
-                              at(x + 1, y) + at(x - 1, y + 1) + at(x, y + 1) + at(x + 1, y + 1);
+                const int n = at(x - 1, y - 1) + at(x, y - 1) + at(x + 1, y - 1) + at(x - 1, y) + at(x + 1, y) +
+                              at(x - 1, y + 1) + at(x, y + 1) + at(x + 1, y + 1);
                 const int p = sharpen ? (7 * s + 7) * c - s * n : 8 * c + s * n;
                 const int d = sharpen ? 7 - s : 8 * s + 8;
                 out[std::size_t(4 * x + 4 * w * y + k)] = clampByte(roundHalfEven(double(p) / double(d)));
@@ -61,7 +70,8 @@ std::vector<std::uint8_t> randomBytes(std::size_t count, unsigned seed)
 struct Picture {
     int w, h;
     std::vector<std::uint8_t> bytes;
-    Picture(int width, int height, std::uint8_t value) : w(width), h(height), bytes(std::size_t(width * height * 4), value)
+    Picture(int width, int height, std::uint8_t value)
+        : w(width), h(height), bytes(std::size_t(width * height * 4), value)
     {
         for (std::size_t i = 3; i < bytes.size(); i += 4)
             bytes[i] = 0x5a; // a fourth byte that must survive
@@ -89,9 +99,9 @@ Picture filtered(Picture picture, bool sharpen, int s)
 
 TEST(Brightness, ExamplesFromTheSliderUnits)
 {
-    EXPECT_EQ(BrightnessTable(1)[0], 3);     // 2.55 rounds up
-    EXPECT_EQ(BrightnessTable(2)[0], 5);     // 5.1
-    EXPECT_EQ(BrightnessTable(-1)[10], 7);   // 7.45
+    EXPECT_EQ(BrightnessTable(1)[0], 3);   // 2.55 rounds up
+    EXPECT_EQ(BrightnessTable(2)[0], 5);   // 5.1
+    EXPECT_EQ(BrightnessTable(-1)[10], 7); // 7.45
     EXPECT_EQ(BrightnessTable(20)[100], 151);
     EXPECT_EQ(BrightnessTable(-20)[100], 49);
     EXPECT_EQ(BrightnessTable(10)[250], 255); // 275.5 clamped
@@ -145,8 +155,7 @@ TEST(PointAdjustments, TablesMatchTheFormulaForEverySliderValue)
 
 // Runs a check with the processor-specific paths (AVX-512 table lookups and rows) and again with
 // the portable vector paths, so both are held to the formulas on any machine that has both.
-template <typename Check>
-void onEveryPath(Check check)
+template <typename Check> void onEveryPath(Check check)
 {
     for (bool processor : {true, false}) {
         SCOPED_TRACE(processor ? "processor-specific paths" : "portable paths");
@@ -159,25 +168,25 @@ void onEveryPath(Check check)
 TEST(PointAdjustments, FastPathEqualsTheFormulaOnOddSizedBuffersForEveryValue)
 {
     onEveryPath([] {
-    // 37 x 5 pixels: not a multiple of any vector width, so the remainder loops run too.
-    const int w = 37, h = 5;
-    const std::vector<std::uint8_t> original = randomBytes(std::size_t(w * h * 4), 11);
-    for (int v = -100; v <= 100; ++v) {
-        std::vector<std::uint8_t> bytes = original;
-        ApplyBrightness(PixelView{w, h, bytes.data()}, v);
-        for (std::size_t i = 0; i < bytes.size(); ++i) {
-            const std::uint8_t expected = (i % 4 == 3) ? original[i] : referenceBrightness(original[i], v);
-            ASSERT_EQ(bytes[i], expected) << "brightness v=" << v << " byte " << i;
+        // 37 x 5 pixels: not a multiple of any vector width, so the remainder loops run too.
+        const int w = 37, h = 5;
+        const std::vector<std::uint8_t> original = randomBytes(std::size_t(w * h * 4), 11);
+        for (int v = -100; v <= 100; ++v) {
+            std::vector<std::uint8_t> bytes = original;
+            ApplyBrightness(PixelView{w, h, bytes.data()}, v);
+            for (std::size_t i = 0; i < bytes.size(); ++i) {
+                const std::uint8_t expected = (i % 4 == 3) ? original[i] : referenceBrightness(original[i], v);
+                ASSERT_EQ(bytes[i], expected) << "brightness v=" << v << " byte " << i;
+            }
         }
-    }
-    for (int v = 0; v <= 100; ++v) {
-        std::vector<std::uint8_t> bytes = original;
-        ApplyContrast(PixelView{w, h, bytes.data()}, v);
-        for (std::size_t i = 0; i < bytes.size(); ++i) {
-            const std::uint8_t expected = (i % 4 == 3) ? original[i] : referenceContrast(original[i], v);
-            ASSERT_EQ(bytes[i], expected) << "contrast v=" << v << " byte " << i;
+        for (int v = 0; v <= 100; ++v) {
+            std::vector<std::uint8_t> bytes = original;
+            ApplyContrast(PixelView{w, h, bytes.data()}, v);
+            for (std::size_t i = 0; i < bytes.size(); ++i) {
+                const std::uint8_t expected = (i % 4 == 3) ? original[i] : referenceContrast(original[i], v);
+                ASSERT_EQ(bytes[i], expected) << "contrast v=" << v << " byte " << i;
+            }
         }
-    }
     });
 }
 
@@ -323,45 +332,45 @@ TEST(NeighbourhoodFilter, SmallPicturesBorderAndFourthByteUnchanged)
 TEST(NeighbourhoodFilter, FastPathEqualsTheFormulaForEveryStrengthAndOddSizes)
 {
     onEveryPath([] {
-    for (auto [w, h] : {std::pair{3, 3}, {5, 4}, {17, 9}, {61, 7}, {129, 5}}) {
-        const std::vector<std::uint8_t> source = randomBytes(std::size_t(w * h * 4), unsigned(w * 31 + h));
-        for (int s = 1; s <= 10; ++s)
-            for (bool sharpen : {false, true}) {
-                std::vector<std::uint8_t> fast = source;
-                std::vector<std::uint8_t> plain = source;
-                const NeighbourhoodFormula f = sharpen ? SharpeningFormula(s) : SofteningFormula(s);
-                if (sharpen)
-                    ApplySharpening(source.data(), PixelView{w, h, fast.data()}, s);
-                else
-                    ApplySoftening(source.data(), PixelView{w, h, fast.data()}, s);
-                if (!(sharpen && s == 7))
-                    NeighbourhoodFilterPlain(source.data(), PixelView{w, h, plain.data()}, f);
-                const std::vector<std::uint8_t> expected = referenceFilter(source, w, h, s, sharpen);
-                ASSERT_EQ(fast, expected) << (sharpen ? "sharpen " : "soften ") << s << " " << w << "x" << h;
-                ASSERT_EQ(plain, expected) << "plain " << s << " " << w << "x" << h;
-            }
-    }
+        for (auto [w, h] : {std::pair{3, 3}, {5, 4}, {17, 9}, {61, 7}, {129, 5}}) {
+            const std::vector<std::uint8_t> source = randomBytes(std::size_t(w * h * 4), unsigned(w * 31 + h));
+            for (int s = 1; s <= 10; ++s)
+                for (bool sharpen : {false, true}) {
+                    std::vector<std::uint8_t> fast = source;
+                    std::vector<std::uint8_t> plain = source;
+                    const NeighbourhoodFormula f = sharpen ? SharpeningFormula(s) : SofteningFormula(s);
+                    if (sharpen)
+                        ApplySharpening(source.data(), PixelView{w, h, fast.data()}, s);
+                    else
+                        ApplySoftening(source.data(), PixelView{w, h, fast.data()}, s);
+                    if (!(sharpen && s == 7))
+                        NeighbourhoodFilterPlain(source.data(), PixelView{w, h, plain.data()}, f);
+                    const std::vector<std::uint8_t> expected = referenceFilter(source, w, h, s, sharpen);
+                    ASSERT_EQ(fast, expected) << (sharpen ? "sharpen " : "soften ") << s << " " << w << "x" << h;
+                    ASSERT_EQ(plain, expected) << "plain " << s << " " << w << "x" << h;
+                }
+        }
     });
 }
 
 TEST(NeighbourhoodFilter, EveryTieOfEveryStrengthRoundsToEven)
 {
     onEveryPath([] {
-    // Pictures built so that many channels land exactly on halves: small values, where
-    // P / D = n + 0.5 happens often.
-    const int w = 41, h = 11;
-    std::vector<std::uint8_t> source(std::size_t(w * h * 4));
-    std::mt19937 random(99);
-    for (auto &b : source)
-        b = std::uint8_t(random() % 6);
-    for (int s = 1; s <= 10; ++s)
-        for (bool sharpen : {false, true}) {
-            std::vector<std::uint8_t> fast = source;
-            if (sharpen)
-                ApplySharpening(source.data(), PixelView{w, h, fast.data()}, s);
-            else
-                ApplySoftening(source.data(), PixelView{w, h, fast.data()}, s);
-            ASSERT_EQ(fast, referenceFilter(source, w, h, s, sharpen)) << s;
-        }
+        // Pictures built so that many channels land exactly on halves: small values, where
+        // P / D = n + 0.5 happens often.
+        const int w = 41, h = 11;
+        std::vector<std::uint8_t> source(std::size_t(w * h * 4));
+        std::mt19937 random(99);
+        for (auto &b : source)
+            b = std::uint8_t(random() % 6);
+        for (int s = 1; s <= 10; ++s)
+            for (bool sharpen : {false, true}) {
+                std::vector<std::uint8_t> fast = source;
+                if (sharpen)
+                    ApplySharpening(source.data(), PixelView{w, h, fast.data()}, s);
+                else
+                    ApplySoftening(source.data(), PixelView{w, h, fast.data()}, s);
+                ASSERT_EQ(fast, referenceFilter(source, w, h, s, sharpen)) << s;
+            }
     });
 }
