@@ -7,6 +7,7 @@
 #include "results/saver.h"
 #include "shell/error_report.h"
 #include "shell/picture.h"
+#include "shell/pixel_memory.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -167,18 +168,25 @@ int runBatchCommandLine(const QStringList &arguments, QTextStream &input, QTextS
     clock.start();
 
     auto work = [&] {
-        QImage picture;                // reused: decoded into in place
-        PixelBuffer sourceCopy;        // reused: what the neighbourhood filters read
+        QImage picture;  // reused: decoded into in place
+        QImage filtered; // reused: what the neighbourhood filters write, the decoded picture untouched
         for (std::size_t g = nextGroup++; g < groups.size(); g = nextGroup++) {
             for (const Job &job : groups[g]) {
                 QString failure, note;
                 try {
                     decodePictureInto(job.source, picture);
-                    PixelView view{picture.width(), picture.height(), picture.bits()};
-                    if (info.usesSourceCopy)
-                        std::memcpy(sourceCopy.resize(view.byteCount()), view.bytes, view.byteCount());
-                    applyAdjustment(kind, sourceCopy.data(), view, value);
-                    note = saveOneResult(ResultPicture(picture), job.target, settings, job.source, sources);
+                    const QImage *result = &picture;
+                    if (info.usesSourceCopy) {
+                        if (filtered.size() != picture.size() || !filtered.isDetached())
+                            filtered = allocatePixelImage(picture.size());
+                        copyPictureInfo(picture, filtered);
+                        applyNeighbourhoodInto(kind, picture.constBits(),
+                                               PixelView{picture.width(), picture.height(), filtered.bits()}, value);
+                        result = &filtered;
+                    } else {
+                        applyAdjustment(kind, nullptr, PixelView{picture.width(), picture.height(), picture.bits()}, value);
+                    }
+                    note = saveOneResult(ResultPicture(*result), job.target, settings, job.source, sources);
                 } catch (const StepFailure &f) {
                     failure = f.description();
                 } catch (const std::bad_alloc &) {

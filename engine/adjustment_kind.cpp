@@ -68,4 +68,13 @@ void applyAdjustment(AdjustmentKind kind, const std::uint8_t *source, PixelView 
     }
 }
 
+void applyNeighbourhoodInto(AdjustmentKind kind, const std::uint8_t *source, PixelView out, int v)
+{
+    // Sharpening at 7 has no value: the output is the source as it was.
+    NeighbourhoodFormula formula = kind == AdjustmentKind::Softening ? SofteningFormula(v) : SharpeningFormula(v);
+    if (kind == AdjustmentKind::Sharpening && v == 7)
+        formula.divisor = 0;
+    NeighbourhoodFilterInto(source, out, formula);
+}
+
 } // namespace lumivex

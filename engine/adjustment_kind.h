@@ -53,4 +53,8 @@ RunSteps runSteps(AdjustmentKind kind);
 // read (ignored by the point adjustments).
 void applyAdjustment(AdjustmentKind kind, const std::uint8_t *source, PixelView buffer, int v);
 
+// A neighbourhood adjustment from `source` into a separate `out` of the same size (the whole
+// picture is written); point adjustments are not taken here.
+void applyNeighbourhoodInto(AdjustmentKind kind, const std::uint8_t *source, PixelView out, int v);
+
 } // namespace lumivex

@@ -61,6 +61,11 @@ void NeighbourhoodFilterPlain(const std::uint8_t *source, PixelView buffer, Neig
 // Vector path with the same results byte for byte.
 void NeighbourhoodFilter(const std::uint8_t *source, PixelView buffer, NeighbourhoodFormula f);
 
+// The same, writing a separate output whose border and fourth bytes come from the source, so
+// the picture needs no copy before filtering. Gives exactly the bytes NeighbourhoodFilter gives
+// in a buffer that started as a copy of the source.
+void NeighbourhoodFilterInto(const std::uint8_t *source, PixelView out, NeighbourhoodFormula f);
+
 void ApplySoftening(const std::uint8_t *source, PixelView buffer, int s);
 void ApplySharpening(const std::uint8_t *source, PixelView buffer, int s);
 

@@ -4,6 +4,9 @@
 #include "mainwin/paths.h"
 #include "shell/error_report.h"
 #include "shell/picture.h"
+#include "shell/pixel_memory.h"
+
+#include <atomic>
 
 #include <cmath>
 #include <cstring>
@@ -30,6 +33,7 @@ void BatchRun::run(AdjustmentKind kind, RunHost &host)
 
     // Counts are 16-bit: a longer list fails this step, as any count overflow does.
     int count = 0;
+    std::atomic<int> sliderNow{0};
     std::unique_ptr<DecodeAhead> decoder;
     guard(steps.loop, [&] {
         count = checkedNarrow<std::int16_t>(host.itemCount());
@@ -37,11 +41,28 @@ void BatchRun::run(AdjustmentKind kind, RunHost &host)
         for (int row = 1; row <= count; ++row)
             paths << host.itemText(row);
         const int workers = m_decodeWorkers > 0 ? m_decodeWorkers : DecodeAhead::defaultWorkers();
-        decoder = std::make_unique<DecodeAhead>(paths, workers, workers + 1);
+        DecodeAhead::Prepare prepare;
+        if (info.usesSourceCopy) {
+            // The filters are the costly part: workers run them ahead with the slider's value as
+            // it stands, and an image's own turn checks that value still holds.
+            sliderNow = host.sliderValue(kind);
+            prepare = [kind, &sliderNow](const QImage &decoded, int *preparedFor) {
+                const int value = sliderNow.load();
+                QImage adjusted = allocatePixelImage(decoded.size());
+                copyPictureInfo(decoded, adjusted);
+                applyNeighbourhoodInto(kind, decoded.constBits(),
+                                       PixelView{decoded.width(), decoded.height(), adjusted.bits()}, value);
+                *preparedFor = value;
+                return adjusted;
+            };
+        }
+        decoder = std::make_unique<DecodeAhead>(paths, workers, workers + 1, prepare);
     });
 
     for (int i = 1; i <= count; ++i) {
         QImage working;
+        QImage prepared;
+        int preparedFor = 0;
         int w = 0, h = 0;
         int v = 0;
         PixelView buffer;
@@ -54,7 +75,9 @@ void BatchRun::run(AdjustmentKind kind, RunHost &host)
         guard(steps.yield, [&] { host.yieldToEvents(); });
         if (host.abandoned())
             return;
-        guard(steps.decode, [&] { working = decoder->take(i - 1); });
+        if (info.usesSourceCopy)
+            sliderNow = host.sliderValue(kind); // what the pictures still ahead will be prepared with
+        guard(steps.decode, [&] { working = decoder->take(i - 1, &prepared, &preparedFor); });
         // An image that failed to decode stays empty through the remaining steps: it gets its
         // item and an empty result, never the previous image's pixels.
         QSize size;
@@ -68,20 +91,28 @@ void BatchRun::run(AdjustmentKind kind, RunHost &host)
             if (byteCount > 0 && working.bytesPerLine() != w * 4)
                 throw StepFailure(QStringLiteral("Unexpected row layout"));
         });
-        if (info.usesSourceCopy) {
-            guard(steps.sizeSource, [&] { m_sourceCopy.resize(std::size_t(byteCount)); });
-        }
+        // For the filters the decoded picture itself is the untouched source, and the result is
+        // written into a picture of its own: there is nothing to copy.
+        if (info.usesSourceCopy)
+            guard(steps.sizeSource, [] {});
         guard(steps.fillBuffer, [] {});
-        if (info.usesSourceCopy) {
-            guard(steps.fillSource, [&] {
-                if (byteCount > 0 && buffer.bytes)
-                    std::memcpy(m_sourceCopy.data(), buffer.bytes, std::size_t(byteCount));
-            });
-        }
+        if (info.usesSourceCopy)
+            guard(steps.fillSource, [] {});
         guard(steps.readSlider, [&] { v = host.sliderValue(kind); });
         guard(steps.pixelWork, [&] {
-            if (buffer.bytes)
-                applyAdjustment(kind, m_sourceCopy.data(), buffer, v);
+            if (!buffer.bytes)
+                return;
+            if (!info.usesSourceCopy) {
+                applyAdjustment(kind, nullptr, buffer, v);
+                return;
+            }
+            if (prepared.isNull() || preparedFor != v) {
+                prepared = allocatePixelImage(working.size());
+                copyPictureInfo(working, prepared);
+                applyNeighbourhoodInto(kind, working.constBits(), PixelView{w, h, prepared.bits()}, v);
+            }
+            working = prepared;
+            prepared = QImage();
         });
         guard(steps.writeBack, [] {});
         guard(steps.repaint(), [] {});

@@ -33,8 +33,9 @@ public:
 };
 
 // One adjustment over every row of the image list, in list order, each numbered step under the
-// handler's guard. The source copy is kept between runs so large pictures do not pay for a
-// fresh buffer each time.
+// handler's guard. Files are decoded ahead on worker threads, which also run the neighbourhood
+// filters ahead with the slider's current value; at each image's turn the slider is read again
+// and the work is redone if it moved.
 class BatchRun {
 public:
     explicit BatchRun(int decodeWorkers = 0) : m_decodeWorkers(decodeWorkers) {}
@@ -42,7 +43,6 @@ public:
 
 private:
     int m_decodeWorkers;
-    PixelBuffer m_sourceCopy;
 };
 
 } // namespace lumivex

@@ -12,8 +12,9 @@ int DecodeAhead::defaultWorkers()
     return std::max(1u, std::thread::hardware_concurrency());
 }
 
-DecodeAhead::DecodeAhead(QStringList paths, int workers, int window)
-    : m_paths(std::move(paths)), m_window(std::max(1, window)), m_slots(std::size_t(m_paths.size()))
+DecodeAhead::DecodeAhead(QStringList paths, int workers, int window, Prepare prepare)
+    : m_paths(std::move(paths)), m_window(std::max(1, window)), m_prepare(std::move(prepare)),
+      m_slots(std::size_t(m_paths.size()))
 {
     const int count = std::clamp(workers, 1, std::max(1, int(m_paths.size())));
     for (int i = 0; i < count; ++i)
@@ -58,6 +59,14 @@ void DecodeAhead::work()
             result.failed = true;
             result.failure = QString::fromLocal8Bit(e.what());
         }
+        if (!result.failed && m_prepare) {
+            try {
+                result.prepared = m_prepare(result.image, &result.preparedFor);
+            } catch (...) {
+                // Preparing is only a head start; the picture is worked on at its turn instead.
+                result.prepared = QImage();
+            }
+        }
         result.done = true;
         {
             std::lock_guard<std::mutex> lock(m_mutex);
@@ -67,7 +76,7 @@ void DecodeAhead::work()
     }
 }
 
-QImage DecodeAhead::take(int index)
+QImage DecodeAhead::take(int index, QImage *prepared, int *preparedFor)
 {
     if (index < 0 || index >= int(m_slots.size()))
         throw StepFailure(QStringLiteral("Subscript out of range"));
@@ -84,6 +93,10 @@ QImage DecodeAhead::take(int index)
     m_changed.notify_all();
     if (slot.failed)
         throw StepFailure(slot.failure);
+    if (prepared)
+        *prepared = std::move(slot.prepared);
+    if (preparedFor)
+        *preparedFor = slot.preparedFor;
     return slot.image;
 }
 

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -15,7 +16,11 @@ namespace lumivex {
 // so memory stays bounded however long the list is.
 class DecodeAhead {
 public:
-    DecodeAhead(QStringList paths, int workers, int window);
+    // Work a worker may do on a decoded picture ahead of its turn: returns the prepared picture
+    // and the value it was prepared for (the caller decides at its turn whether that still holds).
+    using Prepare = std::function<QImage(const QImage &decoded, int *preparedFor)>;
+
+    DecodeAhead(QStringList paths, int workers, int window, Prepare prepare = {});
     ~DecodeAhead();
 
     DecodeAhead(const DecodeAhead &) = delete;
@@ -23,7 +28,7 @@ public:
 
     // The picture of paths[index], waiting for it if needed. Throws StepFailure with the
     // decoder's reason when the file could not be decoded.
-    QImage take(int index);
+    QImage take(int index, QImage *prepared = nullptr, int *preparedFor = nullptr);
 
     static int defaultWorkers();
 
@@ -33,12 +38,15 @@ private:
         QImage image;
         QString failure;
         bool failed = false;
+        QImage prepared;
+        int preparedFor = 0;
     };
 
     void work();
 
     const QStringList m_paths;
     const int m_window;
+    const Prepare m_prepare;
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::vector<Slot> m_slots;

@@ -60,8 +60,10 @@ void FilterRow(const std::uint8_t *up, const std::uint8_t *mid, const std::uint8
     }
 #endif
     for (; i < end; ++i) {
-        if ((i & 3) == 3)
+        if ((i & 3) == 3) {
+            out[i] = mid[i]; // the fourth byte travels unchanged
             continue;
+        }
         const int centre = mid[i];
         const int neighbours = up[i - 4] + up[i] + up[i + 4] + mid[i - 4] + mid[i + 4] +
                                down[i - 4] + down[i] + down[i + 4];
@@ -205,12 +207,14 @@ void ApplyPointTableFast(PixelView buffer, const PointTable &table, const PointH
     ApplyPointTable(buffer, table);
 }
 
-void NeighbourhoodFilter(const std::uint8_t *source, PixelView buffer, NeighbourhoodFormula f)
+namespace {
+
+// Every byte of every interior row but the first and last pixel: channels filtered, fourth
+// bytes copied from the source.
+void filterInteriorRows(const std::uint8_t *source, PixelView buffer, NeighbourhoodFormula f)
 {
     const int w = buffer.width;
     const int h = buffer.height;
-    if (w < 3 || h < 3 || f.divisor == 0)
-        return;
     const std::size_t row = std::size_t(w) * 4;
     const bool wide = hasWideFilter();
     for (int y = 1; y <= h - 2; ++y) {
@@ -225,6 +229,35 @@ void NeighbourhoodFilter(const std::uint8_t *source, PixelView buffer, Neighbour
         HWY_DYNAMIC_DISPATCH(FilterRow)(mid - row, mid, mid + row, out, stop, row - 4, f.centreWeight,
                                         f.neighbourWeight, f.divisor);
     }
+}
+
+} // namespace
+
+void NeighbourhoodFilter(const std::uint8_t *source, PixelView buffer, NeighbourhoodFormula f)
+{
+    if (buffer.width < 3 || buffer.height < 3 || f.divisor == 0)
+        return;
+    filterInteriorRows(source, buffer, f);
+}
+
+void NeighbourhoodFilterInto(const std::uint8_t *source, PixelView out, NeighbourhoodFormula f)
+{
+    const int w = out.width;
+    const int h = out.height;
+    if (w < 3 || h < 3 || f.divisor == 0) {
+        std::memcpy(out.bytes, source, out.byteCount());
+        return;
+    }
+    // The border is the source's; everything else the filter writes.
+    const std::size_t row = std::size_t(w) * 4;
+    std::memcpy(out.bytes, source, row);
+    std::memcpy(out.bytes + row * std::size_t(h - 1), source + row * std::size_t(h - 1), row);
+    for (int y = 1; y <= h - 2; ++y) {
+        const std::size_t at = row * std::size_t(y);
+        std::memcpy(out.bytes + at, source + at, 4);
+        std::memcpy(out.bytes + at + row - 4, source + at + row - 4, 4);
+    }
+    filterInteriorRows(source, out, f);
 }
 
 } // namespace lumivex

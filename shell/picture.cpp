@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <cstdlib>
+#include <QColorSpace>
 #include <QImageReader>
 #include <QImageWriter>
 #include <QPainter>
@@ -55,6 +56,13 @@ QSize bmpHeaderSize(const QString &path)
 
 } // namespace
 
+void copyPictureInfo(const QImage &from, QImage &to)
+{
+    to.setDotsPerMeterX(from.dotsPerMeterX());
+    to.setDotsPerMeterY(from.dotsPerMeterY());
+    to.setColorSpace(from.colorSpace());
+}
+
 void toPixelForm(QImage &image)
 {
     if (image.isNull())
@@ -65,6 +73,7 @@ void toPixelForm(QImage &image)
         return;
     }
     QImage flat = allocatePixelImage(image.size());
+    copyPictureInfo(image, flat);
     flat.fill(Qt::white);
     QPainter painter(&flat);
     painter.drawImage(0, 0, image);

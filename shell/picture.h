@@ -21,6 +21,10 @@ void decodePictureInto(const QString &path, QImage &target);
 // Brings any image into the pixel form, in place where Qt can.
 void toPixelForm(QImage &image);
 
+// Carries what a picture says about itself besides its pixels (resolution, colour space) to a
+// picture made from it, so that files written from either are the same.
+void copyPictureInfo(const QImage &from, QImage &to);
+
 // A picture that later changes to the working picture cannot alter. QImage shares its pixels
 // and copies them on the first write, so sharing is enough and costs no copy.
 inline QImage freezePicture(const QImage &working) { return working; }

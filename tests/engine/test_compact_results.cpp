@@ -6,6 +6,7 @@
 #include "shell/error_report.h"
 #include "test_images.h"
 
+#include <QColorSpace>
 #include <QDir>
 #include <cstring>
 #include <QFile>
@@ -56,7 +57,16 @@ TEST(CompactPicture, RoundTripsByteForByte)
     const QImage back = unpackPicture(packPicture(odd));
     EXPECT_EQ(0, std::memcmp(back.constBits(), odd.constBits(), std::size_t(odd.sizeInBytes())));
     EXPECT_LT(packPicture(photoLike(640, 480)).size(), 640 * 480 * 4 / 4);
-    EXPECT_THROW(unpackPicture(QByteArray("LVP1 damaged data here")), StepFailure);
+    EXPECT_THROW(unpackPicture(QByteArray("LVP2 damaged data here, long enough for a header")), StepFailure);
+    // What the picture says of its resolution survives too: files written from it must not change.
+    QImage dense = photoLike(30, 20);
+    dense.setDotsPerMeterX(2835);
+    dense.setDotsPerMeterY(2836);
+    dense.setColorSpace(QColorSpace(QColorSpace::DisplayP3));
+    const QImage unpacked = unpackPicture(packPicture(dense));
+    EXPECT_EQ(unpacked.dotsPerMeterX(), 2835);
+    EXPECT_EQ(unpacked.dotsPerMeterY(), 2836);
+    EXPECT_EQ(unpacked.colorSpace(), dense.colorSpace());
 }
 
 TEST(CompactResults, TinyBudgetPacksAndTheSavedFilesAreIdentical)

@@ -374,3 +374,21 @@ TEST(NeighbourhoodFilter, EveryTieOfEveryStrengthRoundsToEven)
             }
     });
 }
+
+TEST(NeighbourhoodFilter, IntoASeparateOutputGivesTheSameBytes)
+{
+    onEveryPath([] {
+        for (auto [w, h] : {std::pair{1, 1}, {2, 7}, {3, 3}, {40, 30}, {33, 21}, {61, 9}}) {
+            const std::vector<std::uint8_t> source = randomBytes(std::size_t(w * h * 4), unsigned(w + 7 * h));
+            for (int s = 1; s <= 10; ++s)
+                for (bool sharpen : {false, true}) {
+                    NeighbourhoodFormula f = sharpen ? SharpeningFormula(s) : SofteningFormula(s);
+                    std::vector<std::uint8_t> inPlace = source;
+                    NeighbourhoodFilter(source.data(), PixelView{w, h, inPlace.data()}, f);
+                    std::vector<std::uint8_t> into(source.size(), 0xab);
+                    NeighbourhoodFilterInto(source.data(), PixelView{w, h, into.data()}, f);
+                    ASSERT_EQ(into, inPlace) << w << "x" << h << (sharpen ? " sharpen " : " soften ") << s;
+                }
+        }
+    });
+}
