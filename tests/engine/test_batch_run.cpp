@@ -145,6 +145,30 @@ TEST(BatchRun, SliderMovedDuringTheRunAppliesToTheImagesThatFollow)
     EXPECT_EQ(host.list.picture(2).image(), brightened(picture, -30));
 }
 
+TEST(BatchRun, FilterStrengthMovedDuringTheRunIsHonouredThoughWorkersRanAhead)
+{
+    QTemporaryDir dir;
+    const QImage picture = noisyPicture(37, 23, 9);
+    ScriptedRunHost host;
+    for (int i = 0; i < 4; ++i)
+        host.rows << writePicture(dir, QStringLiteral("p%1.png").arg(i), picture);
+    host.slider = 2;
+    host.onYield = [&](int yields) {
+        if (yields == 2)
+            host.slider = 9; // by now the workers have filtered pictures ahead with strength 2
+    };
+    BatchRun(2).run(AdjustmentKind::Sharpening, host);
+    auto sharpened = [&](int s) {
+        QImage out = picture.copy();
+        ApplySharpening(picture.constBits(), PixelView{picture.width(), picture.height(), out.bits()}, s);
+        return out;
+    };
+    EXPECT_EQ(host.list.picture(0).image(), sharpened(2));
+    for (int i = 1; i < 4; ++i)
+        EXPECT_EQ(host.list.picture(i).image(), sharpened(9)) << i;
+    EXPECT_TRUE(host.recorder.reports.empty());
+}
+
 TEST(BatchRun, NewRunReplacesTheEarlierResults)
 {
     QTemporaryDir dir;
