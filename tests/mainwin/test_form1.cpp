@@ -5,6 +5,7 @@
 #include "scripted_dialogs.h"
 #include "shell/settings_store.h"
 #include "test_images.h"
+#include "window_testing.h"
 
 #include <QDir>
 #include <QFile>
@@ -46,11 +47,6 @@ struct Fixture {
     }
     QString setting(const char *key) { return settings.GetSetting(QLatin1String(key), QStringLiteral("<none>")); }
 };
-
-QRect twips(int left, int top, int width, int height)
-{
-    return QRect(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height));
-}
 
 } // namespace
 

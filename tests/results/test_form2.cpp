@@ -5,6 +5,7 @@
 #include "shell/picture.h"
 #include "shell/settings_store.h"
 #include "test_images.h"
+#include "window_testing.h"
 
 #include <QDir>
 #include <QFile>
@@ -64,11 +65,6 @@ struct Fixture {
     }
     QString setting(const char *key) { return settings.GetSetting(QLatin1String(key), QStringLiteral("<none>")); }
 };
-
-QRect twips(int left, int top, int width, int height)
-{
-    return QRect(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height));
-}
 
 } // namespace
 

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "mainwin/window_setup.h"
+
+#include <QRect>
+
+namespace lumivex::testing {
+
+// Where a control given in twips lands on screen.
+inline QRect twips(int left, int top, int width, int height)
+{
+    return QRect(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height));
+}
+
+} // namespace lumivex::testing
