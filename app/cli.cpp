@@ -16,7 +16,6 @@
 #include <QFileInfo>
 #include <QHash>
 #include <atomic>
-#include <cstring>
 #include <mutex>
 #include <thread>
 

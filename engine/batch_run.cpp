@@ -9,7 +9,6 @@
 #include <atomic>
 
 #include <cmath>
-#include <cstring>
 #include <memory>
 
 namespace lumivex {
