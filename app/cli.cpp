@@ -1,13 +1,13 @@
 #include "app/cli.h"
 
 #include "engine/adjustment_kind.h"
-#include "engine/pixel_buffer.h"
-#include "mainwin/paths.h"
-#include "results/jpeg_writer.h"
-#include "results/saver.h"
-#include "shell/error_report.h"
-#include "shell/picture.h"
-#include "shell/pixel_memory.h"
+#include "kernels/pixel_buffer.h"
+#include "core/paths.h"
+#include "core/jpeg_writer.h"
+#include "core/saver.h"
+#include "core/error_report.h"
+#include "core/picture.h"
+#include "core/pixel_memory.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -185,7 +185,7 @@ int runBatchCommandLine(const QStringList &arguments, QTextStream &input, QTextS
                     } else {
                         applyAdjustment(kind, nullptr, PixelView{picture.width(), picture.height(), picture.bits()}, value);
                     }
-                    note = saveOneResult(ResultPicture(*result), job.target, settings, job.source, sources);
+                    note = saveOneResult(*result, job.target, settings, job.source, sources);
                 } catch (const StepFailure &f) {
                     failure = f.description();
                 } catch (const std::bad_alloc &) {

@@ -1,7 +1,7 @@
 #include "app/cli.h"
-#include "mainwin/form1.h"
-#include "shell/qt_dialogs.h"
-#include "shell/settings_store.h"
+#include "ui/form1.h"
+#include "ui/qt_dialogs.h"
+#include "core/settings_store.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

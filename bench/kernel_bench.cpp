@@ -1,4 +1,4 @@
-#include "engine/adjustments.h"
+#include "kernels/adjustments.h"
 
 #include <benchmark/benchmark.h>
 #include <cstring>

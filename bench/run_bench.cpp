@@ -9,10 +9,10 @@
 //                             time and peak memory of each.
 #include "engine/batch_run.h"
 #include "engine/decode_ahead.h"
-#include "mainwin/paths.h"
-#include "shell/error_report.h"
-#include "results/saver.h"
-#include "shell/picture.h"
+#include "core/paths.h"
+#include "core/error_report.h"
+#include "engine/save_results.h"
+#include "core/picture.h"
 
 #include <QCoreApplication>
 #include <QDir>

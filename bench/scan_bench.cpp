@@ -1,10 +1,10 @@
 // Times "Add All File(s) In Folder" over a tree of 20,000 files and counts how often the list
 // repainted while the scan was running.
 //   scan_bench [FILES]
-#include "mainwin/form1.h"
-#include "mainwin/image_list_view.h"
+#include "ui/form1.h"
+#include "ui/image_list_view.h"
 #include "scripted_dialogs.h"
-#include "shell/settings_store.h"
+#include "core/settings_store.h"
 
 #include <QApplication>
 #include <QDir>

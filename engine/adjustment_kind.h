@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/adjustments.h"
+#include "kernels/adjustments.h"
 
 #include <QString>
 

@@ -1,10 +1,10 @@
 #include "engine/batch_run.h"
 
 #include "engine/decode_ahead.h"
-#include "mainwin/paths.h"
-#include "shell/error_report.h"
-#include "shell/picture.h"
-#include "shell/pixel_memory.h"
+#include "core/paths.h"
+#include "core/error_report.h"
+#include "core/picture.h"
+#include "core/pixel_memory.h"
 
 #include <atomic>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/adjustment_kind.h"
-#include "engine/pixel_buffer.h"
+#include "kernels/pixel_buffer.h"
 #include "engine/result_list.h"
 
 #include <QImage>

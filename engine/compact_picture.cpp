@@ -1,8 +1,8 @@
 #include "engine/compact_picture.h"
 
-#include "shell/error_report.h"
-#include "shell/picture.h"
-#include "shell/pixel_memory.h"
+#include "core/error_report.h"
+#include "core/picture.h"
+#include "core/pixel_memory.h"
 
 #include <QColorSpace>
 #include <cstring>

@@ -1,7 +1,7 @@
 #include "engine/decode_ahead.h"
 
-#include "shell/error_report.h"
-#include "shell/picture.h"
+#include "core/error_report.h"
+#include "core/picture.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #include "engine/result_list.h"
 
 #include "engine/compact_picture.h"
-#include "shell/error_report.h"
+#include "core/error_report.h"
 
 #include <unistd.h>
 

@@ -44,7 +44,7 @@ case "$mode" in
     exec ctest --output-on-failure -j "$(nproc)"
     ;;
   bench)
-    exec "$build/bench/kernel_bench" "$@"
+    exec "$build/kernel_bench" "$@"
     ;;
   *)
     echo "usage: scripts/build.sh run|test|bench" >&2

@@ -1,7 +1,7 @@
 #include "engine/batch_run.h"
 #include "scripted_dialogs.h"
 #include "scripted_run_host.h"
-#include "shell/picture.h"
+#include "core/picture.h"
 #include "test_images.h"
 
 #include <QFile>

@@ -1,9 +1,9 @@
 #include "engine/batch_run.h"
 #include "engine/compact_picture.h"
-#include "results/saver.h"
+#include "engine/save_results.h"
 #include "scripted_dialogs.h"
 #include "scripted_run_host.h"
-#include "shell/error_report.h"
+#include "core/error_report.h"
 #include "test_images.h"
 
 #include <QColorSpace>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "shell/dialogs.h"
-#include "shell/error_report.h"
+#include "core/dialogs.h"
+#include "core/error_report.h"
 
 #include <deque>
 #include <vector>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "mainwin/window_setup.h"
+#include "ui/window_setup.h"
 
 #include <QRect>
 

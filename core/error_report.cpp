@@ -1,0 +1,41 @@
+#include "core/error_report.h"
+
+#include "core/dialogs.h"
+
+namespace lumivex {
+
+QString supportAddress() { return QStringLiteral(LUMIVEX_SUPPORT_ADDRESS); }
+
+QString errorReportText(const QString &location, int step, const QString &description)
+{
+    // One CR LF after the description, two lone CRs before the last line: people paste these
+    // texts into mail, and support tools match on exactly this shape.
+    return description + QStringLiteral("\r\n") + location + QStringLiteral("at line ") +
+           QString::number(step) + QStringLiteral("\r\r") +
+           QStringLiteral("Please email screenshot of this message to ") + supportAddress();
+}
+
+QString handlerLocation(const char *window, const char *handler)
+{
+    return QStringLiteral("in Velmora12/4/2014.%1.%2 ")
+        .arg(QLatin1String(window), QLatin1String(handler));
+}
+
+void DialogErrorReporter::ShowErrorReport(const QString &location, int step, const QString &description)
+{
+    m_dialogs.message(m_owner, errorReportText(location, step, description),
+                      QStringLiteral("Application Error"), Dialogs::Buttons::Ok,
+                      Dialogs::Icon::Warning);
+}
+
+void StepGuard::report(int step, const QString &description) noexcept
+{
+    ++m_failures;
+    try {
+        m_reporter.ShowErrorReport(m_location, step, description);
+    } catch (...) {
+        // The report itself must never take the handler down.
+    }
+}
+
+} // namespace lumivex

@@ -1,0 +1,163 @@
+#include "core/picture.h"
+
+#include "core/error_report.h"
+#include "core/pixel_memory.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <cstdlib>
+#include <QColorSpace>
+#include <QImageReader>
+#include <QImageWriter>
+#include <QPainter>
+#include <QSaveFile>
+
+namespace lumivex {
+
+namespace {
+
+QString tooLargeText(const QSize &size)
+{
+    const double megabytes = 4.0 * size.width() * size.height() / (1024.0 * 1024.0);
+    return QStringLiteral("Picture is too large: %1 x %2 pixels would need %3 MB; the limit is 2048 MB")
+        .arg(size.width())
+        .arg(size.height())
+        .arg(megabytes, 0, 'f', 0);
+}
+
+void checkSize(const QSize &size)
+{
+    if (!size.isValid())
+        return;
+    const std::int64_t bytes = 4LL * size.width() * size.height();
+    if (bytes > kMaxPixelBytes)
+        throw StepFailure(tooLargeText(size));
+}
+
+// Qt's BMP reader does not tell its size before decoding; the header does.
+QSize bmpHeaderSize(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QSize();
+    const QByteArray header = file.read(26);
+    if (header.size() < 26 || header[0] != 'B' || header[1] != 'M')
+        return QSize();
+    auto value = [&](int at) {
+        return qint32(quint32(quint8(header[at])) | quint32(quint8(header[at + 1])) << 8 |
+                      quint32(quint8(header[at + 2])) << 16 | quint32(quint8(header[at + 3])) << 24);
+    };
+    const qint64 width = value(18);
+    const qint64 height = value(22);
+    if (width <= 0 || height == 0 || std::abs(height) > 2147483647LL)
+        return QSize();
+    return QSize(int(width), int(std::abs(height)));
+}
+
+} // namespace
+
+void copyPictureInfo(const QImage &from, QImage &to)
+{
+    to.setDotsPerMeterX(from.dotsPerMeterX());
+    to.setDotsPerMeterY(from.dotsPerMeterY());
+    to.setColorSpace(from.colorSpace());
+}
+
+void toPixelForm(QImage &image)
+{
+    if (image.isNull())
+        return;
+    if (!image.hasAlphaChannel()) {
+        if (image.format() != QImage::Format_RGB32)
+            image.convertTo(QImage::Format_RGB32);
+        return;
+    }
+    QImage flat = allocatePixelImage(image.size());
+    copyPictureInfo(image, flat);
+    flat.fill(Qt::white);
+    QPainter painter(&flat);
+    painter.drawImage(0, 0, image);
+    painter.end();
+    image = std::move(flat);
+}
+
+void decodePictureInto(const QString &path, QImage &target)
+{
+    const QFileInfo info(path);
+    if (path.isEmpty() || !info.exists())
+        throw StepFailure(QStringLiteral("File not found: ") + path);
+    if (info.isDir())
+        throw StepFailure(QStringLiteral("Not a picture file (it is a folder): ") + path);
+
+    QImageReader reader(path);
+    reader.setAutoTransform(true);
+    reader.setAllocationLimit(2048);
+    if (!reader.canRead()) {
+        const QString reason = reader.error() == QImageReader::FileNotFoundError
+                                   ? QStringLiteral("File cannot be opened")
+                                   : QStringLiteral("Not a picture file this program can read");
+        throw StepFailure(reason + QStringLiteral(": ") + path);
+    }
+    QSize announced = reader.size();
+    if (!announced.isValid())
+        announced = bmpHeaderSize(path);
+    checkSize(announced);
+    // Decode straight into pooled large-page memory when the picture's size is known; the
+    // reader fills an image of the right size and form in place.
+    const bool sameBuffer = target.size() == announced && target.format() == QImage::Format_RGB32 &&
+                            target.bytesPerLine() == announced.width() * 4 && target.isDetached();
+    if (announced.isValid() && !sameBuffer)
+        target = allocatePixelImage(announced);
+    if (!reader.read(&target)) {
+        const QString detail = reader.errorString();
+        throw StepFailure(QStringLiteral("Cannot decode the picture (") + detail +
+                          QStringLiteral("): ") + path);
+    }
+    checkSize(target.size());
+    toPixelForm(target);
+}
+
+QImage decodePicture(const QString &path)
+{
+    QImage image;
+    decodePictureInto(path, image);
+    return image;
+}
+
+void writeFileAtomically(const QString &path, const QByteArray &bytes)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        throw StepFailure(QStringLiteral("Cannot create the file (") + file.errorString() +
+                          QStringLiteral("): ") + path);
+    if (file.write(bytes) != bytes.size()) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        throw StepFailure(QStringLiteral("Cannot write the file (") + reason + QStringLiteral("): ") + path);
+    }
+    if (!file.commit())
+        throw StepFailure(QStringLiteral("Cannot write the file (") + file.errorString() +
+                          QStringLiteral("): ") + path);
+}
+
+void savePictureAsBmp(const QImage &picture, const QString &path)
+{
+    if (picture.isNull())
+        throw StepFailure(QStringLiteral("There is no picture to save: ") + path);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        throw StepFailure(QStringLiteral("Cannot create the file (") + file.errorString() +
+                          QStringLiteral("): ") + path);
+    QImageWriter writer(&file, "bmp");
+    if (!writer.write(picture)) {
+        const QString reason = file.error() != QFileDevice::NoError ? file.errorString()
+                                                                     : writer.errorString();
+        file.cancelWriting();
+        throw StepFailure(QStringLiteral("Cannot write the file (") + reason + QStringLiteral("): ") + path);
+    }
+    if (!file.commit())
+        throw StepFailure(QStringLiteral("Cannot write the file (") + file.errorString() +
+                          QStringLiteral("): ") + path);
+}
+
+} // namespace lumivex

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QImage>
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+namespace lumivex {
+
+enum class OutputFormat { Bmp, Jpeg };
+
+// The output file name for a source: its file name without the last extension, "-", the
+// result word, "." and "bmp" or "jpg". A name without any "." keeps the whole name as stem.
+QString outputFileName(const QString &sourcePath, const QString &resultWord, OutputFormat format);
+
+// True when the text names an existing folder (with or without a trailing separator).
+bool outputFolderExists(const QString &folderText);
+
+struct SaveSettings {
+    QString folder;
+    OutputFormat format = OutputFormat::Jpeg;
+    int quality = 100;
+    QString resultWord;
+};
+
+// What became of one item: written, or the step that failed and why.
+struct SaveOutcome {
+    QString path;
+    bool written = false;
+    int step = 0;
+    QString failure;
+    QString note; // written, but without the source's camera data
+};
+
+// Writes one result; throws StepFailure with the reason. Refuses to write over a source file
+// and refuses a result that holds no picture. JPEG results carry their source's camera data;
+// the returned note says when that could not be done.
+QString saveOneResult(const QImage &picture, const QString &path, const SaveSettings &settings,
+                      const QString &sourcePath, const QStringList &sourcePaths);
+
+} // namespace lumivex

@@ -1,0 +1,264 @@
+// The vector path of the 3×3 neighbourhood filter, compiled for every target Highway knows and
+// chosen at run time, so the build needs no particular CPU.
+#include "kernels/adjustments.h"
+#include "kernels/x86_kernels.h"
+
+#include <cmath>
+
+#undef HWY_TARGET_INCLUDE
+#define HWY_TARGET_INCLUDE "kernels/simd_kernels.cpp"
+#include <hwy/foreach_target.h>
+#include <hwy/highway.h>
+
+#include <cstring>
+
+HWY_BEFORE_NAMESPACE();
+namespace lumivex {
+namespace HWY_NAMESPACE {
+namespace hn = hwy::HWY_NAMESPACE;
+
+// One interior row. Lanes are bytes of the row (all four of a pixel). Sums and P are exact in
+// 16 bits (|P| ≤ 22440); the quotient is taken in float: it is correctly rounded, and a true
+// quotient is either an exact half (representable) or at least 1/(2·|D|) away from one, so
+// rounding the float quotient to nearest-even gives exactly round-half-even of P / D.
+void FilterRow(const std::uint8_t *up, const std::uint8_t *mid, const std::uint8_t *down,
+               std::uint8_t *out, std::size_t begin, std::size_t end, int centreWeight,
+               int neighbourWeight, int divisor)
+{
+    std::size_t i = begin;
+#if HWY_TARGET != HWY_SCALAR
+    const hn::ScalableTag<std::int16_t> d16;
+    const hn::Rebind<std::uint8_t, decltype(d16)> d8;
+    const hn::Half<decltype(d16)> dh16;
+    const hn::Rebind<std::int32_t, decltype(dh16)> d32;
+    const hn::Rebind<float, decltype(d32)> df;
+    const hn::Rebind<std::uint8_t, decltype(d32)> d8q;
+    const std::size_t lanes = hn::Lanes(d16);
+    const std::size_t half = hn::Lanes(d32);
+
+    const auto wc = hn::Set(d16, static_cast<std::int16_t>(centreWeight));
+    const auto wn = hn::Set(d16, static_cast<std::int16_t>(neighbourWeight));
+    const auto dv = hn::Set(df, static_cast<float>(divisor));
+    // Lane i holds byte begin + i; begin and the half width are multiples of 4, so lanes 3, 7, …
+    // are fourth bytes.
+    const auto fourth = hn::Eq(hn::And(hn::Iota(d8q, 0), hn::Set(d8q, 3)), hn::Set(d8q, 3));
+
+    auto load = [&](const std::uint8_t *p) { return hn::PromoteTo(d16, hn::LoadU(d8, p)); };
+    auto divide = [&](auto p32) { return hn::DemoteTo(d8q, hn::NearestInt(hn::Div(hn::ConvertTo(df, p32), dv))); };
+
+    for (; i + lanes <= end; i += lanes) {
+        const auto vl = hn::Add(hn::Add(load(up + i - 4), load(mid + i - 4)), load(down + i - 4));
+        const auto vr = hn::Add(hn::Add(load(up + i + 4), load(mid + i + 4)), load(down + i + 4));
+        const auto c = load(mid + i);
+        const auto vc = hn::Add(hn::Add(load(up + i), c), load(down + i));
+        const auto n = hn::Sub(hn::Add(hn::Add(vl, vr), vc), c);
+        const auto p = hn::Add(hn::Mul(wc, c), hn::Mul(wn, n));
+        const auto low = divide(hn::PromoteTo(d32, hn::LowerHalf(dh16, p)));
+        const auto high = divide(hn::PromoteTo(d32, hn::UpperHalf(dh16, p)));
+        hn::StoreU(hn::IfThenElse(fourth, hn::LoadU(d8q, mid + i), low), d8q, out + i);
+        hn::StoreU(hn::IfThenElse(fourth, hn::LoadU(d8q, mid + i + half), high), d8q, out + i + half);
+    }
+#endif
+    for (; i < end; ++i) {
+        if ((i & 3) == 3) {
+            out[i] = mid[i]; // the fourth byte travels unchanged
+            continue;
+        }
+        const int centre = mid[i];
+        const int neighbours = up[i - 4] + up[i] + up[i + 4] + mid[i - 4] + mid[i + 4] +
+                               down[i - 4] + down[i] + down[i + 4];
+        const int t = roundedQuotient(centreWeight * centre + neighbourWeight * neighbours, divisor);
+        out[i] = static_cast<std::uint8_t>(t < 0 ? 0 : (t > 255 ? 255 : t));
+    }
+}
+
+// Per-byte maps that a vector can compute. Each is only used after it has been checked against
+// the exact table for all 256 byte values, so a picture can never tell it from the table.
+
+// b + add, saturated to 0..255; the fourth byte untouched.
+void AddSaturated(std::uint8_t *bytes, std::size_t count, int add)
+{
+    const hn::ScalableTag<std::uint8_t> d8;
+    const std::size_t lanes = hn::Lanes(d8);
+    const auto amount = hn::Set(d8, static_cast<std::uint8_t>(add < 0 ? -add : add));
+    const auto fourth = hn::Eq(hn::And(hn::Iota(d8, 0), hn::Set(d8, 3)), hn::Set(d8, 3));
+    std::size_t i = 0;
+    for (; i + lanes <= count; i += lanes) {
+        const auto v = hn::LoadU(d8, bytes + i);
+        const auto r = add < 0 ? hn::SaturatedSub(v, amount) : hn::SaturatedAdd(v, amount);
+        hn::StoreU(hn::IfThenElse(fourth, v, r), d8, bytes + i);
+    }
+    for (; i < count; ++i) {
+        if ((i & 3) == 3)
+            continue;
+        const int t = bytes[i] + add;
+        bytes[i] = static_cast<std::uint8_t>(t < 0 ? 0 : (t > 255 ? 255 : t));
+    }
+}
+
+// nearest(b · scale + offset) in float, saturated to 0..255; the fourth byte untouched.
+void AffineFloat(std::uint8_t *bytes, std::size_t count, float scale, float offset)
+{
+    const hn::ScalableTag<std::int32_t> d32;
+    const hn::Rebind<std::uint8_t, decltype(d32)> d8;
+    const hn::Rebind<float, decltype(d32)> df;
+    const std::size_t lanes = hn::Lanes(d32);
+    const auto a = hn::Set(df, scale);
+    const auto b = hn::Set(df, offset);
+    const auto fourth = hn::Eq(hn::And(hn::Iota(d8, 0), hn::Set(d8, 3)), hn::Set(d8, 3));
+    std::size_t i = 0;
+    for (; i + lanes <= count; i += lanes) {
+        const auto v = hn::LoadU(d8, bytes + i);
+        const auto f = hn::ConvertTo(df, hn::PromoteTo(d32, v));
+        const auto r = hn::DemoteTo(d8, hn::NearestInt(hn::Add(hn::Mul(f, a), b)));
+        hn::StoreU(hn::IfThenElse(fourth, v, r), d8, bytes + i);
+    }
+    for (; i < count; ++i) {
+        if ((i & 3) == 3)
+            continue;
+        const float f = float(bytes[i]) * scale + offset;
+        const float t = f < 0 ? 0 : (f > 255 ? 255 : f);
+        bytes[i] = static_cast<std::uint8_t>(std::nearbyint(t));
+    }
+}
+
+} // namespace HWY_NAMESPACE
+} // namespace lumivex
+HWY_AFTER_NAMESPACE();
+
+#if HWY_ONCE
+namespace lumivex {
+
+HWY_EXPORT(FilterRow);
+HWY_EXPORT(AddSaturated);
+HWY_EXPORT(AffineFloat);
+
+namespace {
+
+// 256 pixels that hold every byte value in each of the three channels: enough to check a
+// per-byte map whole.
+struct Probe {
+    std::uint8_t bytes[1024];
+    Probe()
+    {
+        for (int px = 0; px < 256; ++px) {
+            for (int c = 0; c < 3; ++c)
+                bytes[4 * px + c] = static_cast<std::uint8_t>((px + 85 * c) & 255);
+            bytes[4 * px + 3] = static_cast<std::uint8_t>(255 - px);
+        }
+    }
+};
+
+bool matchesTable(const std::uint8_t *mapped, const std::uint8_t *original, const PointTable &table)
+{
+    for (int i = 0; i < 1024; ++i) {
+        const std::uint8_t expected = (i & 3) == 3 ? original[i] : table[original[i]];
+        if (mapped[i] != expected)
+            return false;
+    }
+    return true;
+}
+
+// Runs a map over the probe twice, once through its vector loop and once a pixel at a time
+// through its remainder loop, and compares both with the table.
+template <typename Map>
+bool mapMatchesTable(const std::uint8_t *original, const PointTable &table, Map map)
+{
+    std::uint8_t test[1024];
+    std::memcpy(test, original, sizeof test);
+    map(test, sizeof test);
+    if (!matchesTable(test, original, table))
+        return false;
+    std::memcpy(test, original, sizeof test);
+    for (int px = 0; px < 256; ++px)
+        map(test + 4 * px, 3);
+    return matchesTable(test, original, table);
+}
+
+} // namespace
+
+void ApplyPointTableFast(PixelView buffer, const PointTable &table, const PointHint &hint)
+{
+    if (hasByteTableLookup()) {
+        applyTableVbmi(buffer.bytes, buffer.byteCount(), table.data());
+        return;
+    }
+    static const Probe probe;
+
+    // A constant shift, saturated?
+    const int shift = int(table[128]) - 128;
+    auto add = [shift](std::uint8_t *bytes, std::size_t count) {
+        HWY_DYNAMIC_DISPATCH(AddSaturated)(bytes, count, shift);
+    };
+    if (mapMatchesTable(probe.bytes, table, add)) {
+        add(buffer.bytes, buffer.byteCount());
+        return;
+    }
+    // A straight line, rounded?
+    if (hint.affine) {
+        auto line = [&hint](std::uint8_t *bytes, std::size_t count) {
+            HWY_DYNAMIC_DISPATCH(AffineFloat)(bytes, count, hint.scale, hint.offset);
+        };
+        if (mapMatchesTable(probe.bytes, table, line)) {
+            line(buffer.bytes, buffer.byteCount());
+            return;
+        }
+    }
+    ApplyPointTable(buffer, table);
+}
+
+namespace {
+
+// Every byte of every interior row but the first and last pixel: channels filtered, fourth
+// bytes copied from the source.
+void filterInteriorRows(const std::uint8_t *source, PixelView buffer, NeighbourhoodFormula f)
+{
+    const int w = buffer.width;
+    const int h = buffer.height;
+    const std::size_t row = std::size_t(w) * 4;
+    const bool wide = hasWideFilter();
+    for (int y = 1; y <= h - 2; ++y) {
+        const std::uint8_t *mid = source + row * std::size_t(y);
+        std::uint8_t *out = buffer.bytes + row * std::size_t(y);
+        std::size_t stop = 4;
+        if (wide)
+            stop = filterRowAvx512(mid - row, mid, mid + row, out, row, f.centreWeight, f.neighbourWeight, f.divisor);
+        if (stop > 4)
+            HWY_DYNAMIC_DISPATCH(FilterRow)(mid - row, mid, mid + row, out, 4, 32, f.centreWeight,
+                                            f.neighbourWeight, f.divisor);
+        HWY_DYNAMIC_DISPATCH(FilterRow)(mid - row, mid, mid + row, out, stop, row - 4, f.centreWeight,
+                                        f.neighbourWeight, f.divisor);
+    }
+}
+
+} // namespace
+
+void NeighbourhoodFilter(const std::uint8_t *source, PixelView buffer, NeighbourhoodFormula f)
+{
+    if (buffer.width < 3 || buffer.height < 3 || f.divisor == 0)
+        return;
+    filterInteriorRows(source, buffer, f);
+}
+
+void NeighbourhoodFilterInto(const std::uint8_t *source, PixelView out, NeighbourhoodFormula f)
+{
+    const int w = out.width;
+    const int h = out.height;
+    if (w < 3 || h < 3 || f.divisor == 0) {
+        std::memcpy(out.bytes, source, out.byteCount());
+        return;
+    }
+    // The border is the source's; everything else the filter writes.
+    const std::size_t row = std::size_t(w) * 4;
+    std::memcpy(out.bytes, source, row);
+    std::memcpy(out.bytes + row * std::size_t(h - 1), source + row * std::size_t(h - 1), row);
+    for (int y = 1; y <= h - 2; ++y) {
+        const std::size_t at = row * std::size_t(y);
+        std::memcpy(out.bytes + at, source + at, 4);
+        std::memcpy(out.bytes + at + row - 4, source + at + row - 4, 4);
+    }
+    filterInteriorRows(source, out, f);
+}
+
+} // namespace lumivex
+#endif

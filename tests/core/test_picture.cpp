@@ -1,0 +1,145 @@
+#include "core/error_report.h"
+#include "core/picture.h"
+#include "test_images.h"
+#include "write_limit.h"
+
+#include <QFile>
+#include <QDir>
+#include <QFileInfo>
+#include <QImageWriter>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace lumivex;
+using namespace lumivex::testing;
+
+TEST(Picture, DecodesIntoThe32BitForm)
+{
+    QTemporaryDir dir;
+    const QImage original = noisyPicture(7, 5);
+    const QImage decoded = decodePicture(writePicture(dir, QStringLiteral("a.png"), original));
+    EXPECT_EQ(decoded.format(), QImage::Format_RGB32);
+    EXPECT_EQ(decoded.bytesPerLine(), 7 * 4);
+    EXPECT_EQ(decoded, original);
+
+    const QImage one = decodePicture(writePicture(dir, QStringLiteral("one.bmp"), noisyPicture(1, 1), "bmp"));
+    EXPECT_EQ(one.sizeInBytes(), 4);
+}
+
+TEST(Picture, TransparencyLiesOnWhite)
+{
+    QTemporaryDir dir;
+    QImage clear(2, 1, QImage::Format_ARGB32);
+    clear.setPixel(0, 0, qRgba(0, 0, 0, 0));
+    clear.setPixel(1, 0, qRgba(10, 20, 30, 255));
+    const QImage decoded = decodePicture(writePicture(dir, QStringLiteral("t.png"), clear));
+    EXPECT_EQ(decoded.pixel(0, 0), qRgb(255, 255, 255));
+    EXPECT_EQ(decoded.pixel(1, 0), qRgb(10, 20, 30));
+}
+
+TEST(Picture, FailuresCarryTheirReason)
+{
+    QTemporaryDir dir;
+    auto description = [](const QString &path) {
+        try {
+            decodePicture(path);
+        } catch (const StepFailure &f) {
+            return f.description();
+        }
+        return QString();
+    };
+    EXPECT_TRUE(description(dir.filePath(QStringLiteral("missing.jpg"))).startsWith(QStringLiteral("File not found")));
+    QFile text(dir.filePath(QStringLiteral("notes.jpg")));
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+    text.write("this is not a picture");
+    text.close();
+    EXPECT_TRUE(description(text.fileName()).contains(QStringLiteral("Not a picture")));
+    EXPECT_TRUE(description(dir.path()).contains(QStringLiteral("folder")));
+
+    // A truncated JPEG: the header promises more than the file holds.
+    const QString good = writePicture(dir, QStringLiteral("good.jpg"), noisyPicture(64, 64), "jpeg");
+    QFile full(good);
+    ASSERT_TRUE(full.open(QIODevice::ReadOnly));
+    const QByteArray bytes = full.readAll();
+    QFile cut(dir.filePath(QStringLiteral("cut.jpg")));
+    ASSERT_TRUE(cut.open(QIODevice::WriteOnly));
+    cut.write(bytes.left(200));
+    cut.close();
+    EXPECT_FALSE(description(cut.fileName()).isEmpty());
+}
+
+TEST(Picture, RefusesAPictureTooLargeForItsByteCount)
+{
+    // A BMP header claiming 30000 x 30000 pixels: 3.6 GB of pixels, refused before allocating.
+    QTemporaryDir dir;
+    QByteArray header(54, '\0');
+    auto put32 = [&](int at, quint32 v) {
+        for (int i = 0; i < 4; ++i)
+            header[at + i] = char((v >> (8 * i)) & 0xff);
+    };
+    header[0] = 'B';
+    header[1] = 'M';
+    put32(2, 54 + 16);
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, 30000);
+    put32(22, 30000);
+    header[26] = 1;
+    header[28] = 32;
+    QFile file(dir.filePath(QStringLiteral("huge.bmp")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(header + QByteArray(16, '\0'));
+    file.close();
+    try {
+        decodePicture(file.fileName());
+        FAIL() << "decoded an oversized picture";
+    } catch (const StepFailure &f) {
+        EXPECT_TRUE(f.description().contains(QStringLiteral("too large"))) << qPrintable(f.description());
+    }
+}
+
+TEST(Picture, FrozenPictureIsNotChangedByTheNextDecode)
+{
+    QTemporaryDir dir;
+    const QString first = writePicture(dir, QStringLiteral("1.png"), noisyPicture(5, 5, 1));
+    const QString second = writePicture(dir, QStringLiteral("2.png"), noisyPicture(5, 5, 2));
+    QImage working = decodePicture(first);
+    const QImage frozen = freezePicture(working);
+    const QImage copy = frozen.copy();
+    decodePictureInto(second, working);
+    working.bits()[0] ^= 0xff;
+    EXPECT_EQ(frozen, copy);
+}
+
+TEST(Picture, BmpSaveRoundTripsAndReplacesTheFile)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("out.bmp"));
+    const QImage first = noisyPicture(9, 4, 1);
+    const QImage second = noisyPicture(3, 3, 2);
+    savePictureAsBmp(first, path);
+    savePictureAsBmp(second, path);
+    EXPECT_EQ(decodePicture(path), second);
+    // Nothing but the one file is left behind.
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("out.bmp")});
+}
+
+TEST(Picture, FailedWriteLeavesTheOldFileWhole)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("keep.bmp"));
+    savePictureAsBmp(noisyPicture(4, 4), path);
+    auto contents = [&] {
+        QFile f(path);
+        f.open(QIODevice::ReadOnly);
+        return f.readAll();
+    };
+    const QByteArray before = contents();
+    {
+        FileSizeLimit limit(1000); // the new picture needs far more
+        EXPECT_THROW(savePictureAsBmp(noisyPicture(80, 80), path), StepFailure);
+    }
+    EXPECT_EQ(contents(), before);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("keep.bmp")});
+    EXPECT_THROW(savePictureAsBmp(QImage(), dir.filePath(QStringLiteral("none.bmp"))), StepFailure);
+}

@@ -1,0 +1,190 @@
+#include "core/jpeg_writer.h"
+#include "engine/save_results.h"
+#include "core/error_report.h"
+#include "core/picture.h"
+#include "test_images.h"
+#include "write_limit.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace lumivex;
+using namespace lumivex::testing;
+
+TEST(OutputNames, StemWordAndLowerCaseExtension)
+{
+    EXPECT_EQ(outputFileName(QStringLiteral("/pics/photo.jpg"), QStringLiteral("brightened"), OutputFormat::Bmp),
+              QStringLiteral("photo-brightened.bmp"));
+    EXPECT_EQ(outputFileName(QStringLiteral("/pics/a..b.gif"), QStringLiteral("softened"), OutputFormat::Jpeg),
+              QStringLiteral("a..b-softened.jpg"));
+    EXPECT_EQ(outputFileName(QStringLiteral("/Pics/Holiday.2014.PNG"), QStringLiteral("contrasted"), OutputFormat::Jpeg),
+              QStringLiteral("Holiday.2014-contrasted.jpg"));
+    EXPECT_EQ(outputFileName(QStringLiteral("/pics/README"), QStringLiteral("sharpened"), OutputFormat::Bmp),
+              QStringLiteral("README-sharpened.bmp"));
+}
+
+TEST(OutputFolder, OnlyAnExistingFolderPasses)
+{
+    QTemporaryDir dir;
+    EXPECT_TRUE(outputFolderExists(dir.path()));
+    EXPECT_TRUE(outputFolderExists(dir.path() + QLatin1Char('/')));
+    EXPECT_TRUE(outputFolderExists(QStringLiteral("/")));
+    EXPECT_FALSE(outputFolderExists(QString()));
+    EXPECT_FALSE(outputFolderExists(dir.filePath(QStringLiteral("nope"))));
+    QFile file(dir.filePath(QStringLiteral("a-file")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    EXPECT_FALSE(outputFolderExists(file.fileName()));
+}
+
+TEST(SaveJpg, QualityOneAndHundredGiveValidFilesOfClearlyDifferentSize)
+{
+    QTemporaryDir dir;
+    const QImage picture = noisyPicture(97, 61);
+    const QString low = dir.filePath(QStringLiteral("q1.jpg")), high = dir.filePath(QStringLiteral("q100.jpg"));
+    SaveJPG(picture, low, 1);
+    SaveJPG(picture, high, 100);
+    EXPECT_GT(QFileInfo(high).size(), 3 * QFileInfo(low).size());
+    for (const QString &path : {low, high}) {
+        QImageReader reader(path);
+        EXPECT_EQ(reader.format(), QByteArray("jpeg"));
+        EXPECT_EQ(reader.read().size(), picture.size());
+    }
+}
+
+TEST(SaveJpg, FailuresCarryTheStatusNumber)
+{
+    QTemporaryDir dir;
+    try {
+        SaveJPG(noisyPicture(4, 4), dir.filePath(QStringLiteral("missing/out.jpg")), 80);
+        FAIL();
+    } catch (const StepFailure &f) {
+        EXPECT_EQ(f.description(), QStringLiteral("Cannot save the image. GDI+ Error:7"));
+    }
+    try {
+        SaveJPG(QImage(), dir.filePath(QStringLiteral("out.jpg")), 80);
+        FAIL();
+    } catch (const StepFailure &f) {
+        EXPECT_EQ(f.description(), QStringLiteral("Cannot save the image. GDI+ Error:2"));
+    }
+}
+
+namespace {
+
+struct Batch {
+    QTemporaryDir dir;
+    QStringList sources;
+    ResultList results;
+    Batch(int count)
+    {
+        QDir(dir.path()).mkpath(QStringLiteral("in"));
+        QDir(dir.path()).mkpath(QStringLiteral("out"));
+        for (int i = 0; i < count; ++i) {
+            const QImage picture = noisyPicture(20 + i, 10 + i, unsigned(i));
+            sources << writePicture(dir, QStringLiteral("in/p%1.png").arg(i), picture);
+            if (i > 0)
+                results.create(i);
+            results.setPicture(i, ResultPicture(picture));
+        }
+        results.mTotalImages = count - 1;
+        results.resultWord = QStringLiteral("brightened");
+    }
+    SaveSettings settings(OutputFormat format) const
+    {
+        SaveSettings s;
+        s.folder = dir.filePath(QStringLiteral("out")) + QLatin1Char('/');
+        s.format = format;
+        s.quality = 85;
+        s.resultWord = results.resultWord;
+        return s;
+    }
+};
+
+} // namespace
+
+TEST(SaveResults, BmpFilesDecodeBackToExactlyTheResults)
+{
+    Batch batch(5);
+    const auto outcomes = saveResults(batch.settings(OutputFormat::Bmp), batch.sources, batch.results, 3);
+    ASSERT_EQ(outcomes.size(), 5u);
+    for (int i = 0; i < 5; ++i) {
+        ASSERT_TRUE(outcomes[std::size_t(i)].written) << outcomes[std::size_t(i)].failure.toStdString();
+        EXPECT_EQ(outcomes[std::size_t(i)].path, batch.dir.filePath(QStringLiteral("out/p%1-brightened.bmp").arg(i)));
+        EXPECT_EQ(decodePicture(outcomes[std::size_t(i)].path), batch.results.picture(i).image());
+    }
+}
+
+TEST(SaveResults, EmptyResultsAndSourcesAreNeverWritten)
+{
+    Batch batch(3);
+    batch.results.setPicture(1, ResultPicture(QImage(), QStringLiteral("The picture could not be read: x")));
+    // An output folder that is the sources' own, and a result word that makes an output name
+    // equal to a source: that item must be refused, the source left as it was.
+    QFile::copy(batch.sources[2], batch.dir.filePath(QStringLiteral("in/p2-brightened.bmp")));
+    QStringList sources = batch.sources;
+    sources[2] = batch.dir.filePath(QStringLiteral("in/p2-brightened.bmp"));
+    const QByteArray before = [&] { QFile f(sources[2]); f.open(QIODevice::ReadOnly); return f.readAll(); }();
+    SaveSettings settings = batch.settings(OutputFormat::Bmp);
+    settings.folder = batch.dir.filePath(QStringLiteral("in"));
+    sources[2] = batch.dir.filePath(QStringLiteral("in/p2-brightened.bmp"));
+    // The third item's source is named p2-brightened.bmp; another listed item would write that name.
+    sources << batch.dir.filePath(QStringLiteral("in/p2.png"));
+    batch.results.create(3);
+    batch.results.setPicture(3, ResultPicture(noisyPicture(2, 2)));
+    const auto outcomes = saveResults(settings, sources, batch.results, 2);
+    EXPECT_TRUE(outcomes[0].written);
+    EXPECT_FALSE(outcomes[1].written);
+    EXPECT_EQ(outcomes[1].step, 130);
+    EXPECT_TRUE(outcomes[1].failure.contains(QStringLiteral("could not be read")));
+    EXPECT_FALSE(outcomes[3].written);
+    EXPECT_TRUE(outcomes[3].failure.contains(QStringLiteral("source")));
+    const QByteArray after = [&] { QFile f(sources[2]); f.open(QIODevice::ReadOnly); return f.readAll(); }();
+    EXPECT_EQ(before, after);
+}
+
+TEST(SaveResults, SameOutputNameTheLaterItemWins)
+{
+    Batch batch(2);
+    QStringList sources = {batch.dir.filePath(QStringLiteral("in/x.png")), batch.dir.filePath(QStringLiteral("in/x.gif"))};
+    const auto outcomes = saveResults(batch.settings(OutputFormat::Bmp), sources, batch.results, 2);
+    ASSERT_TRUE(outcomes[0].written && outcomes[1].written);
+    EXPECT_EQ(outcomes[0].path, outcomes[1].path);
+    EXPECT_EQ(decodePicture(outcomes[1].path), batch.results.picture(1).image());
+}
+
+TEST(SaveResults, ExistingTargetReplacedAndFailingWriteLeavesNoTruncatedFile)
+{
+    Batch batch(2);
+    const SaveSettings settings = batch.settings(OutputFormat::Jpeg);
+    saveResults(settings, batch.sources, batch.results, 1);
+    const QString target = batch.dir.filePath(QStringLiteral("out/p0-brightened.jpg"));
+    const qint64 firstSize = QFileInfo(target).size();
+    batch.results.setPicture(0, ResultPicture(noisyPicture(300, 200, 9)));
+    {
+        FileSizeLimit limit(std::max<qint64>(firstSize + 10, 2000));
+        const auto failed = saveResults(settings, batch.sources, batch.results, 1);
+        EXPECT_FALSE(failed[0].written);
+        EXPECT_EQ(failed[0].failure, QStringLiteral("Cannot save the image. GDI+ Error:7"));
+    }
+    EXPECT_EQ(QFileInfo(target).size(), firstSize); // the good file still stands
+    EXPECT_EQ(QDir(batch.dir.filePath(QStringLiteral("out"))).entryList(QDir::Files).size(), 2);
+    const auto replaced = saveResults(settings, batch.sources, batch.results, 1);
+    EXPECT_TRUE(replaced[0].written);
+    EXPECT_EQ(decodePicture(target).size(), QSize(300, 200));
+}
+
+TEST(SaveResults, UnwritableFolderFailsEveryItemInOrder)
+{
+    Batch batch(3);
+    SaveSettings settings = batch.settings(OutputFormat::Jpeg);
+    settings.folder = QStringLiteral("/proc"); // a folder nobody, root included, can create files in
+    const auto outcomes = saveResults(settings, batch.sources, batch.results, 2);
+    for (const SaveOutcome &o : outcomes) {
+        EXPECT_FALSE(o.written);
+        EXPECT_EQ(o.step, 134);
+    }
+}

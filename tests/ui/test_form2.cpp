@@ -1,0 +1,266 @@
+#include "core/paths.h"
+#include "ui/form2.h"
+#include "ui/picture_box.h"
+#include "scripted_dialogs.h"
+#include "core/picture.h"
+#include "core/settings_store.h"
+#include "test_images.h"
+#include "window_testing.h"
+
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+using namespace lumivex;
+using namespace lumivex::testing;
+
+namespace {
+
+struct Fixture {
+    QTemporaryDir dir;
+    SettingsStore settings{dir.filePath(QStringLiteral("conf/Lumivex.conf"))};
+    ScriptedDialogs dialogs;
+    QStringList sources;
+    int mainShown = 0;
+    std::unique_ptr<Form2> window;
+
+    Form2 &open()
+    {
+        Form2::Links links;
+        links.sourceCount = [this] { return sources.size(); };
+        links.sourcePath = [this](int row) { return sources.at(row - 1); };
+        links.showMain = [this] { ++mainShown; };
+        window = std::make_unique<Form2>(settings, dialogs, links);
+        return *window;
+    }
+
+    // What a run leaves behind: one result per source.
+    void fill(const QList<QImage> &pictures, const QString &word = QStringLiteral("sharpened"))
+    {
+        ResultList &results = window->resultList();
+        results.clearItems();
+        for (int i = 0; i < pictures.size(); ++i) {
+            sources << writePicture(dir, QStringLiteral("src%1.png").arg(i), pictures[i]);
+            results.addItem(QStringLiteral("src%1.png").arg(i));
+            if (i > 0)
+                results.create(i);
+            QImage result = pictures[i];
+            result.invertPixels();
+            results.setPicture(i, ResultPicture(result));
+        }
+        results.mTotalImages = int(pictures.size()) - 1;
+        results.resultWord = word;
+        window->setAfterPicture(results.picture(0).image());
+        window->setBeforePicture(pictures[0]);
+        window->showResults();
+    }
+    QString setting(const char *key) { return settings.GetSetting(QLatin1String(key), QStringLiteral("<none>")); }
+};
+
+} // namespace
+
+TEST(Form2, LayoutAndFirstStartSettings)
+{
+    Fixture f;
+    Form2 &w = f.open();
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Lumivex"));
+    EXPECT_EQ(w.size(), QSize(twipsToPixels(8040), twipsToPixels(10950)));
+    EXPECT_EQ(w.ListView1->geometry(), twips(120, 120, 7800, 1815));
+    EXPECT_EQ(w.ListView1->headerItem()->text(0), QStringLiteral("Preview"));
+    EXPECT_EQ(w.Picture3->geometry(), twips(120, 2280, 7560, 2790));
+    EXPECT_EQ(w.HScroll2->geometry(), twips(120, 5040, 7560, 255));
+    EXPECT_EQ(w.HScroll1->geometry(), twips(120, 8460, 7560, 255));
+    EXPECT_EQ(w.VScroll1->geometry(), twips(7665, 5670, 255, 2790));
+    EXPECT_EQ(w.PushButton6->geometry(), twips(3960, 10440, 3960, 405));
+    EXPECT_EQ(w.PushButton8->text(), QStringLiteral("< Back"));
+    EXPECT_EQ(w.Frame3->title(), QStringLiteral("JPG Quality"));
+    EXPECT_EQ(w.Text1->text(), GetDesktopFolder());
+    EXPECT_EQ(w.Slider1->value(), 100);
+    EXPECT_TRUE(w.Option2->isChecked());
+    EXPECT_FALSE(w.Option1->isChecked());
+    EXPECT_EQ(f.setting("Output Folder"), w.Text1->text());
+    EXPECT_EQ(f.setting("Option2"), QStringLiteral("True"));
+}
+
+TEST(Form2, StoredSettingsAndUnparsableOnesFallBack)
+{
+    {
+        Fixture f;
+        f.settings.SaveSetting(QStringLiteral("Output Folder"), QString());
+        f.settings.SaveSetting(QStringLiteral("SliderValue"), QStringLiteral("85"));
+        f.settings.SaveSetting(QStringLiteral("Option2"), QStringLiteral("False"));
+        Form2 &w = f.open();
+        EXPECT_EQ(w.Text1->text(), QString());
+        EXPECT_EQ(w.Slider1->value(), 85);
+        EXPECT_TRUE(w.Option1->isChecked());
+    }
+    Fixture f;
+    f.settings.SaveSetting(QStringLiteral("SliderValue"), QStringLiteral("very high"));
+    f.settings.SaveSetting(QStringLiteral("Option2"), QStringLiteral("perhaps"));
+    Form2 &w = f.open();
+    EXPECT_EQ(w.Slider1->value(), 100);
+    EXPECT_TRUE(w.Option2->isChecked());
+    EXPECT_TRUE(f.dialogs.shown.empty());
+}
+
+TEST(Form2, ChangeHandlersStoreTheirSettings)
+{
+    Fixture f;
+    Form2 &w = f.open();
+    w.Text1->clear();
+    QTest::keyClicks(w.Text1, QStringLiteral("/tmp/o"));
+    EXPECT_EQ(f.setting("Output Folder"), QStringLiteral("/tmp/o"));
+    QTest::mouseClick(w.Option1, Qt::LeftButton);
+    EXPECT_EQ(f.setting("Option2"), QStringLiteral("False"));
+    QTest::mouseClick(w.Option2, Qt::LeftButton);
+    EXPECT_EQ(f.setting("Option2"), QStringLiteral("True"));
+    w.Slider1->setValue(42);
+    EXPECT_EQ(f.setting("SliderValue"), QStringLiteral("42"));
+}
+
+TEST(Form2, BrowseAddsTheSeparatorAndCancelKeepsTheText)
+{
+    Fixture f;
+    Form2 &w = f.open();
+    w.Text1->setText(QStringLiteral("/before/"));
+    QTest::mouseClick(w.PushButton7, Qt::LeftButton);
+    EXPECT_EQ(w.Text1->text(), QStringLiteral("/before/"));
+    EXPECT_EQ(f.dialogs.folderPrompts, QStringList{QStringLiteral("Please select folder:")});
+    f.dialogs.folderAnswers.push_back(QStringLiteral("/out"));
+    QTest::mouseClick(w.PushButton7, Qt::LeftButton);
+    EXPECT_EQ(w.Text1->text(), QStringLiteral("/out/"));
+    f.dialogs.folderAnswers.push_back(QStringLiteral("/"));
+    QTest::mouseClick(w.PushButton7, Qt::LeftButton);
+    EXPECT_EQ(w.Text1->text(), QStringLiteral("/"));
+    EXPECT_EQ(f.setting("Output Folder"), QStringLiteral("/"));
+}
+
+TEST(Form2, SelectingItemKShowsPairKAtTheTopLeft)
+{
+    Fixture f;
+    Form2 &w = f.open();
+    const QImage big = noisyPicture(900, 400, 1), small = noisyPicture(40, 30, 2);
+    f.fill({big, small});
+    EXPECT_EQ(w.ListView1->topLevelItemCount(), 2);
+    EXPECT_EQ(w.Picture4->picture(), big);
+    EXPECT_TRUE(w.HScroll1->isEnabled());
+
+    w.ListView1->setCurrentItem(w.ListView1->topLevelItem(1));
+    w.ListView1_Click();
+    EXPECT_EQ(w.Picture1->picture(), w.resultList().picture(1).image());
+    EXPECT_EQ(w.Picture4->picture(), small);
+    EXPECT_EQ(w.Picture1->pos(), QPoint(0, 0));
+    EXPECT_FALSE(w.HScroll1->isEnabled());
+    EXPECT_FALSE(w.VScroll2->isEnabled());
+    EXPECT_EQ(w.pointer(), PointerState::Pointer::Default);
+
+    // Back to the first by the keyboard: released arrow key shows the pair.
+    QTest::keyClick(w.ListView1, Qt::Key_Up);
+    EXPECT_EQ(w.Picture4->picture(), big);
+    EXPECT_EQ(w.Picture1->picture(), w.resultList().picture(0).image());
+}
+
+TEST(Form2, ScrollBarsAndDraggingMoveOnlyTheirOwnPane)
+{
+    Fixture f;
+    Form2 &w = f.open();
+    f.fill({noisyPicture(1200, 800, 1)});
+    w.HScroll1->setValue(30);
+    const int tpp = twipsPerPixel();
+    EXPECT_EQ(w.afterPane().left(), -30 * w.afterPane().horizontalUnit());
+    EXPECT_EQ(w.Picture1->x(), w.afterPane().left() / tpp);
+    EXPECT_EQ(w.Picture4->pos(), QPoint(0, 0));
+
+    // Drag the Before picture with the right button to its far corner.
+    QTest::mousePress(w.Picture4, Qt::RightButton, Qt::NoModifier, QPoint(50, 50));
+    QMouseEvent move(QEvent::MouseMove, QPointF(-2000, -2000), QPointF(-2000, -2000), Qt::NoButton,
+                     Qt::RightButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(w.Picture4, &move);
+    QTest::mouseRelease(w.Picture4, Qt::RightButton, Qt::NoModifier, QPoint(-2000, -2000));
+    EXPECT_EQ(w.HScroll2->value(), w.HScroll2->maximum());
+    EXPECT_EQ(w.VScroll2->value(), w.VScroll2->maximum());
+    EXPECT_EQ(w.HScroll1->value(), 30);
+    EXPECT_LT(w.beforePane().left(), 0);
+}
+
+TEST(Form2, BackReleasesTheExtraResultsAndShowsTheMainWindow)
+{
+    Fixture f;
+    Form2 &w = f.open();
+    f.fill({noisyPicture(5, 5, 1), noisyPicture(5, 5, 2), noisyPicture(5, 5, 3)});
+    EXPECT_EQ(w.resultList().slotCount(), 3);
+    QTest::mouseClick(w.PushButton8, Qt::LeftButton);
+    EXPECT_EQ(w.resultList().slotCount(), 1);
+    EXPECT_FALSE(w.resultList().picture(0).isEmpty());
+    EXPECT_EQ(f.mainShown, 1);
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_TRUE(f.dialogs.reports().empty());
+    // A second Back has nothing left to release: each missing element is reported, the rest runs.
+    QTest::mouseClick(w.PushButton8, Qt::LeftButton);
+    EXPECT_EQ(f.dialogs.reports().size(), 2u);
+    EXPECT_TRUE(f.dialogs.reports()[0].text.contains(QStringLiteral("Form2.PushButton8_Click at line 102")));
+    EXPECT_EQ(f.mainShown, 2);
+}
+
+TEST(Form2, SaveChecksTheFolderWritesInOrderAndSaysDone)
+{
+    Fixture f;
+    Form2 &w = f.open();
+    f.fill({noisyPicture(8, 6, 1), noisyPicture(9, 7, 2)});
+    w.Text1->setText(f.dir.filePath(QStringLiteral("nowhere")));
+    QTest::mouseClick(w.PushButton6, Qt::LeftButton);
+    ASSERT_EQ(f.dialogs.plainMessages().size(), 1u);
+    EXPECT_EQ(f.dialogs.plainMessages()[0].text, QStringLiteral("Output folder does not exist."));
+
+    QDir(f.dir.path()).mkpath(QStringLiteral("out"));
+    w.Text1->setText(f.dir.filePath(QStringLiteral("out")) + QLatin1Char('/'));
+    QTest::mouseClick(w.Option1, Qt::LeftButton);
+    QTest::mouseClick(w.PushButton6, Qt::LeftButton);
+    EXPECT_EQ(f.dialogs.plainMessages().back().text, QStringLiteral("Done."));
+    EXPECT_EQ(QDir(f.dir.filePath(QStringLiteral("out"))).entryList(QDir::Files),
+              (QStringList{QStringLiteral("src0-sharpened.bmp"), QStringLiteral("src1-sharpened.bmp")}));
+    EXPECT_EQ(decodePicture(f.dir.filePath(QStringLiteral("out/src1-sharpened.bmp"))), w.resultList().picture(1).image());
+    EXPECT_TRUE(f.dialogs.reports().empty());
+}
+
+TEST(Form2, FolderFailingMidSaveReportsEachItemAndStillSaysDone)
+{
+    Fixture f;
+    Form2 &w = f.open();
+    f.fill({noisyPicture(8, 6, 1), noisyPicture(9, 7, 2), noisyPicture(4, 4, 3)});
+    // A folder that passes the test but takes no file, as one that vanished after it would.
+    w.Text1->setText(QStringLiteral("/proc"));
+    QTest::mouseClick(w.PushButton6, Qt::LeftButton);
+    const auto reports = f.dialogs.reports();
+    ASSERT_EQ(reports.size(), 3u);
+    for (const auto &r : reports)
+        EXPECT_TRUE(r.text.startsWith(QStringLiteral(
+            "Cannot save the image. GDI+ Error:7\r\nin Velmora12/4/2014.Form2.PushButton6_Click at line 134")));
+    EXPECT_EQ(f.dialogs.plainMessages().back().text, QStringLiteral("Done."));
+}
+
+TEST(Form2, SourceGoneSinceTheRunShowsAnEmptyBeforePane)
+{
+    Fixture f;
+    Form2 &w = f.open();
+    f.fill({noisyPicture(30, 20, 1), noisyPicture(30, 20, 2)});
+    QFile::remove(f.sources[1]);
+    w.ListView1->setCurrentItem(w.ListView1->topLevelItem(1));
+    w.ListView1_Click();
+    EXPECT_TRUE(w.Picture4->picture().isNull());
+    EXPECT_EQ(w.Picture1->picture(), w.resultList().picture(1).image());
+    EXPECT_TRUE(f.dialogs.shown.empty());
+    // A click with nothing selected does nothing.
+    w.ListView1->clearSelection();
+    w.ListView1_Click();
+    EXPECT_EQ(w.Picture1->picture(), w.resultList().picture(1).image());
+}

@@ -1,0 +1,463 @@
+#include "ui/form1.h"
+
+#include "ui/image_list_view.h"
+#include "core/paths.h"
+#include "ui/form2.h"
+#include "core/dialogs.h"
+#include "core/settings_store.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSlider>
+
+namespace lumivex {
+
+namespace {
+
+const int kClientWidth = 15960;
+const int kClientHeight = 6600;
+
+
+void paintWhite(QWidget *widget)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, Qt::white);
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+} // namespace
+
+Form1::Form1(SettingsStore &settings, Dialogs &dialogs, QWidget *parent)
+    : QWidget(parent), m_settings(settings), m_dialogs(dialogs), m_reporter(dialogs, this)
+{
+    createControls();
+    Form_Load();
+}
+
+Form1::~Form1() = default;
+
+QGroupBox *Form1::createPanel(AdjustmentKind kind, const char *caption, int top, QSlider **slider,
+                              QPushButton **start, const char *startCaption)
+{
+    const AdjustmentInfo &info = adjustmentInfo(kind);
+    auto *frame = new QGroupBox(QString::fromLatin1(caption), this);
+    frame->setFont(textFont());
+    paintWhite(frame);
+    placeInTwips(frame, 8040, top, 7800, 1560);
+
+    auto *s = new QSlider(Qt::Horizontal, frame);
+    s->setRange(info.minimum, info.maximum);
+    const bool fine = kind == AdjustmentKind::Brightness || kind == AdjustmentKind::Contrast;
+    s->setTickInterval(fine ? 10 : 1);
+    s->setTickPosition(QSlider::TicksBelow);
+    s->setSingleStep(1);
+    s->setPageStep(fine ? 5 : 1);
+    // The design positions; the stored ones replace them at load.
+    s->setValue(kind == AdjustmentKind::Brightness ? 0 : kind == AdjustmentKind::Contrast ? 50 : 1);
+    placeInTwips(s, 120, 225, 7575, 525);
+    *slider = s;
+
+    const char *texts[3] = {"", "", ""};
+    int left = 240, middle = 3720, right = 7320;
+    switch (kind) {
+    case AdjustmentKind::Brightness:
+        texts[0] = "-100"; texts[1] = "0"; texts[2] = "100";
+        break;
+    case AdjustmentKind::Contrast:
+        texts[0] = "0"; texts[1] = "50"; texts[2] = "100";
+        middle = 3840;
+        break;
+    case AdjustmentKind::Softening:
+        texts[0] = "1"; texts[1] = "5"; texts[2] = "10";
+        right = 7395;
+        break;
+    case AdjustmentKind::Sharpening:
+        texts[0] = "1"; texts[1] = "5"; texts[2] = "10";
+        left = 360;
+        right = 7395;
+        break;
+    }
+    QLabel *labels[3];
+    const int lefts[3] = {left, middle, right};
+    for (int i = 0; i < 3; ++i) {
+        labels[i] = new QLabel(QString::fromLatin1(texts[i]), frame);
+        labels[i]->setFont(textFont());
+        placeInTwips(labels[i], lefts[i], 720, 450, 255);
+    }
+    if (kind == AdjustmentKind::Brightness) {
+        Label3 = labels[0];
+        Label4 = labels[2];
+    } else if (kind == AdjustmentKind::Softening) {
+        Label1 = labels[1];
+    } else if (kind == AdjustmentKind::Sharpening) {
+        Label2 = labels[1];
+    }
+
+    auto *button = new QPushButton(QString::fromLatin1(startCaption), frame);
+    button->setFont(buttonFont());
+    placeInTwips(button, 240, kind == AdjustmentKind::Brightness ? 1005 : 1010, 7300, 405);
+    *start = button;
+
+    connect(s, &QSlider::valueChanged, this, [this, kind](int value) {
+        m_settings.SaveSetting(QString::fromLatin1(adjustmentInfo(kind).settingsKey), QString::number(value));
+    });
+    return frame;
+}
+
+void Form1::createControls()
+{
+    setFont(textFont());
+    paintWhite(this);
+    setFixedSize(twipsToPixels(kClientWidth), twipsToPixels(kClientHeight));
+
+    ListView1 = new ImageListView(this);
+    ListView1->setFont(textFont());
+    placeInTwips(ListView1, 120, 120, 7800, 4845);
+
+    auto button = [this](const char *caption, int left, int top) {
+        auto *b = new QPushButton(QString::fromLatin1(caption), this);
+        b->setFont(buttonFont());
+        placeInTwips(b, left, top, 3840, 405);
+        return b;
+    };
+    PushButton7 = button("Add Image File(s)", 120, 5050);
+    PushButton8 = button("Add All File(s) In Folder", 4080, 5055);
+    PushButton1 = button("Clear List", 120, 5560);
+    PushButton3 = button("Load Sample/Example Files", 4080, 5565);
+
+    ProgressBar1 = new QProgressBar(this);
+    ProgressBar1->setRange(0, 100);
+    ProgressBar1->setValue(0);
+    ProgressBar1->setTextVisible(false);
+    placeInTwips(ProgressBar1, 120, 6075, 7800, 405);
+
+    Frame2 = createPanel(AdjustmentKind::Brightness, "Brighness", 60, &Slider2, &PushButton2,
+                         "Start Adjusting Brightness");
+    Frame3 = createPanel(AdjustmentKind::Contrast, "Contrast", 1680, &Slider3, &PushButton4,
+                         "Start Adjusting Contrast");
+    Frame4 = createPanel(AdjustmentKind::Softening, "Softening", 3300, &Slider4, &PushButton5,
+                         "Start Adjusting Softening");
+    Frame5 = createPanel(AdjustmentKind::Sharpening, "Sharpening", 4920, &Slider5, &PushButton6,
+                         "Start Adjusting Sharpening");
+
+    connect(PushButton1, &QPushButton::clicked, this, &Form1::PushButton1_Click);
+    connect(PushButton2, &QPushButton::clicked, this, &Form1::PushButton2_Click);
+    connect(PushButton3, &QPushButton::clicked, this, &Form1::PushButton3_Click);
+    connect(PushButton4, &QPushButton::clicked, this, &Form1::PushButton4_Click);
+    connect(PushButton5, &QPushButton::clicked, this, &Form1::PushButton5_Click);
+    connect(PushButton6, &QPushButton::clicked, this, &Form1::PushButton6_Click);
+    connect(PushButton7, &QPushButton::clicked, this, &Form1::PushButton7_Click);
+    connect(PushButton8, &QPushButton::clicked, this, &Form1::PushButton8_Click);
+    connect(ListView1, &ImageListView::pathsDropped, this, &Form1::ListView1_Drop);
+    connect(ListView1, &ImageListView::removeRequested, this, &Form1::ListView1_Remove);
+
+    // Pointer feedback: the hand over push buttons, the default over the plain surfaces.
+    for (QWidget *w : {static_cast<QWidget *>(PushButton1), static_cast<QWidget *>(PushButton2),
+                       static_cast<QWidget *>(PushButton3), static_cast<QWidget *>(PushButton4),
+                       static_cast<QWidget *>(PushButton5), static_cast<QWidget *>(PushButton6),
+                       static_cast<QWidget *>(PushButton7), static_cast<QWidget *>(PushButton8)}) {
+        w->setMouseTracking(true);
+        w->installEventFilter(this);
+    }
+    for (QWidget *w : {static_cast<QWidget *>(this), static_cast<QWidget *>(Frame2),
+                       static_cast<QWidget *>(Frame3), static_cast<QWidget *>(Frame4),
+                       static_cast<QWidget *>(Frame5), ListView1->viewport(),
+                       static_cast<QWidget *>(Label1), static_cast<QWidget *>(Label2),
+                       static_cast<QWidget *>(Label3), static_cast<QWidget *>(Label4)}) {
+        w->setMouseTracking(true);
+        w->installEventFilter(this);
+    }
+}
+
+void Form1::Form_Load()
+{
+    StepGuard guard(m_reporter, handlerLocation("Form1", "Form_Load"));
+    guard(100, [&] {
+        // The skin itself is a look we do not carry; its presence still asks for button-face colours.
+        if (FileExists(joinPath(joinPath(programFolder(), QStringLiteral("x")), QStringLiteral("o.cjs"))))
+            ApplyButtonFaceColors(this);
+    });
+    guard(102, [&] { CenterForm(this); });
+    guard(104, [&] {
+        setWindowTitle(applicationTitle());
+        setWindowIcon(applicationIcon());
+    });
+    bool hand = false;
+    guard(106, [&] { hand = FileExists(joinPath(programFolder(), QStringLiteral("HAND-M.CUR"))); });
+    if (hand)
+        guard(108, [&] { m_hasHand = loadHandCursor(&m_hand); });
+    guard(128, [&] {
+        ListView1->setHeaderLabels({QStringLiteral("Drag and drop files here. Move | bar to the right if needed.")});
+    });
+    guard(130, [&] { ListView1->setColumnWidth(0, twipsToPixels(7000)); });
+
+    const AdjustmentKind kinds[] = {AdjustmentKind::Brightness, AdjustmentKind::Contrast,
+                                    AdjustmentKind::Softening, AdjustmentKind::Sharpening};
+    int step = 132;
+    for (AdjustmentKind kind : kinds) {
+        guard(step, [&] {
+            const AdjustmentInfo &info = adjustmentInfo(kind);
+            const int value = parseWholeNumber(m_settings.GetSetting(
+                QString::fromLatin1(info.settingsKey), QString::number(info.defaultValue)));
+            if (value < info.minimum || value > info.maximum)
+                throw StepFailure(QStringLiteral("Invalid property value"));
+            slider(kind)->setValue(value);
+        });
+        step += 2;
+    }
+}
+
+QSlider *Form1::slider(AdjustmentKind kind) const
+{
+    switch (kind) {
+    case AdjustmentKind::Brightness: return Slider2;
+    case AdjustmentKind::Contrast: return Slider3;
+    case AdjustmentKind::Softening: return Slider4;
+    case AdjustmentKind::Sharpening: return Slider5;
+    }
+    return nullptr;
+}
+
+void Form1::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    // The window frame is known only once shown; centre on the outer size then.
+    if (!m_centredOnShow) {
+        m_centredOnShow = true;
+        CenterForm(this);
+    }
+}
+
+void Form1::closeEvent(QCloseEvent *event)
+{
+    // Closing the main window ends the program at once; nothing is asked or saved.
+    m_closing = true;
+    event->accept();
+    if (m_form2)
+        m_form2->hide();
+    QApplication::quit();
+}
+
+bool Form1::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Enter || event->type() == QEvent::MouseMove) {
+        const bool isButton = qobject_cast<QPushButton *>(watched) != nullptr;
+        if (isButton)
+            m_pointer.hoverButton();
+        else
+            m_pointer.hoverPlain();
+        applyPointer(this, m_pointer.pointer(), m_hasHand ? &m_hand : nullptr);
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void Form1::setBusyPointer(bool busy)
+{
+    m_pointer.setBusy(busy);
+    applyPointer(this, m_pointer.pointer(), m_hasHand ? &m_hand : nullptr);
+}
+
+// ---- The image list ----------------------------------------------------------------------
+
+void Form1::PushButton7_Click()
+{
+    if (listLocked())
+        return;
+    StepGuard guard(m_reporter, handlerLocation("Form1", "PushButton7_Click"));
+    const QString title = QStringLiteral("Add File(s) - Hold Ctrl or Shift to select multiple files");
+    const QString filter = QStringLiteral(
+        "All Pictures (*.bmp;*.jpg;*.gif;*.png;*.ico;*.wmf)|*.bmp;*.jpg;*.gif;*.png;*.ico;*.wmf|All Files (*.*)|*.*");
+    QStringList parts;
+    guard(108, [&] { parts = m_dialogs.openFiles(this, title, filter); });
+    bool cancelled = false;
+    guard(110, [&] { cancelled = parts.isEmpty() || parts.first().isEmpty(); });
+    if (cancelled)
+        return;
+    if (parts.size() == 1) {
+        guard(118, [&] { ListView1->append(parts.first()); });
+        return;
+    }
+    const QString folder = parts.first();
+    for (int i = 1; i < parts.size(); ++i) {
+        QString path;
+        guard(128, [&] { path = joinPath(folder, parts[i]); });
+        guard(132, [&] { ListView1->append(path); });
+    }
+}
+
+bool Form1::yieldDuringScan()
+{
+    // Hand the event loop a turn every few milliseconds, not for every entry: a folder of
+    // twenty thousand files would otherwise spend more time repainting than listing.
+    static QElapsedTimer sinceYield;
+    if (!sinceYield.isValid() || sinceYield.elapsed() >= 15) {
+        QCoreApplication::processEvents();
+        sinceYield.restart();
+    }
+    return !m_closing;
+}
+
+void Form1::PushButton8_Click()
+{
+    if (listLocked())
+        return;
+    StepGuard guard(m_reporter, handlerLocation("Form1", "PushButton8_Click"));
+    QString answer;
+    guard(100, [&] {
+        answer = m_dialogs.inputBox(
+            this,
+            QStringLiteral("Enter file extension to load:\r\r(* for all files, txt for all txt files, doc for all doc files, etc.)"),
+            applicationTitle(), QStringLiteral("*"));
+    });
+    if (answer.isEmpty())
+        return;
+    guard(104, [&] { m_settings.SaveSetting(QStringLiteral("Extension"), answer); });
+    QString folder;
+    guard(106, [&] { folder = BrowseForFolder(m_dialogs, this, QStringLiteral("Please select folder to add:")); });
+    if (folder.isEmpty())
+        return;
+
+    ++m_scans;
+    guard(110, [&] { setBusyPointer(true); });
+    QStringList folders;
+    guard(112, [&] { folders = {folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/')}; });
+    guard(114, [&] { ListSubfolders(folders, true, [this] { return yieldDuringScan(); }); });
+    for (QString entry : folders) {
+        if (m_closing)
+            break;
+        QStringList names;
+        guard(118, [&] {
+            if (entry.size() > 1)
+                entry.chop(1);
+        });
+        guard(120, [&] { names = ListFiles(entry, QStringLiteral("*.") + answer); });
+        for (const QString &name : names) {
+            if (name.startsWith(QLatin1Char('~')))
+                continue;
+            guard(128, [&] { ListView1->append(joinPath(entry, name)); });
+        }
+        yieldDuringScan();
+    }
+    guard(132, [&] { setBusyPointer(false); });
+    --m_scans;
+}
+
+void Form1::PushButton3_Click()
+{
+    if (listLocked())
+        return;
+    StepGuard guard(m_reporter, handlerLocation("Form1", "PushButton3_Click"));
+    const QString samples = joinPath(programFolder(), QStringLiteral("Samples"));
+    QStringList names;
+    guard(100, [&] { names = ListFiles(samples, QStringLiteral("*.*")); });
+    for (const QString &name : names)
+        guard(104, [&] { ListView1->append(joinPath(samples, name)); });
+    Dialogs::Answer answer = Dialogs::Answer::No;
+    guard(106, [&] {
+        answer = m_dialogs.message(
+            this,
+            QStringLiteral("Would you like this software to open the folder where these sample files are stored (so that you can view them before working with them)?"),
+            applicationTitle(), Dialogs::Buttons::YesNo, Dialogs::Icon::None);
+    });
+    if (answer == Dialogs::Answer::Yes)
+        guard(108, [&] { m_dialogs.openFolder(samples + QLatin1Char('/')); });
+}
+
+void Form1::PushButton1_Click()
+{
+    if (listLocked())
+        return;
+    StepGuard guard(m_reporter, handlerLocation("Form1", "PushButton1_Click"));
+    guard(100, [&] { ListView1->clear(); });
+}
+
+void Form1::ListView1_Remove()
+{
+    if (listLocked())
+        return;
+    ListView1->removeSelected();
+}
+
+void Form1::ListView1_Drop(const QStringList &paths)
+{
+    if (listLocked())
+        return;
+    // Drops carry no error report of their own; a folder that cannot be read adds nothing.
+    for (const QString &path : paths) {
+        if (m_closing)
+            return;
+        if (QFileInfo(path).isDir()) {
+            ++m_scans;
+            for (const QString &file : ScanFolderTree(path, QStringLiteral("*.*"), [this] { return yieldDuringScan(); }))
+                ListView1->append(file);
+            --m_scans;
+        } else {
+            ListView1->append(path);
+        }
+    }
+}
+
+void Form1::addCommandLinePaths(const QStringList &paths)
+{
+    QStringList absolute;
+    for (const QString &path : paths)
+        absolute << QFileInfo(path).absoluteFilePath();
+    ListView1_Drop(absolute);
+}
+
+// ---- Runs --------------------------------------------------------------------------------
+
+void Form1::PushButton2_Click() { startRun(AdjustmentKind::Brightness); }
+void Form1::PushButton4_Click() { startRun(AdjustmentKind::Contrast); }
+void Form1::PushButton5_Click() { startRun(AdjustmentKind::Softening); }
+void Form1::PushButton6_Click() { startRun(AdjustmentKind::Sharpening); }
+
+void Form1::startRun(AdjustmentKind kind)
+{
+    // One run at a time, and none while a folder scan is still filling the list: the results
+    // are paired with list rows by position.
+    if (m_running || m_scans > 0)
+        return;
+    m_running = true;
+    m_run.run(kind, *this);
+    m_running = false;
+}
+
+int Form1::itemCount() const { return ListView1->count(); }
+QString Form1::itemText(int row) const { return ListView1->rowText(row); }
+int Form1::sliderValue(AdjustmentKind kind) const { return slider(kind)->value(); }
+void Form1::setProgress(int percent) { ProgressBar1->setValue(percent); }
+void Form1::yieldToEvents() { QCoreApplication::processEvents(); }
+
+void Form1::showMessage(const QString &text)
+{
+    m_dialogs.message(this, text, applicationTitle(), Dialogs::Buttons::Ok, Dialogs::Icon::None);
+}
+
+Form2 *Form1::resultsWindow()
+{
+    if (!m_form2) {
+        Form2::Links links;
+        links.sourceCount = [this] { return ListView1->count(); };
+        links.sourcePath = [this](int row) { return ListView1->rowText(row); };
+        links.showMain = [this] { show(); };
+        m_form2 = std::make_unique<Form2>(m_settings, m_dialogs, links);
+    }
+    return m_form2.get();
+}
+
+ResultList &Form1::results() { return resultsWindow()->resultList(); }
+void Form1::setAfterPicture(const QImage &picture) { resultsWindow()->setAfterPicture(picture); }
+void Form1::setBeforePicture(const QImage &picture) { resultsWindow()->setBeforePicture(picture); }
+void Form1::showResultsWindow() { resultsWindow()->showResults(); }
+void Form1::hideMainWindow() { hide(); }
+
+} // namespace lumivex

@@ -1,0 +1,108 @@
+#pragma once
+
+#include "engine/batch_run.h"
+#include "ui/window_setup.h"
+#include "core/error_report.h"
+
+#include <QCursor>
+#include <QWidget>
+#include <memory>
+
+class QGroupBox;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QSlider;
+
+namespace lumivex {
+
+class Dialogs;
+class Form2;
+class ImageListView;
+class SettingsStore;
+
+// The main window: the image list with its four commands, the four adjustment panels and the
+// progress bar. Layout in twips, converted only where a widget is placed.
+class Form1 : public QWidget, private RunHost {
+    Q_OBJECT
+public:
+    Form1(SettingsStore &settings, Dialogs &dialogs, QWidget *parent = nullptr);
+    ~Form1() override;
+
+    // Controls keep the names the rest of the program and its tests know them by.
+    ImageListView *ListView1 = nullptr;
+    QPushButton *PushButton1 = nullptr, *PushButton2 = nullptr, *PushButton3 = nullptr,
+                *PushButton4 = nullptr, *PushButton5 = nullptr, *PushButton6 = nullptr,
+                *PushButton7 = nullptr, *PushButton8 = nullptr;
+    QProgressBar *ProgressBar1 = nullptr;
+    QGroupBox *Frame2 = nullptr, *Frame3 = nullptr, *Frame4 = nullptr, *Frame5 = nullptr;
+    QSlider *Slider2 = nullptr, *Slider3 = nullptr, *Slider4 = nullptr, *Slider5 = nullptr;
+    QLabel *Label1 = nullptr, *Label2 = nullptr, *Label3 = nullptr, *Label4 = nullptr;
+
+    void Form_Load();
+
+    void PushButton1_Click(); // Clear List
+    void PushButton2_Click(); // Start brightness
+    void PushButton3_Click(); // Load samples
+    void PushButton4_Click(); // Start contrast
+    void PushButton5_Click(); // Start softening
+    void PushButton6_Click(); // Start sharpening
+    void PushButton7_Click(); // Add Image File(s)
+    void PushButton8_Click(); // Add All File(s) In Folder
+    void ListView1_Drop(const QStringList &paths);
+    void ListView1_Remove();
+
+    // Paths given on the command line go in as if dropped, made absolute first.
+    void addCommandLinePaths(const QStringList &paths);
+
+    QSlider *slider(AdjustmentKind kind) const;
+    Form2 *resultsWindow(); // created on first use
+    Form2 *existingResults() const { return m_form2.get(); }
+    bool isRunning() const { return m_running; }
+    PointerState::Pointer pointer() const { return m_pointer.pointer(); }
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void createControls();
+    QGroupBox *createPanel(AdjustmentKind kind, const char *caption, int top, QSlider **slider,
+                           QPushButton **start, const char *startCaption);
+    void startRun(AdjustmentKind kind);
+    void setBusyPointer(bool busy);
+    bool listLocked() const { return m_running; }
+    bool yieldDuringScan();
+
+    // RunHost
+    int itemCount() const override;
+    QString itemText(int row) const override;
+    int sliderValue(AdjustmentKind kind) const override;
+    void setBusy(bool busy) override { setBusyPointer(busy); }
+    void setProgress(int percent) override;
+    void yieldToEvents() override;
+    bool abandoned() const override { return m_closing; }
+    void showMessage(const QString &text) override;
+    ResultList &results() override;
+    void setAfterPicture(const QImage &picture) override;
+    void setBeforePicture(const QImage &picture) override;
+    void showResultsWindow() override;
+    void hideMainWindow() override;
+    ErrorReporter &reporter() override { return m_reporter; }
+
+    SettingsStore &m_settings;
+    Dialogs &m_dialogs;
+    DialogErrorReporter m_reporter;
+    std::unique_ptr<Form2> m_form2;
+    BatchRun m_run;
+    PointerState m_pointer;
+    QCursor m_hand;
+    bool m_hasHand = false;
+    bool m_running = false;
+    bool m_closing = false;
+    bool m_centredOnShow = false;
+    int m_scans = 0;
+};
+
+} // namespace lumivex

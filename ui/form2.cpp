@@ -1,0 +1,418 @@
+#include "ui/form2.h"
+
+#include "core/paths.h"
+#include "ui/picture_box.h"
+#include "engine/save_results.h"
+#include "core/dialogs.h"
+#include "core/picture.h"
+#include "core/settings_store.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QSlider>
+#include <QTreeWidget>
+
+namespace lumivex {
+
+namespace {
+
+const int kBorderPixels = 2;
+
+
+} // namespace
+
+Form2::Form2(SettingsStore &settings, Dialogs &dialogs, Links links, QWidget *parent)
+    : QWidget(parent), m_settings(settings), m_dialogs(dialogs), m_links(std::move(links)),
+      m_reporter(dialogs, this), m_before(7560, 2790, kBorderPixels * twipsPerPixel()),
+      m_after(7560, 2790, kBorderPixels * twipsPerPixel())
+{
+    createControls();
+    Form_Load();
+}
+
+Form2::~Form2() = default;
+
+QFrame *Form2::createPane(bool afterPane, int top, int barTop, PictureBox **picture, QScrollBar **hbar,
+                          QScrollBar **vbar)
+{
+    auto *viewport = new QFrame(this);
+    viewport->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    viewport->setLineWidth(kBorderPixels);
+    QPalette white = viewport->palette();
+    white.setColor(QPalette::Window, Qt::white);
+    viewport->setPalette(white);
+    viewport->setAutoFillBackground(true);
+    placeInTwips(viewport, 120, top, 7560, 2790);
+
+    // The inner area clips the picture; the picture's left and top are relative to it.
+    auto *inner = new QWidget(viewport);
+    inner->setGeometry(viewport->contentsRect());
+    auto *box = new PictureBox(inner);
+    box->setGeometry(0, 0, twipsToPixels(2340), twipsToPixels(3435));
+    *picture = box;
+
+    auto *v = new QScrollBar(Qt::Vertical, this);
+    placeInTwips(v, 7665, top, 255, 2790);
+    auto *h = new QScrollBar(Qt::Horizontal, this);
+    placeInTwips(h, 120, barTop, 7560, 255);
+    for (QScrollBar *bar : {h, v}) {
+        bar->setSingleStep(1);
+        bar->setPageStep(1);
+        bar->setRange(0, 0);
+        // While the thumb is dragged the picture stays put; it follows on release.
+        bar->setTracking(false);
+        bar->setEnabled(false);
+    }
+    *hbar = h;
+    *vbar = v;
+    connect(h, &QScrollBar::valueChanged, this, [this, afterPane](int value) { scrollChanged(afterPane, true, value); });
+    connect(v, &QScrollBar::valueChanged, this, [this, afterPane](int value) { scrollChanged(afterPane, false, value); });
+
+    PreviewPane *pane = afterPane ? &m_after : &m_before;
+    connect(box, &PictureBox::pressed, this, [this, pane](QPoint p) {
+        const int tpp = twipsPerPixel();
+        pane->mouseDown(m_anchor, float(p.x() * tpp), float(p.y() * tpp));
+    });
+    connect(box, &PictureBox::moved, this, [this, pane, afterPane](QPoint p, bool held) {
+        const int tpp = twipsPerPixel();
+        pane->mouseMove(m_anchor, held, float(p.x() * tpp), float(p.y() * tpp));
+        if (held)
+            mirror(afterPane);
+    });
+    connect(box, &PictureBox::released, this, [this, pane, afterPane](QPoint) {
+        pane->mouseUp();
+        mirror(afterPane);
+    });
+    return viewport;
+}
+
+void Form2::createControls()
+{
+    setFont(textFont());
+    setFixedSize(twipsToPixels(8040), twipsToPixels(10950));
+
+    ListView1 = new QTreeWidget(this);
+    ListView1->setRootIsDecorated(false);
+    ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
+    ListView1->header()->setStretchLastSection(false);
+    placeInTwips(ListView1, 120, 120, 7800, 1815);
+    ListView1->viewport()->installEventFilter(this);
+    ListView1->installEventFilter(this);
+
+    Label2 = new QLabel(QStringLiteral(" Before:"), this);
+    placeInTwips(Label2, 120, 2040, 2295, 255);
+    Picture3 = createPane(false, 2280, 5040, &Picture4, &HScroll2, &VScroll2);
+    Label3 = new QLabel(QStringLiteral(" After (Results):"), this);
+    placeInTwips(Label3, 120, 5430, 2295, 255);
+    Picture2 = createPane(true, 5670, 8460, &Picture1, &HScroll1, &VScroll1);
+
+    Frame1 = new QGroupBox(QStringLiteral("Save Results To This Folder"), this);
+    placeInTwips(Frame1, 120, 8760, 7800, 795);
+    Text1 = new QLineEdit(Frame1);
+    placeInTwips(Text1, 240, 300, 6660, 345);
+    PushButton7 = new QPushButton(QStringLiteral("..."), Frame1);
+    PushButton7->setFont(buttonFont());
+    placeInTwips(PushButton7, 6960, 300, 600, 345);
+
+    Frame2 = new QGroupBox(QStringLiteral("Save Results As"), this);
+    placeInTwips(Frame2, 120, 9600, 2085, 735);
+    Option2 = new QRadioButton(QStringLiteral("JPG"), Frame2);
+    placeInTwips(Option2, 240, 300, 675, 255);
+    Option1 = new QRadioButton(QStringLiteral("BMP"), Frame2);
+    placeInTwips(Option1, 1080, 300, 795, 255);
+
+    Frame3 = new QGroupBox(QStringLiteral("JPG Quality"), this);
+    placeInTwips(Frame3, 2280, 9600, 5640, 735);
+    Slider1 = new QSlider(Qt::Horizontal, Frame3);
+    Slider1->setRange(1, 100);
+    Slider1->setTickInterval(10);
+    Slider1->setTickPosition(QSlider::TicksBelow);
+    Slider1->setSingleStep(1);
+    Slider1->setPageStep(1);
+    placeInTwips(Slider1, 120, 195, 5355, 480);
+
+    PushButton8 = new QPushButton(QStringLiteral("< Back"), this);
+    PushButton8->setFont(buttonFont());
+    placeInTwips(PushButton8, 120, 10440, 3720, 405);
+    PushButton6 = new QPushButton(QStringLiteral("Save Results"), this);
+    PushButton6->setFont(buttonFont());
+    placeInTwips(PushButton6, 3960, 10440, 3960, 405);
+
+    connect(PushButton6, &QPushButton::clicked, this, &Form2::PushButton6_Click);
+    connect(PushButton7, &QPushButton::clicked, this, &Form2::PushButton7_Click);
+    connect(PushButton8, &QPushButton::clicked, this, &Form2::PushButton8_Click);
+    connect(Text1, &QLineEdit::textChanged, this, [this](const QString &text) {
+        m_settings.SaveSetting(QStringLiteral("Output Folder"), text);
+    });
+    connect(Option1, &QRadioButton::clicked, this, &Form2::storeFormat);
+    connect(Option2, &QRadioButton::clicked, this, &Form2::storeFormat);
+    connect(Slider1, &QSlider::valueChanged, this, [this](int value) {
+        m_settings.SaveSetting(QStringLiteral("SliderValue"), QString::number(value));
+    });
+
+    for (QWidget *w : {static_cast<QWidget *>(PushButton6), static_cast<QWidget *>(PushButton7),
+                       static_cast<QWidget *>(PushButton8), static_cast<QWidget *>(Frame1),
+                       static_cast<QWidget *>(Frame2), static_cast<QWidget *>(Frame3),
+                       static_cast<QWidget *>(Text1), static_cast<QWidget *>(Option1),
+                       static_cast<QWidget *>(Option2)}) {
+        w->setMouseTracking(true);
+        w->installEventFilter(this);
+    }
+    setMouseTracking(true);
+    installEventFilter(this); // the window's own background
+}
+
+void Form2::Form_Load()
+{
+    ApplyButtonFaceColors(this);
+    CenterForm(this);
+    setWindowTitle(applicationTitle());
+    setWindowIcon(applicationIcon());
+    m_hasHand = loadHandCursor(&m_hand);
+    Text1->setText(m_settings.GetSetting(QStringLiteral("Output Folder"), GetDesktopFolder()));
+    // setText stores only on a change; an unchanged text is stored all the same.
+    m_settings.SaveSetting(QStringLiteral("Output Folder"), Text1->text());
+    ListView1->setHeaderLabels({QStringLiteral("Preview")});
+    ListView1->setColumnWidth(0, twipsToPixels(6600));
+
+    // Texts edited by hand that do not convert fall back to the first-start choices.
+    int quality = 100;
+    try {
+        quality = parseWholeNumber(m_settings.GetSetting(QStringLiteral("SliderValue"), QStringLiteral("100")));
+    } catch (const StepFailure &) {
+    }
+    Slider1->setValue(quality < 1 || quality > 100 ? 100 : quality);
+
+    bool jpeg = true;
+    try {
+        jpeg = parseBoolean(m_settings.GetSetting(QStringLiteral("Option2"), QStringLiteral("True")));
+    } catch (const StepFailure &) {
+    }
+    Option2->setChecked(jpeg);
+    if (!Option2->isChecked())
+        Option1->setChecked(true);
+    storeFormat();
+}
+
+void Form2::storeFormat()
+{
+    m_settings.SaveSetting(QStringLiteral("Option2"), booleanText(Option2->isChecked()));
+}
+
+void Form2::setAfterPicture(const QImage &picture) { Picture1->setPicture(picture); }
+void Form2::setBeforePicture(const QImage &picture) { Picture4->setPicture(picture); }
+
+void Form2::showResults()
+{
+    ListView1->clear();
+    for (const QString &text : m_results.items())
+        ListView1->addTopLevelItem(new QTreeWidgetItem(QStringList{text}));
+    if (QTreeWidgetItem *first = ListView1->topLevelItem(0))
+        ListView1->setCurrentItem(first);
+    show();
+    raise();
+    activateWindow();
+}
+
+void Form2::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    FitPreviewPane(true);
+    FitPreviewPane(false);
+}
+
+void Form2::FitPreviewPane(bool afterPane)
+{
+    PreviewPane &pane = afterPane ? m_after : m_before;
+    const PictureBox *box = afterPane ? Picture1 : Picture4;
+    const int tpp = twipsPerPixel();
+    pane.setPictureSize(box->width() * tpp, box->height() * tpp);
+    pane.FitPreviewPane();
+    mirror(afterPane);
+}
+
+void Form2::mirror(bool afterPane)
+{
+    const PreviewPane &pane = afterPane ? m_after : m_before;
+    PictureBox *box = afterPane ? Picture1 : Picture4;
+    QScrollBar *h = afterPane ? HScroll1 : HScroll2;
+    QScrollBar *v = afterPane ? VScroll1 : VScroll2;
+    const int tpp = twipsPerPixel();
+    box->move(pane.left() / tpp, pane.top() / tpp);
+    auto sync = [](QScrollBar *bar, const PaneScrollBar &model) {
+        bar->setEnabled(model.enabled);
+        if (bar->maximum() != model.maximum)
+            bar->setRange(0, model.maximum);
+        if (bar->value() != model.value)
+            bar->setValue(model.value);
+    };
+    sync(h, pane.hBar());
+    sync(v, pane.vBar());
+}
+
+void Form2::scrollChanged(bool afterPane, bool horizontal, int value)
+{
+    PreviewPane &pane = afterPane ? m_after : m_before;
+    if (horizontal)
+        pane.setHScrollValue(value);
+    else
+        pane.setVScrollValue(value);
+    mirror(afterPane);
+}
+
+void Form2::SetHScrollbarByPercent(bool afterPane, int percent)
+{
+    (afterPane ? m_after : m_before).SetHScrollbarByPercent(percent);
+    mirror(afterPane);
+}
+
+void Form2::SetVScrollbarByPercent(bool afterPane, int percent)
+{
+    (afterPane ? m_after : m_before).SetVScrollbarByPercent(percent);
+    mirror(afterPane);
+}
+
+void Form2::setBusyPointer(bool busy)
+{
+    m_pointer.setBusy(busy);
+    applyPointer(this, m_pointer.pointer(), m_hasHand ? &m_hand : nullptr);
+}
+
+void Form2::ListView1_Click()
+{
+    QTreeWidgetItem *item = ListView1->currentItem();
+    if (!item || !item->isSelected())
+        return; // nothing selected: nothing to show
+    const int k = ListView1->indexOfTopLevelItem(item) + 1;
+    setBusyPointer(true);
+    const ResultPicture *result = m_results.exists(k - 1) ? &m_results.picture(k - 1) : nullptr;
+    QImage after;
+    if (result) {
+        try {
+            after = result->image();
+        } catch (const StepFailure &) {
+        }
+    }
+    Picture1->setPicture(after);
+    FitPreviewPane(true);
+    // Sources are read again at each selection, never kept; one gone since the run shows an
+    // empty pane.
+    QImage source;
+    if (result && !result->isEmpty() && m_links.sourcePath && k <= m_links.sourceCount()) {
+        try {
+            source = decodePicture(m_links.sourcePath(k));
+        } catch (const StepFailure &) {
+        }
+    }
+    Picture4->setPicture(source);
+    FitPreviewPane(false);
+    setBusyPointer(false);
+}
+
+void Form2::PushButton8_Click()
+{
+    StepGuard guard(m_reporter, handlerLocation("Form2", "PushButton8_Click"));
+    const int total = m_results.mTotalImages;
+    for (int i = 1; i <= total; ++i)
+        guard(102, [&] { m_results.release(i); });
+    guard(106, [&] {
+        if (m_links.showMain)
+            m_links.showMain();
+    });
+    guard(108, [&] { hide(); });
+}
+
+void Form2::PushButton7_Click()
+{
+    StepGuard guard(m_reporter, handlerLocation("Form2", "PushButton7_Click"));
+    QString path;
+    guard(100, [&] { path = BrowseForFolder(m_dialogs, this, QStringLiteral("Please select folder:")); });
+    if (path.isEmpty())
+        return;
+    guard(104, [&] { Text1->setText(path.endsWith(QLatin1Char('/')) ? path : path + QLatin1Char('/')); });
+}
+
+void Form2::PushButton6_Click()
+{
+    StepGuard guard(m_reporter, handlerLocation("Form2", "PushButton6_Click"));
+    bool exists = false;
+    guard(106, [&] { exists = outputFolderExists(Text1->text()); });
+    if (!exists) {
+        guard(108, [&] {
+            m_dialogs.message(this, QStringLiteral("Output folder does not exist."), applicationTitle(),
+                              Dialogs::Buttons::Ok, Dialogs::Icon::None);
+        });
+        return;
+    }
+    SaveSettings settings;
+    QStringList sources;
+    guard(110, [&] {
+        settings.folder = Text1->text();
+        settings.format = Option1->isChecked() ? OutputFormat::Bmp : OutputFormat::Jpeg;
+        settings.quality = Slider1->value();
+        settings.resultWord = m_results.resultWord;
+        const int count = checkedNarrow<std::int16_t>(m_links.sourceCount ? m_links.sourceCount() : 0);
+        for (int i = 1; i <= count; ++i)
+            sources << m_links.sourcePath(i);
+    });
+    setBusyPointer(true);
+    const std::vector<SaveOutcome> outcomes = saveResults(settings, sources, m_results);
+    setBusyPointer(false);
+    QStringList notes;
+    for (const SaveOutcome &outcome : outcomes) {
+        if (!outcome.written)
+            guard(outcome.step, [&] { throw StepFailure(outcome.failure); });
+        else if (!outcome.note.isEmpty())
+            notes << GetFileNameFromPath(outcome.path) + QStringLiteral(": ") + outcome.note;
+    }
+    // Files saved without their camera data are named once, together, before "Done.".
+    if (!notes.isEmpty())
+        m_dialogs.message(this, notes.join(QLatin1Char('\n')), applicationTitle(), Dialogs::Buttons::Ok,
+                          Dialogs::Icon::None);
+    guard(138, [&] {
+        m_dialogs.message(this, QStringLiteral("Done."), applicationTitle(), Dialogs::Buttons::Ok,
+                          Dialogs::Icon::None);
+    });
+}
+
+void Form2::closeEvent(QCloseEvent *event)
+{
+    // Closing the results window ends the whole program.
+    event->accept();
+    for (QWidget *top : QApplication::topLevelWidgets())
+        if (top != this)
+            top->hide();
+    QApplication::quit();
+}
+
+bool Form2::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == ListView1->viewport() && event->type() == QEvent::MouseButtonRelease) {
+        // Let the view update its selection first.
+        const bool handled = QWidget::eventFilter(watched, event);
+        QMetaObject::invokeMethod(this, &Form2::ListView1_Click, Qt::QueuedConnection);
+        return handled;
+    }
+    if (watched == ListView1 && event->type() == QEvent::KeyRelease) {
+        ListView1_Click();
+        return false;
+    }
+    if (event->type() == QEvent::Enter || event->type() == QEvent::MouseMove) {
+        if (qobject_cast<QPushButton *>(watched))
+            m_pointer.hoverButton();
+        else
+            m_pointer.hoverPlain();
+        applyPointer(this, m_pointer.pointer(), m_hasHand ? &m_hand : nullptr);
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+} // namespace lumivex

@@ -1,0 +1,97 @@
+#pragma once
+
+#include "engine/result_list.h"
+#include "ui/window_setup.h"
+#include "ui/preview_pane.h"
+#include "core/error_report.h"
+
+#include <QCursor>
+#include <QWidget>
+#include <functional>
+
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QScrollBar;
+class QSlider;
+class QTreeWidget;
+
+namespace lumivex {
+
+class Dialogs;
+class PictureBox;
+class SettingsStore;
+
+// The results window: the list of results, the Before and After panes, and saving.
+class Form2 : public QWidget {
+    Q_OBJECT
+public:
+    // What the results window needs of the main window.
+    struct Links {
+        std::function<int()> sourceCount;
+        std::function<QString(int)> sourcePath; // 1-based row of the image list
+        std::function<void()> showMain;
+    };
+
+    Form2(SettingsStore &settings, Dialogs &dialogs, Links links, QWidget *parent = nullptr);
+    ~Form2() override;
+
+    ResultList &resultList() { return m_results; }
+    void setAfterPicture(const QImage &picture);
+    void setBeforePicture(const QImage &picture);
+    void showResults();
+
+    void ListView1_Click();
+    void PushButton6_Click(); // Save Results
+    void PushButton7_Click(); // browse for the output folder
+    void PushButton8_Click(); // < Back
+    void FitPreviewPane(bool afterPane);
+
+    PreviewPane &afterPane() { return m_after; }
+    PreviewPane &beforePane() { return m_before; }
+    void scrollChanged(bool afterPane, bool horizontal, int value);
+    void SetHScrollbarByPercent(bool afterPane, int percent);
+    void SetVScrollbarByPercent(bool afterPane, int percent);
+    PointerState::Pointer pointer() const { return m_pointer.pointer(); }
+
+    QTreeWidget *ListView1 = nullptr;
+    QLabel *Label2 = nullptr, *Label3 = nullptr;
+    QFrame *Picture3 = nullptr, *Picture2 = nullptr;     // viewports
+    PictureBox *Picture4 = nullptr, *Picture1 = nullptr; // Before, After
+    QScrollBar *HScroll1 = nullptr, *VScroll1 = nullptr, *HScroll2 = nullptr, *VScroll2 = nullptr;
+    QGroupBox *Frame1 = nullptr, *Frame2 = nullptr, *Frame3 = nullptr;
+    QLineEdit *Text1 = nullptr;
+    QRadioButton *Option1 = nullptr, *Option2 = nullptr;
+    QSlider *Slider1 = nullptr;
+    QPushButton *PushButton6 = nullptr, *PushButton7 = nullptr, *PushButton8 = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void createControls();
+    void Form_Load();
+    QFrame *createPane(bool afterPane, int top, int barTop, PictureBox **picture, QScrollBar **hbar, QScrollBar **vbar);
+    void mirror(bool afterPane);
+    void setBusyPointer(bool busy);
+    void storeFormat();
+
+    SettingsStore &m_settings;
+    Dialogs &m_dialogs;
+    Links m_links;
+    DialogErrorReporter m_reporter;
+    ResultList m_results;
+    PreviewPane m_before;
+    PreviewPane m_after;
+    DragAnchor m_anchor;
+    PointerState m_pointer;
+    QCursor m_hand;
+    bool m_hasHand = false;
+};
+
+} // namespace lumivex
