@@ -187,7 +187,7 @@ int runBatchCommandLine(const QStringList &arguments, QTextStream &input, QTextS
                     }
                     note = saveOneResult(*result, job.target, settings, job.source, sources);
                 } catch (const StepFailure &f) {
-                    failure = f.description();
+                    failure = f.detail();
                 } catch (const std::bad_alloc &) {
                     failure = QStringLiteral("Out of memory");
                 } catch (const std::exception &e) {

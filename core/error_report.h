@@ -16,13 +16,17 @@ class Dialogs;
 // A failure of one step of a handler, carrying the text the report shows.
 class StepFailure : public std::exception {
 public:
-    explicit StepFailure(QString description)
-        : m_description(std::move(description)), m_utf8(m_description.toStdString()) {}
+    explicit StepFailure(QString description, QString detail = QString())
+        : m_description(std::move(description)), m_detail(std::move(detail)), m_utf8(m_description.toStdString()) {}
     const QString &description() const noexcept { return m_description; }
+    // The failure told with the file it concerns and the system's reason, for the command line,
+    // where the window's fixed texts ("... GDI+ Error:7") would name neither.
+    const QString &detail() const noexcept { return m_detail.isEmpty() ? m_description : m_detail; }
     const char *what() const noexcept override { return m_utf8.c_str(); }
 
 private:
     QString m_description;
+    QString m_detail;
     std::string m_utf8;
 };
 

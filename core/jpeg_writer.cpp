@@ -2,11 +2,10 @@
 
 #include "core/metadata.h"
 #include "core/error_report.h"
-#include "core/picture.h"
+#include "core/atomic_file.h"
 
 #include <QBuffer>
 #include <QImageWriter>
-#include <QSaveFile>
 
 namespace lumivex {
 
@@ -35,20 +34,7 @@ JpegStatus encodeJpeg(const QImage &picture, int quality, QByteArray *out)
 
 void SaveJPG(const QImage &picture, const QString &path, int quality)
 {
-    if (picture.isNull() || quality < 1 || quality > 100)
-        throw StepFailure(jpegFailureText(JpegStatus::InvalidParameter));
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw StepFailure(jpegFailureText(JpegStatus::Win32Error));
-    QImageWriter writer(&file, "jpeg");
-    writer.setQuality(quality);
-    if (!writer.write(picture)) {
-        const bool fileFailed = file.error() != QFileDevice::NoError;
-        file.cancelWriting();
-        throw StepFailure(jpegFailureText(fileFailed ? JpegStatus::Win32Error : JpegStatus::GenericError));
-    }
-    if (!file.commit())
-        throw StepFailure(jpegFailureText(JpegStatus::Win32Error));
+    SaveJPGWithMetadata(picture, path, quality, QString());
 }
 
 QString SaveJPGWithMetadata(const QImage &picture, const QString &path, int quality, const QString &sourcePath)
@@ -56,12 +42,17 @@ QString SaveJPGWithMetadata(const QImage &picture, const QString &path, int qual
     QByteArray jpeg;
     const JpegStatus status = encodeJpeg(picture, quality, &jpeg);
     if (status != JpegStatus::Ok)
-        throw StepFailure(jpegFailureText(status));
-    const QString note = copyMetadataIntoJpeg(sourcePath, jpeg);
+        throw StepFailure(jpegFailureText(status),
+                          QStringLiteral("cannot write ") + path +
+                              (status == JpegStatus::OutOfMemory        ? QStringLiteral(" (out of memory)")
+                               : status == JpegStatus::InvalidParameter ? QStringLiteral(" (no picture, or a quality outside 1..100)")
+                                                                        : QStringLiteral(" (the JPEG encoder failed)")));
+    const QString note = sourcePath.isEmpty() ? QString() : copyMetadataIntoJpeg(sourcePath, jpeg);
     try {
         writeFileAtomically(path, jpeg);
-    } catch (const StepFailure &) {
-        throw StepFailure(jpegFailureText(JpegStatus::Win32Error));
+    } catch (const StepFailure &failure) {
+        // The window keeps the imaging library's status text; the detail names file and reason.
+        throw StepFailure(jpegFailureText(JpegStatus::Win32Error), failure.detail());
     }
     return note;
 }

@@ -1,5 +1,6 @@
 #include "core/picture.h"
 
+#include "core/atomic_file.h"
 #include "core/error_report.h"
 #include "core/pixel_memory.h"
 
@@ -10,7 +11,6 @@
 #include <QImageReader>
 #include <QImageWriter>
 #include <QPainter>
-#include <QSaveFile>
 
 namespace lumivex {
 
@@ -124,40 +124,16 @@ QImage decodePicture(const QString &path)
     return image;
 }
 
-void writeFileAtomically(const QString &path, const QByteArray &bytes)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw StepFailure(QStringLiteral("Cannot create the file (") + file.errorString() +
-                          QStringLiteral("): ") + path);
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        throw StepFailure(QStringLiteral("Cannot write the file (") + reason + QStringLiteral("): ") + path);
-    }
-    if (!file.commit())
-        throw StepFailure(QStringLiteral("Cannot write the file (") + file.errorString() +
-                          QStringLiteral("): ") + path);
-}
-
 void savePictureAsBmp(const QImage &picture, const QString &path)
 {
     if (picture.isNull())
         throw StepFailure(QStringLiteral("There is no picture to save: ") + path);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw StepFailure(QStringLiteral("Cannot create the file (") + file.errorString() +
-                          QStringLiteral("): ") + path);
-    QImageWriter writer(&file, "bmp");
-    if (!writer.write(picture)) {
-        const QString reason = file.error() != QFileDevice::NoError ? file.errorString()
-                                                                     : writer.errorString();
-        file.cancelWriting();
-        throw StepFailure(QStringLiteral("Cannot write the file (") + reason + QStringLiteral("): ") + path);
-    }
-    if (!file.commit())
-        throw StepFailure(QStringLiteral("Cannot write the file (") + file.errorString() +
-                          QStringLiteral("): ") + path);
+    AtomicFile file(path);
+    file.open();
+    QImageWriter writer(&file.device(), "bmp");
+    if (!writer.write(picture))
+        file.failWith(file.writeError().isEmpty() ? writer.errorString() : file.writeError());
+    file.commit();
 }
 
 } // namespace lumivex

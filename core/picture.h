@@ -29,11 +29,9 @@ void copyPictureInfo(const QImage &from, QImage &to);
 // and copies them on the first write, so sharing is enough and costs no copy.
 inline QImage freezePicture(const QImage &working) { return working; }
 
-// Writes an uncompressed BMP through a temporary file renamed over the target once complete,
-// so a failed write never leaves a truncated file. Throws StepFailure with the reason.
+// Writes an uncompressed BMP through an AtomicFile (core/atomic_file.h): a failed write never
+// leaves a truncated file and a link at the path is replaced, never followed. Throws StepFailure
+// with the reason.
 void savePictureAsBmp(const QImage &picture, const QString &path);
-
-// The raw bytes of an encoded file written atomically, as above.
-void writeFileAtomically(const QString &path, const QByteArray &bytes);
 
 } // namespace lumivex

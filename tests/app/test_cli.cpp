@@ -3,7 +3,9 @@
 #include "engine/save_results.h"
 #include "scripted_dialogs.h"
 #include "scripted_run_host.h"
+#include "qstring_printer.h"
 #include "test_images.h"
+#include "write_limit.h"
 
 #include <QDir>
 #include <QFile>
@@ -90,6 +92,23 @@ TEST(Cli, UnreadableFileAmongGoodOnesExitsOneAndWritesTheOthers)
                        QStringLiteral("--output"), cli.out, QStringLiteral("--jobs"), QStringLiteral("2"), a, junk.fileName(), b}), 1);
     EXPECT_EQ(cli.written(), (QStringList{QStringLiteral("a-contrasted.jpg"), QStringLiteral("b-contrasted.jpg")}));
     EXPECT_TRUE(cli.errorText.startsWith(junk.fileName() + QStringLiteral(": ")));
+}
+
+TEST(Cli, AWriteFailureNamesTheSourceTheOutputAndTheSystemReason)
+{
+    Cli cli;
+    const QString small = writePicture(cli.dir, QStringLiteral("in/small.png"), noisyPicture(3, 3, 1));
+    const QString big = writePicture(cli.dir, QStringLiteral("in/big.png"), noisyPicture(300, 200, 2));
+    int status = 0;
+    {
+        FileSizeLimit limit(20000);
+        status = cli.run({QStringLiteral("--adjust"), QStringLiteral("brightness"), QStringLiteral("--strength"), QStringLiteral("5"),
+                          QStringLiteral("--output"), cli.out, QStringLiteral("--format"), QStringLiteral("bmp"), small, big});
+    }
+    EXPECT_EQ(status, 1);
+    EXPECT_EQ(cli.errorText, big + QStringLiteral(": cannot write ") + cli.out +
+                                 QStringLiteral("/big-brightened.bmp (File too large)\n"));
+    EXPECT_EQ(cli.written(), QStringList{QStringLiteral("small-brightened.bmp")});
 }
 
 TEST(Cli, PathsFromStandardInputAndFolderExpansion)
