@@ -1,20 +1,16 @@
 #include "app/cli.h"
 
 #include "engine/adjustment_kind.h"
-#include "kernels/pixel_buffer.h"
+#include "engine/pipeline.h"
+#include "engine/save_results.h"
 #include "core/paths.h"
-#include "core/jpeg_writer.h"
 #include "core/saver.h"
-#include "core/error_report.h"
-#include "core/picture.h"
-#include "core/pixel_memory.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
-#include <QHash>
 #include <atomic>
 #include <mutex>
 #include <thread>
@@ -33,11 +29,6 @@ bool isBatchCommandLine(const QStringList &arguments)
 }
 
 namespace {
-
-struct Job {
-    QString source;
-    QString target;
-};
 
 // Folders expand as a drop does: every file of the tree, "~" names skipped, or only *.EXT.
 QStringList expandPaths(const QStringList &arguments, const QString &ext, QTextStream &input)
@@ -142,85 +133,34 @@ int runBatchCommandLine(const QStringList &arguments, QTextStream &input, QTextS
 
     const QStringList sources = expandPaths(parser.positionalArguments(), parser.value(ext), input);
 
-    // Pictures writing the same file go to one worker in list order: the later one wins, as in
-    // the window.
-    std::vector<std::vector<Job>> groups;
-    QHash<QString, int> groupOf;
-    for (const QString &source : sources) {
-        const QString target = joinPath(folder, outputFileName(source, settings.resultWord, settings.format));
-        const QString key = QDir::cleanPath(QFileInfo(target).absoluteFilePath());
-        auto found = groupOf.find(key);
-        if (found == groupOf.end()) {
-            groupOf.insert(key, int(groups.size()));
-            groups.push_back({Job{source, target}});
-        } else {
-            groups[std::size_t(found.value())].push_back(Job{source, target});
-        }
-    }
-
     std::mutex reportMutex;
-    std::atomic<std::size_t> nextGroup{0};
     std::atomic<int> done{0}, failed{0};
     const int total = int(sources.size());
     const bool progress = errorsIsTerminal && !parser.isSet(quiet);
     QElapsedTimer clock;
     clock.start();
 
-    auto work = [&] {
-        QImage picture;  // reused: decoded into in place
-        QImage filtered; // reused: what the neighbourhood filters write, the decoded picture untouched
-        for (std::size_t g = nextGroup++; g < groups.size(); g = nextGroup++) {
-            for (const Job &job : groups[g]) {
-                QString failure, note;
-                try {
-                    decodePictureInto(job.source, picture);
-                    const QImage *result = &picture;
-                    if (info.usesSourceCopy) {
-                        if (filtered.size() != picture.size() || !filtered.isDetached())
-                            filtered = allocatePixelImage(picture.size());
-                        copyPictureInfo(picture, filtered);
-                        applyNeighbourhoodInto(kind, picture.constBits(),
-                                               PixelView{picture.width(), picture.height(), filtered.bits()}, value);
-                        result = &filtered;
-                    } else {
-                        applyAdjustment(kind, nullptr, PixelView{picture.width(), picture.height(), picture.bits()}, value);
-                    }
-                    note = saveOneResult(*result, job.target, settings, job.source, sources);
-                } catch (const StepFailure &f) {
-                    failure = f.detail();
-                } catch (const std::bad_alloc &) {
-                    failure = QStringLiteral("Out of memory");
-                } catch (const std::exception &e) {
-                    failure = QString::fromLocal8Bit(e.what());
-                }
-                const int finished = ++done;
-                std::lock_guard<std::mutex> lock(reportMutex);
-                if (!failure.isEmpty()) {
-                    ++failed;
-                    if (progress)
-                        errors << "\r\033[K";
-                    errors << job.source << ": " << failure << "\n";
-                } else if (!note.isEmpty()) {
-                    if (progress)
-                        errors << "\r\033[K";
-                    errors << job.source << ": " << note << "\n";
-                }
-                if (progress) {
-                    const double seconds = std::max(1e-9, clock.nsecsElapsed() / 1e9);
-                    errors << "\r" << finished << "/" << total << " pictures, "
-                           << QString::number(finished / seconds, 'f', 1) << " per second";
-                }
-                errors.flush();
-            }
+    // Each picture goes the way a window run's does, decoded and adjusted where it is written.
+    auto produce = [&](int i) { return sourceToResult(sources[i], kind, value); };
+    auto written = [&](int i, const SaveOutcome &outcome) {
+        const int finished = ++done;
+        const QString &said = outcome.written ? outcome.note : outcome.detail;
+        std::lock_guard<std::mutex> lock(reportMutex);
+        if (!outcome.written)
+            ++failed;
+        if (!said.isEmpty()) {
+            if (progress)
+                errors << "\r\033[K";
+            errors << sources[i] << ": " << said << "\n";
         }
+        if (progress) {
+            const double seconds = std::max(1e-9, clock.nsecsElapsed() / 1e9);
+            errors << "\r" << finished << "/" << total << " pictures, "
+                   << QString::number(finished / seconds, 'f', 1) << " per second";
+        }
+        errors.flush();
     };
-    std::vector<std::thread> pool;
-    const int threads = std::min<int>(workers, std::max<int>(1, int(groups.size())));
-    for (int t = 1; t < threads; ++t)
-        pool.emplace_back(work);
-    work();
-    for (std::thread &t : pool)
-        t.join();
+    saveItems(settings, sources, sources, produce, written, workers);
     if (progress)
         errors << "\n";
     errors.flush();

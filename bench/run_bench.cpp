@@ -7,7 +7,7 @@
 //   run_bench --many N FOLDER a brightness run over N pictures (the folder's files listed under
 //                             N distinct names) and a JPEG q85 save of all of them, with the
 //                             time and peak memory of each.
-#include "engine/batch_run.h"
+#include "engine/batch_session.h"
 #include "engine/decode_ahead.h"
 #include "core/paths.h"
 #include "core/error_report.h"
@@ -18,6 +18,7 @@
 #include <QDir>
 #include <QFile>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QGuiApplication>
 #include <QImage>
 #include <QLinearGradient>
@@ -32,31 +33,27 @@ using namespace lumivex;
 
 namespace {
 
-class QuietHost : public RunHost, public ErrorReporter {
+class QuietReporter : public ErrorReporter {
 public:
-    QStringList rows;
-    int value = 0;
-    ResultList list;
     int failures = 0;
-    int itemCount() const override { return rows.size(); }
-    QString itemText(int row) const override { return rows.at(row - 1); }
-    int sliderValue(AdjustmentKind) const override { return value; }
-    void setBusy(bool) override {}
-    void setProgress(int) override {}
-    void yieldToEvents() override { QCoreApplication::processEvents(); }
-    void showMessage(const QString &) override {}
-    ResultList &results() override { return list; }
-    void setAfterPicture(const QImage &) override {}
-    void setBeforePicture(const QImage &) override {}
-    void showResultsWindow() override {}
-    void hideMainWindow() override {}
-    ErrorReporter &reporter() override { return *this; }
     void ShowErrorReport(const QString &, int, const QString &d) override
     {
         ++failures;
         std::fprintf(stderr, "report: %s\n", qPrintable(d));
     }
 };
+
+// A whole session as the window runs it, this thread standing in for the window's.
+std::shared_ptr<BatchSession> runSession(AdjustmentKind kind, const QStringList &paths, int value, QuietReporter &reporter)
+{
+    auto session = std::make_shared<BatchSession>(kind, paths);
+    SessionRun run(session, reporter);
+    QEventLoop loop;
+    QObject::connect(&run, &SessionRun::finished, &loop, &QEventLoop::quit);
+    run.start(value);
+    loop.exec();
+    return session;
+}
 
 QStringList drawPhotos(const QString &folder, int count)
 {
@@ -167,20 +164,19 @@ int main(int argc, char **argv)
             QFile::link(originals[i % originals.size()], link);
             many << link;
         }
-        QuietHost host;
-        host.rows = many;
-        host.value = 20;
+        QuietReporter reporter;
         QElapsedTimer timer;
         timer.start();
-        BatchRun().run(AdjustmentKind::Brightness, host);
+        const std::shared_ptr<BatchSession> session = runSession(AdjustmentKind::Brightness, many, 20, reporter);
+        const ResultList &list = session->results();
         const double run = timer.nsecsElapsed() / 1e9;
         int packed = 0;
         for (int i = 0; i < count; ++i)
-            packed += host.list.exists(i) && host.list.picture(i).isPacked() ? 1 : 0;
+            packed += list.exists(i) && list.picture(i).isPacked() ? 1 : 0;
         std::printf("run of %d pictures: %.1f s, %d kept packed, %.1f GB held, peak memory %.1f GB, %d reports\n", count, run,
-                    packed, host.list.memoryInUse() / 1e9, peakMemoryMegabytes() / 1024.0, host.failures);
+                    packed, list.memoryInUse() / 1e9, peakMemoryMegabytes() / 1024.0, reporter.failures);
         QDir(scratch.path()).mkpath(QStringLiteral("out"));
-        const double save = timeSave(host.list, many, cores, scratch.filePath(QStringLiteral("out")));
+        const double save = timeSave(list, many, cores, scratch.filePath(QStringLiteral("out")));
         std::printf("save as JPEG q85 on %d cores: %.1f s, %d files, peak memory %.1f GB\n", cores, save,
                     int(QDir(scratch.filePath(QStringLiteral("out"))).entryList(QDir::Files).size()), peakMemoryMegabytes() / 1024.0);
         return 0;
@@ -205,18 +201,16 @@ int main(int argc, char **argv)
         {AdjustmentKind::Brightness, 20}, {AdjustmentKind::Contrast, 75},
         {AdjustmentKind::Softening, 5}, {AdjustmentKind::Sharpening, 5}};
     for (const auto &r : runs) {
-        QuietHost host;
-        host.rows = paths;
-        host.value = r.value;
+        QuietReporter reporter;
         QElapsedTimer timer;
         timer.start();
-        BatchRun().run(r.kind, host);
+        const std::shared_ptr<BatchSession> session = runSession(r.kind, paths, r.value, reporter);
         const double seconds = timer.nsecsElapsed() / 1e9;
         std::printf("%-12s %8.3f s   run / decode-only = %.2f\n", adjustmentInfo(r.kind).name, seconds, seconds / decode);
         if (timeSaving && r.kind == AdjustmentKind::Brightness) {
             QDir(scratch.path()).mkpath(QStringLiteral("saved"));
-            const double one = timeSave(host.list, paths, 1, scratch.filePath(QStringLiteral("saved")));
-            const double all = timeSave(host.list, paths, cores, scratch.filePath(QStringLiteral("saved")));
+            const double one = timeSave(session->results(), paths, 1, scratch.filePath(QStringLiteral("saved")));
+            const double all = timeSave(session->results(), paths, cores, scratch.filePath(QStringLiteral("saved")));
             std::printf("save %d results as JPEG q85: 1 core %.3f s, %d cores %.3f s (%.2fx faster)\n", int(paths.size()), one,
                         cores, all, one / all);
         }

@@ -25,10 +25,6 @@ void toPixelForm(QImage &image);
 // picture made from it, so that files written from either are the same.
 void copyPictureInfo(const QImage &from, QImage &to);
 
-// A picture that later changes to the working picture cannot alter. QImage shares its pixels
-// and copies them on the first write, so sharing is enough and costs no copy.
-inline QImage freezePicture(const QImage &working) { return working; }
-
 // Writes an uncompressed BMP through an AtomicFile (core/atomic_file.h): a failed write never
 // leaves a truncated file and a link at the path is replaced, never followed. Throws StepFailure
 // with the reason.

@@ -89,10 +89,4 @@ QImage allocatePixelImage(const QSize &size)
                   QImage::Format_RGB32, giveBack, info);
 }
 
-std::size_t pooledPixelMemory()
-{
-    std::lock_guard<std::mutex> lock(poolMutex);
-    return pooledBytes;
-}
-
 } // namespace lumivex

@@ -11,7 +11,4 @@ namespace lumivex {
 // Throws StepFailure when the memory cannot be had.
 QImage allocatePixelImage(const QSize &size);
 
-// Memory held in the pool for reuse, in bytes (for tests and diagnostics).
-std::size_t pooledPixelMemory();
-
 } // namespace lumivex

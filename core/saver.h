@@ -29,6 +29,7 @@ struct SaveOutcome {
     bool written = false;
     int step = 0;
     QString failure;
+    QString detail; // the failure with its file and the system's reason, for the command line
     QString note; // written, but without the source's camera data
 };
 

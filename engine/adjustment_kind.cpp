@@ -26,28 +26,23 @@ bool adjustmentFromName(const QString &name, AdjustmentKind *kind)
 
 RunSteps runSteps(AdjustmentKind kind)
 {
-    RunSteps s;
+    //                             empty  msg  clear loop busy prog  dec  slider work
+    //                             word item store0 create store ptr  prog0 total after before show hide
+    static constexpr RunSteps kBrightness{100, 206, 102, 104, 106, 108, 112, 124, 126,
+                                          178, 180, 184, 186, 188, 192, 194, 196, 198, 200, 202, 204};
+    static constexpr RunSteps kContrast{100, 212, 102, 104, 106, 108, 112, 124, 126,
+                                        184, 186, 190, 192, 194, 198, 200, 202, 204, 206, 208, 210};
+    static constexpr RunSteps kSoftening{100, 210, 102, 104, 106, 108, 112, 128, 130,
+                                         182, 184, 188, 190, 192, 196, 198, 200, 202, 204, 206, 208};
+    static constexpr RunSteps kSharpening{100, 210, 102, 104, 106, 108, 112, 128, 130,
+                                          182, 184, 188, 190, 192, 196, 198, 200, 202, 204, 206, 208};
     switch (kind) {
-    case AdjustmentKind::Brightness:
-    case AdjustmentKind::Contrast:
-        s.sizeSource = 0;
-        s.fillBuffer = 122;
-        s.fillSource = 0;
-        s.readSlider = 124;
-        s.pixelWork = 126;
-        s.writeBack = kind == AdjustmentKind::Brightness ? 172 : 178;
-        break;
-    case AdjustmentKind::Softening:
-    case AdjustmentKind::Sharpening:
-        s.sizeSource = 122;
-        s.fillBuffer = 124;
-        s.fillSource = 126;
-        s.readSlider = 128;
-        s.pixelWork = 130;
-        s.writeBack = 176;
-        break;
+    case AdjustmentKind::Brightness: return kBrightness;
+    case AdjustmentKind::Contrast: return kContrast;
+    case AdjustmentKind::Softening: return kSoftening;
+    case AdjustmentKind::Sharpening: return kSharpening;
     }
-    return s;
+    return kBrightness;
 }
 
 void applyAdjustment(AdjustmentKind kind, const std::uint8_t *source, PixelView buffer, int v)

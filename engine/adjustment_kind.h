@@ -22,29 +22,14 @@ struct AdjustmentInfo {
 const AdjustmentInfo &adjustmentInfo(AdjustmentKind kind);
 bool adjustmentFromName(const QString &name, AdjustmentKind *kind);
 
-// The numbered steps of one Start handler. The pixel work shifts every later number by the
-// length of its own listing, so each handler has its own table.
+// The numbered steps of one Start handler, the numbers its error reports show. Each handler has
+// its own table: the listing of its pixel work shifts every later number. Numbers missing here
+// (reading the header, copying pixels in and out, repainting, freezing the picture) belonged to
+// steps that working in the picture's own memory leaves nothing to do for.
 struct RunSteps {
-    int emptyTest = 100, clearResults = 102, loop = 104, busy = 106, progress = 108, yield = 110,
-        decode = 112, header = 114, width = 116, height = 118, sizeBuffer = 120;
-    int sizeSource, fillBuffer, fillSource, readSlider, pixelWork, writeBack;
-    int repaint() const { return writeBack + 2; }
-    int freeze() const { return writeBack + 4; }
-    int resultWord() const { return writeBack + 6; }
-    int addItem() const { return writeBack + 8; }
-    int firstTest() const { return writeBack + 10; }
-    int storeFirst() const { return writeBack + 12; }
-    int createSlot() const { return writeBack + 14; }
-    int storeSlot() const { return writeBack + 16; }
-    int next() const { return writeBack + 18; }
-    int defaultPointer() const { return writeBack + 20; }
-    int progressZero() const { return writeBack + 22; }
-    int totalImages() const { return writeBack + 24; }
-    int afterPicture() const { return writeBack + 26; }
-    int beforePicture() const { return writeBack + 28; }
-    int showResults() const { return writeBack + 30; }
-    int hideMain() const { return writeBack + 32; }
-    int emptyMessage() const { return writeBack + 34; }
+    int emptyTest, emptyMessage, clearResults, loop, busy, progress, decode, readSlider, pixelWork,
+        resultWord, addItem, storeFirst, createSlot, storeSlot, defaultPointer, progressZero,
+        totalImages, afterPicture, beforePicture, showResults, hideMain;
 };
 
 RunSteps runSteps(AdjustmentKind kind);

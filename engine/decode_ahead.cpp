@@ -4,6 +4,7 @@
 #include "core/picture.h"
 
 #include <algorithm>
+#include <chrono>
 
 namespace lumivex {
 
@@ -74,6 +75,16 @@ void DecodeAhead::work()
         }
         m_changed.notify_all();
     }
+}
+
+bool DecodeAhead::waitUntilReady(int index, int timeoutMs)
+{
+    if (index < 0 || index >= int(m_slots.size()))
+        return false;
+    std::unique_lock<std::mutex> lock(m_mutex);
+    return m_changed.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] {
+        return m_slots[std::size_t(index)].done || index < m_consumed;
+    });
 }
 
 QImage DecodeAhead::take(int index, QImage *prepared, int *preparedFor)

@@ -30,6 +30,9 @@ public:
     // decoder's reason when the file could not be decoded.
     QImage take(int index, QImage *prepared = nullptr, int *preparedFor = nullptr);
 
+    // For tests: waits until paths[index] is decoded and prepared, or already taken.
+    bool waitUntilReady(int index, int timeoutMs);
+
     static int defaultWorkers();
 
 private:

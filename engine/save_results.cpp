@@ -1,29 +1,46 @@
 #include "engine/save_results.h"
 
+#include "engine/batch_session.h"
 #include "core/error_report.h"
 #include "core/paths.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
-#include <atomic>
 #include <thread>
 
 namespace lumivex {
 
-std::vector<SaveOutcome> saveResults(const SaveSettings &settings, const QStringList &sourcePaths,
-                                     const ResultList &results, int workers)
+namespace {
+
+// A result that failed in the run is not saved: its own failure is reported instead.
+QImage pictureToSave(const ResultList &results, int index)
 {
-    const int count = sourcePaths.size();
+    if (!results.exists(index))
+        throw StepFailure(QStringLiteral("Control array element does not exist"));
+    const ResultPicture &result = results.picture(index);
+    if (result.isEmpty() && !result.failure.isEmpty())
+        throw StepFailure(result.failure);
+    return result.image();
+}
+
+} // namespace
+
+std::vector<SaveOutcome> saveItems(const SaveSettings &settings, const QStringList &sources,
+                                   const QStringList &protectedSources,
+                                   const std::function<QImage(int)> &produce,
+                                   const std::function<void(int, const SaveOutcome &)> &written,
+                                   int workers, const std::atomic<bool> *stop)
+{
+    const int count = sources.size();
     std::vector<SaveOutcome> outcomes(static_cast<std::size_t>(count));
     const int step = settings.format == OutputFormat::Bmp ? 130 : 134;
 
-    // Items writing the same file form one group, handled by one thread in list order.
     std::vector<std::vector<int>> groups;
     QHash<QString, int> groupOf;
     for (int i = 0; i < count; ++i) {
         SaveOutcome &outcome = outcomes[std::size_t(i)];
-        outcome.path = joinPath(settings.folder, outputFileName(sourcePaths[i], settings.resultWord, settings.format));
+        outcome.path = joinPath(settings.folder, outputFileName(sources[i], settings.resultWord, settings.format));
         outcome.step = step;
         const QString key = QDir::cleanPath(QFileInfo(outcome.path).absoluteFilePath());
         auto found = groupOf.find(key);
@@ -37,27 +54,24 @@ std::vector<SaveOutcome> saveResults(const SaveSettings &settings, const QString
 
     std::atomic<std::size_t> nextGroup{0};
     auto work = [&] {
-        for (;;) {
-            const std::size_t g = nextGroup.fetch_add(1);
-            if (g >= groups.size())
-                return;
+        for (std::size_t g = nextGroup++; g < groups.size(); g = nextGroup++) {
             for (int i : groups[g]) {
+                if (stop && stop->load())
+                    return;
                 SaveOutcome &outcome = outcomes[std::size_t(i)];
                 try {
-                    if (!results.exists(i))
-                        throw StepFailure(QStringLiteral("Control array element does not exist"));
-                    const ResultPicture &result = results.picture(i);
-                    if (result.isEmpty() && !result.failure.isEmpty())
-                        throw StepFailure(result.failure);
-                    outcome.note = saveOneResult(result.image(), outcome.path, settings, sourcePaths[i], sourcePaths);
+                    outcome.note = saveOneResult(produce(i), outcome.path, settings, sources[i], protectedSources);
                     outcome.written = true;
                 } catch (const StepFailure &failure) {
                     outcome.failure = failure.description();
+                    outcome.detail = failure.detail();
                 } catch (const std::bad_alloc &) {
-                    outcome.failure = QStringLiteral("Out of memory");
+                    outcome.failure = outcome.detail = QStringLiteral("Out of memory");
                 } catch (const std::exception &e) {
-                    outcome.failure = QString::fromLocal8Bit(e.what());
+                    outcome.failure = outcome.detail = QString::fromLocal8Bit(e.what());
                 }
+                if (written)
+                    written(i, outcome);
             }
         }
     };
@@ -71,6 +85,22 @@ std::vector<SaveOutcome> saveResults(const SaveSettings &settings, const QString
     for (std::thread &t : pool)
         t.join();
     return outcomes;
+}
+
+std::vector<SaveOutcome> saveResults(const SaveSettings &settings, const QStringList &sourcePaths,
+                                     const ResultList &results, int workers, const std::atomic<bool> *stop)
+{
+    auto produce = [&](int i) { return pictureToSave(results, i); };
+    return saveItems(settings, sourcePaths, sourcePaths, produce, {}, workers, stop);
+}
+
+std::vector<SaveOutcome> saveResults(const SaveSettings &settings, const BatchSession &session, int workers,
+                                     const std::atomic<bool> *stop)
+{
+    const ResultList &results = session.results();
+    const QStringList items = session.sources().mid(0, session.itemsDone());
+    auto produce = [&](int i) { return pictureToSave(results, i); };
+    return saveItems(settings, items, session.sources(), produce, {}, workers, stop);
 }
 
 } // namespace lumivex

@@ -3,14 +3,34 @@
 #include "core/saver.h"
 #include "engine/result_list.h"
 
+#include <atomic>
+#include <functional>
 #include <vector>
 
 namespace lumivex {
 
-// Saves every result, encoding on `workers` threads. Items that name the same file are written
-// in list order, so the later one wins as it would one after the other. One outcome per item,
-// in list order.
+class BatchSession;
+
+// Writes items on `workers` threads through the one saver. Items that name the same file form
+// one group, written by one thread in list order, so the later one wins as it would one after
+// the other. `produce(i)` gives item i's picture (taken from a run's results, or decoded and
+// adjusted there and then) and throws StepFailure when there is none; `written(i, outcome)`
+// hears of each item on the thread that handled it. Once `stop` is set no further item is
+// started; those left have neither `written` nor a failure. Every source in `protectedSources`
+// is refused as a target. One outcome per item, in list order.
+std::vector<SaveOutcome> saveItems(const SaveSettings &settings, const QStringList &sources,
+                                   const QStringList &protectedSources,
+                                   const std::function<QImage(int)> &produce,
+                                   const std::function<void(int, const SaveOutcome &)> &written = {},
+                                   int workers = 0, const std::atomic<bool> *stop = nullptr);
+
+// Saves every result of a run: item i of `sourcePaths` with picture i of `results`.
 std::vector<SaveOutcome> saveResults(const SaveSettings &settings, const QStringList &sourcePaths,
-                                     const ResultList &results, int workers = 0);
+                                     const ResultList &results, int workers = 0,
+                                     const std::atomic<bool> *stop = nullptr);
+
+// Saves the items a finished session went through; all of its sources stay protected.
+std::vector<SaveOutcome> saveResults(const SaveSettings &settings, const BatchSession &session,
+                                     int workers = 0, const std::atomic<bool> *stop = nullptr);
 
 } // namespace lumivex

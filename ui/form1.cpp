@@ -1,6 +1,7 @@
 #include "ui/form1.h"
 
 #include "ui/image_list_view.h"
+#include "engine/batch_session.h"
 #include "core/paths.h"
 #include "ui/form2.h"
 #include "core/dialogs.h"
@@ -8,6 +9,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -108,6 +110,9 @@ QGroupBox *Form1::createPanel(AdjustmentKind kind, const char *caption, int top,
 
     connect(s, &QSlider::valueChanged, this, [this, kind](int value) {
         m_settings.SaveSetting(QString::fromLatin1(adjustmentInfo(kind).settingsKey), QString::number(value));
+        // A run reads its slider again for each item, from here.
+        if (m_running && m_run->session()->kind() == kind)
+            m_run->setStrength(value);
     });
     return frame;
 }
@@ -240,10 +245,24 @@ void Form1::closeEvent(QCloseEvent *event)
 {
     // Closing the main window ends the program at once; nothing is asked or saved.
     m_closing = true;
+    // A run stops where it is: it writes no file, and nothing it holds is wanted any more.
+    if (m_run)
+        m_run->abandon();
+    m_running = false;
     event->accept();
     if (m_form2)
         m_form2->hide();
     QApplication::quit();
+}
+
+void Form1::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && m_running) {
+        m_run->cancel();
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 bool Form1::eventFilter(QObject *watched, QEvent *event)
@@ -297,10 +316,9 @@ bool Form1::yieldDuringScan()
 {
     // Hand the event loop a turn every few milliseconds, not for every entry: a folder of
     // twenty thousand files would otherwise spend more time repainting than listing.
-    static QElapsedTimer sinceYield;
-    if (!sinceYield.isValid() || sinceYield.elapsed() >= 15) {
+    if (!m_sinceYield.isValid() || m_sinceYield.elapsed() >= 15) {
         QCoreApplication::processEvents();
-        sinceYield.restart();
+        m_sinceYield.restart();
     }
     return !m_closing;
 }
@@ -327,24 +345,14 @@ void Form1::PushButton8_Click()
 
     ++m_scans;
     guard(110, [&] { setBusyPointer(true); });
-    QStringList folders;
-    guard(112, [&] { folders = {folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/')}; });
-    guard(114, [&] { ListSubfolders(folders, true, [this] { return yieldDuringScan(); }); });
-    for (QString entry : folders) {
+    QStringList paths;
+    guard(114, [&] {
+        paths = ScanFolderTree(folder, QStringLiteral("*.") + answer, [this] { return yieldDuringScan(); });
+    });
+    for (const QString &path : paths) {
         if (m_closing)
             break;
-        QStringList names;
-        guard(118, [&] {
-            if (entry.size() > 1)
-                entry.chop(1);
-        });
-        guard(120, [&] { names = ListFiles(entry, QStringLiteral("*.") + answer); });
-        for (const QString &name : names) {
-            if (name.startsWith(QLatin1Char('~')))
-                continue;
-            guard(128, [&] { ListView1->append(joinPath(entry, name)); });
-        }
-        yieldDuringScan();
+        guard(128, [&] { ListView1->append(path); });
     }
     guard(132, [&] { setBusyPointer(false); });
     --m_scans;
@@ -422,20 +430,49 @@ void Form1::PushButton6_Click() { startRun(AdjustmentKind::Sharpening); }
 
 void Form1::startRun(AdjustmentKind kind)
 {
-    // One run at a time, and none while a folder scan is still filling the list: the results
-    // are paired with list rows by position.
+    // One run at a time, and none while a folder scan is still filling the list.
     if (m_running || m_scans > 0)
         return;
+    const RunSteps steps = runSteps(kind);
+    StepGuard guard(m_reporter, handlerLocation("Form1", adjustmentInfo(kind).startHandler));
+    bool empty = false;
+    guard(steps.emptyTest, [&] { empty = ListView1->count() == 0; });
+    if (empty) {
+        guard(steps.emptyMessage, [&] { showMessage(QStringLiteral("Please add files first.")); });
+        return;
+    }
+    QStringList sources;
+    for (int row = 1; row <= ListView1->count(); ++row)
+        sources << ListView1->rowText(row);
+    // The results window is first touched here, not for an empty list.
+    resultsWindow();
+    m_run.reset();
+    m_run = std::make_unique<SessionRun>(std::make_shared<BatchSession>(kind, sources), m_reporter,
+                                         m_decodeWorkers);
+    connect(m_run.get(), &SessionRun::busyChanged, this, &Form1::setBusyPointer);
+    connect(m_run.get(), &SessionRun::progressChanged, ProgressBar1, &QProgressBar::setValue);
+    connect(m_run.get(), &SessionRun::finished, this, [this, kind] { finishRun(kind); });
+    if (runStarting)
+        runStarting(*m_run);
     m_running = true;
-    m_run.run(kind, *this);
-    m_running = false;
+    m_run->start(slider(kind)->value());
 }
 
-int Form1::itemCount() const { return ListView1->count(); }
-QString Form1::itemText(int row) const { return ListView1->rowText(row); }
-int Form1::sliderValue(AdjustmentKind kind) const { return slider(kind)->value(); }
-void Form1::setProgress(int percent) { ProgressBar1->setValue(percent); }
-void Form1::yieldToEvents() { QCoreApplication::processEvents(); }
+void Form1::finishRun(AdjustmentKind kind)
+{
+    m_running = false;
+    const std::shared_ptr<BatchSession> session = m_run->session();
+    // A run cancelled before its first item leaves nothing to show.
+    if (m_closing || session->itemsDone() == 0)
+        return;
+    const RunSteps steps = runSteps(kind);
+    StepGuard guard(m_reporter, handlerLocation("Form1", adjustmentInfo(kind).startHandler));
+    Form2 *results = resultsWindow();
+    guard(steps.afterPicture, [&] { results->setAfterPicture(session->results().picture(0).image()); });
+    guard(steps.beforePicture, [&] { results->setBeforePicture(session->firstSource()); });
+    guard(steps.showResults, [&] { results->showSession(session); });
+    guard(steps.hideMain, [&] { hide(); });
+}
 
 void Form1::showMessage(const QString &text)
 {
@@ -445,19 +482,10 @@ void Form1::showMessage(const QString &text)
 Form2 *Form1::resultsWindow()
 {
     if (!m_form2) {
-        Form2::Links links;
-        links.sourceCount = [this] { return ListView1->count(); };
-        links.sourcePath = [this](int row) { return ListView1->rowText(row); };
-        links.showMain = [this] { show(); };
-        m_form2 = std::make_unique<Form2>(m_settings, m_dialogs, links);
+        m_form2 = std::make_unique<Form2>(m_settings, m_dialogs);
+        connect(m_form2.get(), &Form2::backToMain, this, [this] { show(); });
     }
     return m_form2.get();
 }
-
-ResultList &Form1::results() { return resultsWindow()->resultList(); }
-void Form1::setAfterPicture(const QImage &picture) { resultsWindow()->setAfterPicture(picture); }
-void Form1::setBeforePicture(const QImage &picture) { resultsWindow()->setBeforePicture(picture); }
-void Form1::showResultsWindow() { resultsWindow()->showResults(); }
-void Form1::hideMainWindow() { hide(); }
 
 } // namespace lumivex

@@ -1,11 +1,13 @@
 #pragma once
 
-#include "engine/batch_run.h"
+#include "engine/adjustment_kind.h"
 #include "ui/window_setup.h"
 #include "core/error_report.h"
 
 #include <QCursor>
+#include <QElapsedTimer>
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 class QGroupBox;
@@ -16,14 +18,16 @@ class QSlider;
 
 namespace lumivex {
 
+class BatchSession;
 class Dialogs;
 class Form2;
 class ImageListView;
+class SessionRun;
 class SettingsStore;
 
 // The main window: the image list with its four commands, the four adjustment panels and the
 // progress bar. Layout in twips, converted only where a widget is placed.
-class Form1 : public QWidget, private RunHost {
+class Form1 : public QWidget {
     Q_OBJECT
 public:
     Form1(SettingsStore &settings, Dialogs &dialogs, QWidget *parent = nullptr);
@@ -59,10 +63,16 @@ public:
     Form2 *resultsWindow(); // created on first use
     Form2 *existingResults() const { return m_form2.get(); }
     bool isRunning() const { return m_running; }
+    // The run under way, or the last one; null before the first.
+    SessionRun *currentRun() const { return m_run.get(); }
+    // For tests: called with each run just before it starts, to hold or pace its workers.
+    std::function<void(SessionRun &)> runStarting;
+    void setDecodeWorkers(int workers) { m_decodeWorkers = workers; }
     PointerState::Pointer pointer() const { return m_pointer.pointer(); }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
     void showEvent(QShowEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -75,27 +85,13 @@ private:
     bool listLocked() const { return m_running; }
     bool yieldDuringScan();
 
-    // RunHost
-    int itemCount() const override;
-    QString itemText(int row) const override;
-    int sliderValue(AdjustmentKind kind) const override;
-    void setBusy(bool busy) override { setBusyPointer(busy); }
-    void setProgress(int percent) override;
-    void yieldToEvents() override;
-    bool abandoned() const override { return m_closing; }
-    void showMessage(const QString &text) override;
-    ResultList &results() override;
-    void setAfterPicture(const QImage &picture) override;
-    void setBeforePicture(const QImage &picture) override;
-    void showResultsWindow() override;
-    void hideMainWindow() override;
-    ErrorReporter &reporter() override { return m_reporter; }
+    void finishRun(AdjustmentKind kind);
+    void showMessage(const QString &text);
 
     SettingsStore &m_settings;
     Dialogs &m_dialogs;
     DialogErrorReporter m_reporter;
     std::unique_ptr<Form2> m_form2;
-    BatchRun m_run;
     PointerState m_pointer;
     QCursor m_hand;
     bool m_hasHand = false;
@@ -103,6 +99,10 @@ private:
     bool m_closing = false;
     bool m_centredOnShow = false;
     int m_scans = 0;
+    int m_decodeWorkers = 0;
+    QElapsedTimer m_sinceYield;
+    // Last: a run still going is abandoned before anything it reports to goes away.
+    std::unique_ptr<SessionRun> m_run;
 };
 
 } // namespace lumivex

@@ -29,9 +29,9 @@ const int kBorderPixels = 2;
 
 } // namespace
 
-Form2::Form2(SettingsStore &settings, Dialogs &dialogs, Links links, QWidget *parent)
-    : QWidget(parent), m_settings(settings), m_dialogs(dialogs), m_links(std::move(links)),
-      m_reporter(dialogs, this), m_before(7560, 2790, kBorderPixels * twipsPerPixel()),
+Form2::Form2(SettingsStore &settings, Dialogs &dialogs, QWidget *parent)
+    : QWidget(parent), m_settings(settings), m_dialogs(dialogs), m_reporter(dialogs, this),
+      m_session(std::make_shared<BatchSession>(AdjustmentKind::Brightness, QStringList())), m_before(7560, 2790, kBorderPixels * twipsPerPixel()),
       m_after(7560, 2790, kBorderPixels * twipsPerPixel())
 {
     createControls();
@@ -210,11 +210,16 @@ void Form2::storeFormat()
 void Form2::setAfterPicture(const QImage &picture) { Picture1->setPicture(picture); }
 void Form2::setBeforePicture(const QImage &picture) { Picture4->setPicture(picture); }
 
-void Form2::showResults()
+void Form2::showSession(std::shared_ptr<BatchSession> session)
 {
+    m_session = std::move(session);
     ListView1->clear();
-    for (const QString &text : m_results.items())
-        ListView1->addTopLevelItem(new QTreeWidgetItem(QStringList{text}));
+    const QStringList &texts = m_session->results().items();
+    for (int index = 0; index < texts.size(); ++index) {
+        auto *row = new QTreeWidgetItem(QStringList{texts[index]});
+        row->setData(0, Qt::UserRole, index);
+        ListView1->addTopLevelItem(row);
+    }
     if (QTreeWidgetItem *first = ListView1->topLevelItem(0))
         ListView1->setCurrentItem(first);
     show();
@@ -286,14 +291,24 @@ void Form2::setBusyPointer(bool busy)
     applyPointer(this, m_pointer.pointer(), m_hasHand ? &m_hand : nullptr);
 }
 
-void Form2::ListView1_Click()
+int Form2::selectedItem() const
 {
     QTreeWidgetItem *item = ListView1->currentItem();
     if (!item || !item->isSelected())
+        return -1;
+    bool ok = false;
+    const int index = item->data(0, Qt::UserRole).toInt(&ok);
+    return ok ? index : -1;
+}
+
+void Form2::ListView1_Click()
+{
+    const int index = selectedItem();
+    if (index < 0)
         return; // nothing selected: nothing to show
-    const int k = ListView1->indexOfTopLevelItem(item) + 1;
     setBusyPointer(true);
-    const ResultPicture *result = m_results.exists(k - 1) ? &m_results.picture(k - 1) : nullptr;
+    const ResultList &results = m_session->results();
+    const ResultPicture *result = results.exists(index) ? &results.picture(index) : nullptr;
     QImage after;
     if (result) {
         try {
@@ -306,9 +321,9 @@ void Form2::ListView1_Click()
     // Sources are read again at each selection, never kept; one gone since the run shows an
     // empty pane.
     QImage source;
-    if (result && !result->isEmpty() && m_links.sourcePath && k <= m_links.sourceCount()) {
+    if (result && !result->isEmpty() && index < m_session->sources().size()) {
         try {
-            source = decodePicture(m_links.sourcePath(k));
+            source = decodePicture(m_session->sources()[index]);
         } catch (const StepFailure &) {
         }
     }
@@ -320,13 +335,11 @@ void Form2::ListView1_Click()
 void Form2::PushButton8_Click()
 {
     StepGuard guard(m_reporter, handlerLocation("Form2", "PushButton8_Click"));
-    const int total = m_results.mTotalImages;
+    ResultList &results = m_session->results();
+    const int total = results.mTotalImages;
     for (int i = 1; i <= total; ++i)
-        guard(102, [&] { m_results.release(i); });
-    guard(106, [&] {
-        if (m_links.showMain)
-            m_links.showMain();
-    });
+        guard(102, [&] { results.release(i); });
+    guard(106, [&] { emit backToMain(); });
     guard(108, [&] { hide(); });
 }
 
@@ -353,18 +366,15 @@ void Form2::PushButton6_Click()
         return;
     }
     SaveSettings settings;
-    QStringList sources;
     guard(110, [&] {
         settings.folder = Text1->text();
         settings.format = Option1->isChecked() ? OutputFormat::Bmp : OutputFormat::Jpeg;
         settings.quality = Slider1->value();
-        settings.resultWord = m_results.resultWord;
-        const int count = checkedNarrow<std::int16_t>(m_links.sourceCount ? m_links.sourceCount() : 0);
-        for (int i = 1; i <= count; ++i)
-            sources << m_links.sourcePath(i);
+        settings.resultWord = m_session->results().resultWord;
+        checkedNarrow<std::int16_t>(m_session->itemsDone());
     });
     setBusyPointer(true);
-    const std::vector<SaveOutcome> outcomes = saveResults(settings, sources, m_results);
+    const std::vector<SaveOutcome> outcomes = saveResults(settings, *m_session);
     setBusyPointer(false);
     QStringList notes;
     for (const SaveOutcome &outcome : outcomes) {

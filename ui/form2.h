@@ -1,13 +1,13 @@
 #pragma once
 
-#include "engine/result_list.h"
+#include "engine/batch_session.h"
 #include "ui/window_setup.h"
 #include "ui/preview_pane.h"
 #include "core/error_report.h"
 
 #include <QCursor>
 #include <QWidget>
-#include <functional>
+#include <memory>
 
 class QFrame;
 class QGroupBox;
@@ -25,24 +25,20 @@ class Dialogs;
 class PictureBox;
 class SettingsStore;
 
-// The results window: the list of results, the Before and After panes, and saving.
+// The results window: a view over a finished session, with its list of results, the Before
+// and After panes, and saving.
 class Form2 : public QWidget {
     Q_OBJECT
 public:
-    // What the results window needs of the main window.
-    struct Links {
-        std::function<int()> sourceCount;
-        std::function<QString(int)> sourcePath; // 1-based row of the image list
-        std::function<void()> showMain;
-    };
-
-    Form2(SettingsStore &settings, Dialogs &dialogs, Links links, QWidget *parent = nullptr);
+    Form2(SettingsStore &settings, Dialogs &dialogs, QWidget *parent = nullptr);
     ~Form2() override;
 
-    ResultList &resultList() { return m_results; }
+    // Lists the session's results, each row standing for its own item, and shows the window.
+    void showSession(std::shared_ptr<BatchSession> session);
+    BatchSession &session() { return *m_session; }
+    ResultList &resultList() { return m_session->results(); }
     void setAfterPicture(const QImage &picture);
     void setBeforePicture(const QImage &picture);
-    void showResults();
 
     void ListView1_Click();
     void PushButton6_Click(); // Save Results
@@ -68,6 +64,10 @@ public:
     QSlider *Slider1 = nullptr;
     QPushButton *PushButton6 = nullptr, *PushButton7 = nullptr, *PushButton8 = nullptr;
 
+signals:
+    // "< Back": the main window shows itself again.
+    void backToMain();
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     void showEvent(QShowEvent *event) override;
@@ -80,12 +80,12 @@ private:
     void mirror(bool afterPane);
     void setBusyPointer(bool busy);
     void storeFormat();
+    int selectedItem() const; // 0-based index into the session, -1 for none
 
     SettingsStore &m_settings;
     Dialogs &m_dialogs;
-    Links m_links;
     DialogErrorReporter m_reporter;
-    ResultList m_results;
+    std::shared_ptr<BatchSession> m_session;
     PreviewPane m_before;
     PreviewPane m_after;
     DragAnchor m_anchor;

@@ -1,9 +1,9 @@
 #include "app/cli.h"
-#include "engine/batch_run.h"
+#include "engine/batch_session.h"
 #include "engine/save_results.h"
 #include "scripted_dialogs.h"
-#include "scripted_run_host.h"
 #include "qstring_printer.h"
+#include "session_driver.h"
 #include "test_images.h"
 #include "write_limit.h"
 
@@ -170,17 +170,15 @@ TEST(Cli, OutputEqualsTheWindowsRunAndSaveByteForByte)
                 << qPrintable(cli.errorText);
 
             // The window's way: a run over the files, then "Save Results".
-            ScriptedRunHost host;
-            host.rows = sources;
-            host.slider = c.value;
-            BatchRun().run(c.kind, host);
+            SessionDriver run(c.kind, sources);
+            ASSERT_TRUE(run.runToEnd(c.value));
             SaveSettings settings;
             settings.folder = cli.dir.filePath(QStringLiteral("window"));
             QDir().mkpath(settings.folder);
             settings.format = format;
             settings.quality = 77;
-            settings.resultWord = host.list.resultWord;
-            for (const SaveOutcome &o : saveResults(settings, sources, host.list))
+            settings.resultWord = run.results().resultWord;
+            for (const SaveOutcome &o : saveResults(settings, *run.session))
                 ASSERT_TRUE(o.written);
             for (const QString &name : cli.written())
                 EXPECT_EQ(contents(QDir(cli.out).filePath(name)), contents(QDir(settings.folder).filePath(name)))

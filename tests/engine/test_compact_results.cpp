@@ -1,8 +1,8 @@
-#include "engine/batch_run.h"
+#include "engine/batch_session.h"
 #include "engine/compact_picture.h"
 #include "engine/save_results.h"
 #include "scripted_dialogs.h"
-#include "scripted_run_host.h"
+#include "session_driver.h"
 #include "core/error_report.h"
 #include "test_images.h"
 
@@ -77,23 +77,21 @@ TEST(CompactResults, TinyBudgetPacksAndTheSavedFilesAreIdentical)
         sources << writePicture(dir, QStringLiteral("p%1.png").arg(i), i % 2 ? photoLike(120, 90) : noisyPicture(61, 47, unsigned(i)));
 
     auto runAndSave = [&](std::size_t budget, const QString &folder) {
-        ScriptedRunHost host;
-        host.rows = sources;
-        host.slider = 3;
-        host.list.setMemoryBudget(budget, std::size_t(1) << 40);
-        BatchRun().run(AdjustmentKind::Softening, host);
-        EXPECT_TRUE(host.recorder.reports.empty());
+        SessionDriver run(AdjustmentKind::Softening, sources);
+        run.results().setMemoryBudget(budget, std::size_t(1) << 40);
+        EXPECT_TRUE(run.runToEnd(3));
+        EXPECT_TRUE(run.reporter.reports.empty());
         int packed = 0;
         for (int i = 0; i < 4; ++i)
-            packed += host.list.picture(i).isPacked() ? 1 : 0;
+            packed += run.results().picture(i).isPacked() ? 1 : 0;
         QDir().mkpath(folder);
         for (OutputFormat format : {OutputFormat::Bmp, OutputFormat::Jpeg}) {
             SaveSettings settings;
             settings.folder = folder;
             settings.format = format;
             settings.quality = 90;
-            settings.resultWord = host.list.resultWord;
-            for (const SaveOutcome &o : saveResults(settings, sources, host.list))
+            settings.resultWord = run.results().resultWord;
+            for (const SaveOutcome &o : saveResults(settings, *run.session))
                 EXPECT_TRUE(o.written);
         }
         return packed;
@@ -110,17 +108,16 @@ TEST(CompactResults, TinyBudgetPacksAndTheSavedFilesAreIdentical)
 TEST(CompactResults, ResultThatCannotFitIsReportedWithItsFile)
 {
     QTemporaryDir dir;
-    ScriptedRunHost host;
-    host.rows << writePicture(dir, QStringLiteral("a.png"), noisyPicture(50, 50, 1))
-              << writePicture(dir, QStringLiteral("b.png"), noisyPicture(50, 50, 2));
+    SessionDriver run(AdjustmentKind::Brightness, {writePicture(dir, QStringLiteral("a.png"), noisyPicture(50, 50, 1)),
+                                                   writePicture(dir, QStringLiteral("b.png"), noisyPicture(50, 50, 2))});
     // Room for the first result, packed, but not for the second.
-    host.list.setMemoryBudget(1, 50 * 50 * 4);
-    BatchRun().run(AdjustmentKind::Brightness, host);
-    ASSERT_EQ(host.recorder.reports.size(), 1u);
-    EXPECT_EQ(host.recorder.reports[0].step, 188);
-    EXPECT_TRUE(host.recorder.reports[0].description.contains(QStringLiteral("Not enough memory")));
-    EXPECT_TRUE(host.recorder.reports[0].description.endsWith(QStringLiteral("b.png")));
-    EXPECT_TRUE(host.list.picture(1).isEmpty());
-    EXPECT_FALSE(host.list.picture(0).isEmpty());
-    EXPECT_EQ(host.list.itemCount(), 2);
+    run.results().setMemoryBudget(1, 50 * 50 * 4);
+    ASSERT_TRUE(run.runToEnd(0));
+    ASSERT_EQ(run.reporter.reports.size(), 1u);
+    EXPECT_EQ(run.reporter.reports[0].step, 188);
+    EXPECT_TRUE(run.reporter.reports[0].description.contains(QStringLiteral("Not enough memory")));
+    EXPECT_TRUE(run.reporter.reports[0].description.endsWith(QStringLiteral("b.png")));
+    EXPECT_TRUE(run.results().picture(1).isEmpty());
+    EXPECT_FALSE(run.results().picture(0).isEmpty());
+    EXPECT_EQ(run.results().itemCount(), 2);
 }

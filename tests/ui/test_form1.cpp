@@ -48,6 +48,11 @@ struct Fixture {
     QString setting(const char *key) { return settings.GetSetting(QLatin1String(key), QStringLiteral("<none>")); }
 };
 
+bool waitForRunEnd(const Form1 &w)
+{
+    return QTest::qWaitFor([&] { return !w.isRunning(); }, 30000);
+}
+
 } // namespace
 
 TEST(Form1, FirstStartShowsTheDesignAndTheDefaultSliders)
@@ -268,6 +273,7 @@ TEST(Form1, StartRunsOverTheListAndHandsOverToTheResultsWindow)
                            f.dir.filePath(QStringLiteral("missing.png"))});
     w.Slider2->setValue(40);
     QTest::mouseClick(start, Qt::LeftButton);
+    ASSERT_TRUE(waitForRunEnd(w));
     ASSERT_NE(w.existingResults(), nullptr);
     EXPECT_TRUE(w.existingResults()->isVisible());
     EXPECT_FALSE(w.isVisible());
@@ -300,6 +306,7 @@ TEST(Form1, ListCommandsAndStartDoNothingWhileARunIsUnderWay)
         }
     });
     w.PushButton2_Click();
+    ASSERT_TRUE(waitForRunEnd(w));
     QObject::disconnect(c);
     EXPECT_TRUE(tried);
     EXPECT_EQ(f.rows().size(), 2);

@@ -35,21 +35,19 @@ struct Fixture {
 
     Form2 &open()
     {
-        Form2::Links links;
-        links.sourceCount = [this] { return sources.size(); };
-        links.sourcePath = [this](int row) { return sources.at(row - 1); };
-        links.showMain = [this] { ++mainShown; };
-        window = std::make_unique<Form2>(settings, dialogs, links);
+        window = std::make_unique<Form2>(settings, dialogs);
+        QObject::connect(window.get(), &Form2::backToMain, [this] { ++mainShown; });
         return *window;
     }
 
     // What a run leaves behind: one result per source.
     void fill(const QList<QImage> &pictures, const QString &word = QStringLiteral("sharpened"))
     {
-        ResultList &results = window->resultList();
-        results.clearItems();
-        for (int i = 0; i < pictures.size(); ++i) {
+        for (int i = 0; i < pictures.size(); ++i)
             sources << writePicture(dir, QStringLiteral("src%1.png").arg(i), pictures[i]);
+        auto session = std::make_shared<BatchSession>(AdjustmentKind::Sharpening, sources);
+        ResultList &results = session->results();
+        for (int i = 0; i < pictures.size(); ++i) {
             results.addItem(QStringLiteral("src%1.png").arg(i));
             if (i > 0)
                 results.create(i);
@@ -59,9 +57,10 @@ struct Fixture {
         }
         results.mTotalImages = int(pictures.size()) - 1;
         results.resultWord = word;
+        session->setItemsDone(int(pictures.size()), false);
         window->setAfterPicture(results.picture(0).image());
         window->setBeforePicture(pictures[0]);
-        window->showResults();
+        window->showSession(session);
     }
     QString setting(const char *key) { return settings.GetSetting(QLatin1String(key), QStringLiteral("<none>")); }
 };

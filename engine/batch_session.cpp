@@ -1,0 +1,268 @@
+#include "engine/batch_session.h"
+
+#include "engine/decode_ahead.h"
+#include "engine/pipeline.h"
+#include "core/paths.h"
+
+#include <chrono>
+#include <cmath>
+
+namespace lumivex {
+
+BatchSession::BatchSession(AdjustmentKind kind, QStringList sources)
+    : m_kind(kind), m_sources(std::move(sources)), m_strengths(std::size_t(m_sources.size()), 0)
+{
+}
+
+int BatchSession::strengthUsed(int index) const
+{
+    return index >= 0 && std::size_t(index) < m_strengths.size() ? m_strengths[std::size_t(index)] : 0;
+}
+
+void BatchSession::recordStrength(int index, int strength)
+{
+    if (index >= 0 && std::size_t(index) < m_strengths.size())
+        m_strengths[std::size_t(index)] = strength;
+}
+
+void BatchSession::setItemsDone(int count, bool cancelled)
+{
+    m_itemsDone = count;
+    m_cancelled = cancelled;
+}
+
+// Hands the worker's reports to the run, which has them shown on its own thread.
+class SessionRun::Relay : public ErrorReporter {
+public:
+    explicit Relay(SessionRun &run) : m_run(run) {}
+    void ShowErrorReport(const QString &location, int step, const QString &description) override
+    {
+        m_run.relayReport(location, step, description);
+    }
+
+private:
+    SessionRun &m_run;
+};
+
+SessionRun::SessionRun(std::shared_ptr<BatchSession> session, ErrorReporter &reporter, int decodeWorkers,
+                       QObject *parent)
+    : QObject(parent), m_session(std::move(session)), m_reporter(reporter),
+      m_relay(std::make_unique<Relay>(*this)), m_decodeWorkers(decodeWorkers)
+{
+}
+
+SessionRun::~SessionRun() { abandon(); }
+
+void SessionRun::start(int strength)
+{
+    if (m_running || m_worker.joinable())
+        return;
+    m_strength = strength;
+    m_running = true;
+    m_worker = std::thread([this] { work(); });
+}
+
+void SessionRun::cancel()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_cancelled = true;
+    }
+    m_changed.notify_all();
+}
+
+void SessionRun::abandon()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_abandoned = true;
+    }
+    m_changed.notify_all();
+    if (m_worker.joinable())
+        m_worker.join();
+    m_running = false;
+}
+
+void SessionRun::holdAtItem(int item)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_holdAt = item;
+}
+
+bool SessionRun::waitUntilHeld(int timeoutMs)
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    return m_changed.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                              [&] { return m_holdAt > 0 && m_heldAt == m_holdAt; });
+}
+
+bool SessionRun::waitUntilPreparedUpTo(int item, int timeoutMs)
+{
+    std::lock_guard<std::mutex> lock(m_mutex); // the decoder lives while the run is held
+    if (!m_decoder || m_heldAt == 0)
+        return false;
+    for (int index = 0; index < item; ++index)
+        if (!m_decoder->waitUntilReady(index, timeoutMs))
+            return false;
+    return true;
+}
+
+void SessionRun::release()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_holdAt = 0;
+    }
+    m_changed.notify_all();
+}
+
+bool SessionRun::waitForTurn(int item)
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    if (m_holdAt == item) {
+        m_heldAt = item;
+        m_changed.notify_all();
+        m_changed.wait(lock, [&] { return m_holdAt != item || stopping(); });
+        m_heldAt = 0;
+    }
+    return !stopping();
+}
+
+void SessionRun::relayReport(const QString &location, int step, const QString &description)
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    if (m_abandoned)
+        return;
+    m_reportOpen = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this, location, step, description] {
+            if (!m_abandoned)
+                m_reporter.ShowErrorReport(location, step, description);
+            {
+                std::lock_guard<std::mutex> lock(m_mutex);
+                m_reportOpen = false;
+            }
+            m_changed.notify_all();
+        },
+        Qt::QueuedConnection);
+    m_changed.wait(lock, [&] { return !m_reportOpen || m_abandoned; });
+}
+
+void SessionRun::work()
+{
+    BatchSession &session = *m_session;
+    const AdjustmentKind kind = session.kind();
+    const AdjustmentInfo &info = adjustmentInfo(kind);
+    const RunSteps steps = runSteps(kind);
+    const QStringList &sources = session.sources();
+    ResultList &results = session.results();
+    StepGuard guard(*m_relay, handlerLocation("Form1", info.startHandler));
+
+    guard(steps.clearResults, [&] { results.clearItems(); });
+
+    // Counts are 16-bit: a longer list fails this step, as any count overflow does.
+    int count = 0;
+    std::unique_ptr<DecodeAhead> decoder;
+    guard(steps.loop, [&] {
+        count = checkedNarrow<std::int16_t>(sources.size());
+        const int workers = m_decodeWorkers > 0 ? m_decodeWorkers : DecodeAhead::defaultWorkers();
+        DecodeAhead::Prepare prepare;
+        if (info.usesSourceCopy) {
+            // The filters are the costly part: workers run them ahead with the strength as it
+            // stands, and an item's own turn checks that it still holds.
+            prepare = [this, kind](const QImage &decoded, int *preparedFor) {
+                const int value = m_strength.load();
+                *preparedFor = value;
+                return adjustPicture(kind, decoded, value);
+            };
+        }
+        decoder = std::make_unique<DecodeAhead>(sources, workers, workers + 1, prepare);
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_decoder = decoder.get();
+    });
+
+    int done = 0;
+    for (int i = 1; i <= count; ++i) {
+        if (!waitForTurn(i))
+            break;
+        guard(steps.busy, [&] { emit busyChanged(true); });
+        guard(steps.progress, [&] {
+            emit progressChanged(int(std::nearbyint(double(i) / double(sources.size()) * 100.0)));
+        });
+
+        // An image that failed to decode stays empty through the remaining steps: it gets its
+        // item and an empty result, never the previous image's pixels.
+        QImage working, prepared;
+        int preparedFor = 0;
+        guard(steps.decode, [&] { working = decoder->take(i - 1, &prepared, &preparedFor); });
+        int v = 0;
+        guard(steps.readSlider, [&] {
+            v = m_strength.load();
+            session.recordStrength(i - 1, v);
+        });
+        guard(steps.pixelWork, [&] {
+            if (!prepared.isNull() && preparedFor == v)
+                working = prepared;
+            else
+                working = adjustPicture(kind, std::move(working), v);
+            prepared = QImage();
+        });
+        guard(steps.resultWord, [&] { results.resultWord = QString::fromLatin1(info.resultWord); });
+        guard(steps.addItem, [&] { results.addItem(GetFileNameFromPath(sources[i - 1])); });
+        const ResultPicture result(working, working.isNull()
+                                                ? QStringLiteral("The picture could not be read: ") + sources[i - 1]
+                                                : QString());
+        // A result that does not fit in memory is reported with its file, not left to the system
+        // to end the program.
+        auto store = [&](int index) {
+            try {
+                results.setPicture(index, result);
+            } catch (const StepFailure &failure) {
+                throw StepFailure(failure.description() + QStringLiteral(": ") + sources[i - 1]);
+            }
+        };
+        if (i == 1) {
+            guard(steps.storeFirst, [&] { store(0); });
+        } else {
+            guard(steps.createSlot, [&] { results.create(i - 1); });
+            guard(steps.storeSlot, [&] { store(i - 1); });
+        }
+        done = i;
+    }
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_decoder = nullptr;
+    }
+    decoder.reset();
+    if (m_abandoned)
+        return;
+
+    const bool cancelled = done < count;
+    session.setItemsDone(cancelled ? done : sources.size(), cancelled);
+    guard(steps.defaultPointer, [&] { emit busyChanged(false); });
+    guard(steps.progressZero, [&] { emit progressChanged(0); });
+    if (!cancelled || done > 0)
+        guard(steps.totalImages, [&] {
+            results.mTotalImages = checkedNarrow<std::int16_t>(session.itemsDone() - 1);
+        });
+    // A first file that could not be read was reported at its decode step already.
+    if (done > 0 && !(results.exists(0) && results.picture(0).isEmpty())) {
+        try {
+            session.setFirstSource(decodeSource(sources.first()));
+        } catch (const std::exception &) {
+        }
+    }
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (m_worker.joinable())
+                m_worker.join();
+            m_running = false;
+            if (!m_abandoned)
+                emit finished();
+        },
+        Qt::QueuedConnection);
+}
+
+} // namespace lumivex

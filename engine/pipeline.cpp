@@ -1,0 +1,35 @@
+#include "engine/pipeline.h"
+
+#include "core/error_report.h"
+#include "core/picture.h"
+#include "core/pixel_memory.h"
+
+namespace lumivex {
+
+QImage decodeSource(const QString &path) { return decodePicture(path); }
+
+QImage adjustPicture(AdjustmentKind kind, QImage picture, int v)
+{
+    const int w = std::max(0, picture.width());
+    const int h = std::max(0, picture.height());
+    const std::int32_t byteCount = checkedMul<std::int32_t>(checkedMul<std::int32_t>(w, 4), h);
+    if (byteCount == 0)
+        return picture;
+    if (picture.bytesPerLine() != w * 4)
+        throw StepFailure(QStringLiteral("Unexpected row layout"));
+    if (!adjustmentInfo(kind).usesSourceCopy) {
+        applyAdjustment(kind, nullptr, PixelView{w, h, picture.bits()}, v);
+        return picture;
+    }
+    QImage out = allocatePixelImage(picture.size());
+    copyPictureInfo(picture, out);
+    applyNeighbourhoodInto(kind, picture.constBits(), PixelView{w, h, out.bits()}, v);
+    return out;
+}
+
+QImage sourceToResult(const QString &path, AdjustmentKind kind, int v)
+{
+    return adjustPicture(kind, decodeSource(path), v);
+}
+
+} // namespace lumivex

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "engine/adjustment_kind.h"
+
+#include <QImage>
+#include <QString>
+
+namespace lumivex {
+
+// The one way a source becomes a result, for the window's run, its decode-ahead workers and the
+// command line alike: decode, then adjust.
+
+// The decoding stage: the file in the 32-bit B,G,R,X pixel form. Throws StepFailure with the
+// reason.
+QImage decodeSource(const QString &path);
+
+// The adjusting stage at strength v. Point adjustments work in the picture's own memory (no
+// copy when the caller holds the only reference); the neighbourhood filters read it untouched
+// and write a picture of their own that carries the same resolution and colour space. Throws
+// StepFailure for a picture whose rows are not packed 4·W bytes apart or whose 4·W·H bytes
+// overflow.
+QImage adjustPicture(AdjustmentKind kind, QImage picture, int v);
+
+// Both stages.
+QImage sourceToResult(const QString &path, AdjustmentKind kind, int v);
+
+} // namespace lumivex
