@@ -164,22 +164,20 @@ void Form1::createControls()
     connect(ListView1, &ImageListView::pathsDropped, this, &Form1::ListView1_Drop);
     connect(ListView1, &ImageListView::removeRequested, this, &Form1::ListView1_Remove);
 
-    // Pointer feedback: the hand over push buttons, the default over the plain surfaces.
-    for (QWidget *w : {static_cast<QWidget *>(PushButton1), static_cast<QWidget *>(PushButton2),
-                       static_cast<QWidget *>(PushButton3), static_cast<QWidget *>(PushButton4),
-                       static_cast<QWidget *>(PushButton5), static_cast<QWidget *>(PushButton6),
-                       static_cast<QWidget *>(PushButton7), static_cast<QWidget *>(PushButton8)}) {
-        w->setMouseTracking(true);
-        w->installEventFilter(this);
-    }
-    for (QWidget *w : {static_cast<QWidget *>(this), static_cast<QWidget *>(Frame2),
-                       static_cast<QWidget *>(Frame3), static_cast<QWidget *>(Frame4),
-                       static_cast<QWidget *>(Frame5), ListView1->viewport(),
-                       static_cast<QWidget *>(Label1), static_cast<QWidget *>(Label2),
-                       static_cast<QWidget *>(Label3), static_cast<QWidget *>(Label4)}) {
-        w->setMouseTracking(true);
-        w->installEventFilter(this);
-    }
+    // Pointer feedback: the hand over push buttons, the default over the plain surfaces; the
+    // sliders, the progress bar and the other scale labels leave the pointer as it was.
+    m_pointer = new PointerFeedback(this);
+    m_pointer->handOver({PushButton1, PushButton2, PushButton3, PushButton4, PushButton5, PushButton6,
+                         PushButton7, PushButton8});
+    m_pointer->defaultOver({this, Frame2, Frame3, Frame4, Frame5, ListView1, ListView1->viewport(), Label1,
+                            Label2, Label3, Label4});
+    m_pointer->leaveOver({Slider2, Slider3, Slider4, Slider5, ProgressBar1});
+    for (QGroupBox *frame : {Frame2, Frame3, Frame4, Frame5})
+        for (QLabel *label : frame->findChildren<QLabel *>())
+            if (label != Label1 && label != Label2 && label != Label3 && label != Label4)
+                m_pointer->leaveOver({label});
+    for (QSlider *s : {Slider2, Slider3, Slider4, Slider5})
+        showValueTips(s);
 }
 
 void Form1::Form_Load()
@@ -198,7 +196,7 @@ void Form1::Form_Load()
     bool hand = false;
     guard(106, [&] { hand = FileExists(joinPath(programFolder(), QStringLiteral("HAND-M.CUR"))); });
     if (hand)
-        guard(108, [&] { m_hasHand = loadHandCursor(&m_hand); });
+        guard(108, [&] { m_pointer->loadHand(); });
     guard(128, [&] {
         ListView1->setHeaderLabels({QStringLiteral("Drag and drop files here. Move | bar to the right if needed.")});
     });
@@ -265,24 +263,7 @@ void Form1::keyPressEvent(QKeyEvent *event)
     QWidget::keyPressEvent(event);
 }
 
-bool Form1::eventFilter(QObject *watched, QEvent *event)
-{
-    if (event->type() == QEvent::Enter || event->type() == QEvent::MouseMove) {
-        const bool isButton = qobject_cast<QPushButton *>(watched) != nullptr;
-        if (isButton)
-            m_pointer.hoverButton();
-        else
-            m_pointer.hoverPlain();
-        applyPointer(this, m_pointer.pointer(), m_hasHand ? &m_hand : nullptr);
-    }
-    return QWidget::eventFilter(watched, event);
-}
-
-void Form1::setBusyPointer(bool busy)
-{
-    m_pointer.setBusy(busy);
-    applyPointer(this, m_pointer.pointer(), m_hasHand ? &m_hand : nullptr);
-}
+void Form1::setBusyPointer(bool busy) { m_pointer->setBusy(busy); }
 
 // ---- The image list ----------------------------------------------------------------------
 

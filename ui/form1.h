@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/adjustment_kind.h"
+#include "ui/pointer_feedback.h"
 #include "ui/window_setup.h"
 #include "core/error_report.h"
 
@@ -68,13 +69,12 @@ public:
     // For tests: called with each run just before it starts, to hold or pace its workers.
     std::function<void(SessionRun &)> runStarting;
     void setDecodeWorkers(int workers) { m_decodeWorkers = workers; }
-    PointerState::Pointer pointer() const { return m_pointer.pointer(); }
+    PointerState::Pointer pointer() const { return m_pointer->pointer(); }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void showEvent(QShowEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void createControls();
@@ -92,9 +92,7 @@ private:
     Dialogs &m_dialogs;
     DialogErrorReporter m_reporter;
     std::unique_ptr<Form2> m_form2;
-    PointerState m_pointer;
-    QCursor m_hand;
-    bool m_hasHand = false;
+    PointerFeedback *m_pointer = nullptr;
     bool m_running = false;
     bool m_closing = false;
     bool m_centredOnShow = false;

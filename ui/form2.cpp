@@ -19,6 +19,8 @@
 #include <QScrollBar>
 #include <QSlider>
 #include <QTreeWidget>
+#include <QWheelEvent>
+#include <QSignalBlocker>
 
 namespace lumivex {
 
@@ -43,6 +45,7 @@ Form2::~Form2() = default;
 QFrame *Form2::createPane(bool afterPane, int top, int barTop, PictureBox **picture, QScrollBar **hbar,
                           QScrollBar **vbar)
 {
+    PreviewPane *pane = afterPane ? &m_after : &m_before;
     auto *viewport = new QFrame(this);
     viewport->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     viewport->setLineWidth(kBorderPixels);
@@ -55,9 +58,18 @@ QFrame *Form2::createPane(bool afterPane, int top, int barTop, PictureBox **pict
     // The inner area clips the picture; the picture's left and top are relative to it.
     auto *inner = new QWidget(viewport);
     inner->setGeometry(viewport->contentsRect());
+    auto *note = new QLabel(inner);
+    note->setGeometry(inner->rect().adjusted(8, 8, -8, -8));
+    note->setAlignment(Qt::AlignCenter);
+    note->setWordWrap(true);
+    note->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    note->hide();
+    (afterPane ? m_afterNote : m_beforeNote) = note;
     auto *box = new PictureBox(inner);
     box->setGeometry(0, 0, twipsToPixels(2340), twipsToPixels(3435));
     *picture = box;
+    // The wheel over the picture, or over the empty part of the viewport, reaches the viewport.
+    viewport->installEventFilter(this);
 
     auto *v = new QScrollBar(Qt::Vertical, this);
     placeInTwips(v, 7665, top, 255, 2790);
@@ -70,13 +82,13 @@ QFrame *Form2::createPane(bool afterPane, int top, int barTop, PictureBox **pict
         // While the thumb is dragged the picture stays put; it follows on release.
         bar->setTracking(false);
         bar->setEnabled(false);
+        bar->installEventFilter(this);
     }
     *hbar = h;
     *vbar = v;
     connect(h, &QScrollBar::valueChanged, this, [this, afterPane](int value) { scrollChanged(afterPane, true, value); });
     connect(v, &QScrollBar::valueChanged, this, [this, afterPane](int value) { scrollChanged(afterPane, false, value); });
 
-    PreviewPane *pane = afterPane ? &m_after : &m_before;
     connect(box, &PictureBox::pressed, this, [this, pane](QPoint p) {
         const int tpp = twipsPerPixel();
         pane->mouseDown(m_anchor, float(p.x() * tpp), float(p.y() * tpp));
@@ -91,6 +103,7 @@ QFrame *Form2::createPane(bool afterPane, int top, int barTop, PictureBox **pict
         pane->mouseUp();
         mirror(afterPane);
     });
+    connect(box, &PictureBox::doubleClicked, this, &Form2::toggleFit);
     return viewport;
 }
 
@@ -158,16 +171,13 @@ void Form2::createControls()
         m_settings.SaveSetting(QStringLiteral("SliderValue"), QString::number(value));
     });
 
-    for (QWidget *w : {static_cast<QWidget *>(PushButton6), static_cast<QWidget *>(PushButton7),
-                       static_cast<QWidget *>(PushButton8), static_cast<QWidget *>(Frame1),
-                       static_cast<QWidget *>(Frame2), static_cast<QWidget *>(Frame3),
-                       static_cast<QWidget *>(Text1), static_cast<QWidget *>(Option1),
-                       static_cast<QWidget *>(Option2)}) {
-        w->setMouseTracking(true);
-        w->installEventFilter(this);
-    }
-    setMouseTracking(true);
-    installEventFilter(this); // the window's own background
+    // The hand over the push buttons, the default over the plain surfaces; labels, panes, bars
+    // and the slider leave the pointer as it was.
+    m_pointer = new PointerFeedback(this);
+    m_pointer->handOver({PushButton6, PushButton7, PushButton8});
+    m_pointer->defaultOver({this, Frame1, Frame2, Frame3, ListView1, ListView1->viewport(), Text1, Option1, Option2});
+    m_pointer->leaveOver({Label2, Label3, Picture3, Picture2, HScroll1, VScroll1, HScroll2, VScroll2, Slider1});
+    showValueTips(Slider1);
 }
 
 void Form2::Form_Load()
@@ -176,7 +186,7 @@ void Form2::Form_Load()
     CenterForm(this);
     setWindowTitle(applicationTitle());
     setWindowIcon(applicationIcon());
-    m_hasHand = loadHandCursor(&m_hand);
+    m_pointer->loadHand();
     Text1->setText(m_settings.GetSetting(QStringLiteral("Output Folder"), GetDesktopFolder()));
     // setText stores only on a change; an unchanged text is stored all the same.
     m_settings.SaveSetting(QStringLiteral("Output Folder"), Text1->text());
@@ -220,11 +230,34 @@ void Form2::showSession(std::shared_ptr<BatchSession> session)
         row->setData(0, Qt::UserRole, index);
         ListView1->addTopLevelItem(row);
     }
+    markUnreadItems();
+    // The run has placed the first pair; a first source that could not be read says so.
+    const bool firstUnread = m_session->results().exists(0) && m_session->results().picture(0).isEmpty();
+    const QString why = firstUnread ? m_session->results().picture(0).failure : QString();
+    setPaneNote(true, why.isEmpty() ? QString() : QStringLiteral("No result: ") + why);
+    setPaneNote(false, Picture4->picture().isNull() ? why : QString());
     if (QTreeWidgetItem *first = ListView1->topLevelItem(0))
         ListView1->setCurrentItem(first);
     show();
     raise();
     activateWindow();
+}
+
+void Form2::markUnreadItems()
+{
+    const QColor grey = palette().color(QPalette::Disabled, QPalette::Text);
+    const ResultList &results = m_session->results();
+    for (int i = 0; i < ListView1->topLevelItemCount(); ++i) {
+        if (!results.exists(i))
+            continue;
+        const ResultPicture &result = results.picture(i);
+        if (!result.isEmpty() || result.failure.isEmpty())
+            continue;
+        // Still selectable: selecting it is how the user learns why.
+        QTreeWidgetItem *item = ListView1->topLevelItem(i);
+        item->setForeground(0, grey);
+        item->setToolTip(0, result.failure);
+    }
 }
 
 void Form2::showEvent(QShowEvent *event)
@@ -239,7 +272,9 @@ void Form2::FitPreviewPane(bool afterPane)
     PreviewPane &pane = afterPane ? m_after : m_before;
     const PictureBox *box = afterPane ? Picture1 : Picture4;
     const int tpp = twipsPerPixel();
-    pane.setPictureSize(box->width() * tpp, box->height() * tpp);
+    const QSize size = box->picture().isNull() ? QSize(0, 0) : box->picture().size();
+    pane.setPictureSize(size.width() * tpp, size.height() * tpp);
+    pane.setFitted(m_fitWhole);
     pane.FitPreviewPane();
     mirror(afterPane);
 }
@@ -251,8 +286,18 @@ void Form2::mirror(bool afterPane)
     QScrollBar *h = afterPane ? HScroll1 : HScroll2;
     QScrollBar *v = afterPane ? VScroll1 : VScroll2;
     const int tpp = twipsPerPixel();
-    box->move(pane.left() / tpp, pane.top() / tpp);
+    if (!box->picture().isNull()) {
+        const int width = m_fitWhole ? (pane.shownWidth() + tpp / 2) / tpp : box->picture().width();
+        const int height = m_fitWhole ? (pane.shownHeight() + tpp / 2) / tpp : box->picture().height();
+        box->setGeometry(pane.left() / tpp, pane.top() / tpp, width, height);
+    } else {
+        box->move(pane.left() / tpp, pane.top() / tpp);
+    }
+    // The pane model leads and the bars only show it. Their own change signals stay quiet
+    // meanwhile: a smaller range clamps the old value and would report that clamped value back
+    // as if the user had scrolled there, undoing the reset to the top-left corner.
     auto sync = [](QScrollBar *bar, const PaneScrollBar &model) {
+        const QSignalBlocker quiet(bar);
         bar->setEnabled(model.enabled);
         if (bar->maximum() != model.maximum)
             bar->setRange(0, model.maximum);
@@ -285,11 +330,32 @@ void Form2::SetVScrollbarByPercent(bool afterPane, int percent)
     mirror(afterPane);
 }
 
-void Form2::setBusyPointer(bool busy)
+void Form2::toggleFit()
 {
-    m_pointer.setBusy(busy);
-    applyPointer(this, m_pointer.pointer(), m_hasHand ? &m_hand : nullptr);
+    m_fitWhole = !m_fitWhole;
+    FitPreviewPane(true);
+    FitPreviewPane(false);
 }
+
+void Form2::wheelPane(bool afterPane, bool horizontal, int angleDelta)
+{
+    (afterPane ? m_after : m_before).wheel(angleDelta, horizontal);
+    mirror(afterPane);
+}
+
+void Form2::setPaneNote(bool afterPane, const QString &text)
+{
+    QLabel *note = afterPane ? m_afterNote : m_beforeNote;
+    note->setText(text);
+    note->setVisible(!text.isEmpty());
+}
+
+QString Form2::paneNote(bool afterPane) const
+{
+    return (afterPane ? m_afterNote : m_beforeNote)->text();
+}
+
+void Form2::setBusyPointer(bool busy) { m_pointer->setBusy(busy); }
 
 int Form2::selectedItem() const
 {
@@ -310,24 +376,35 @@ void Form2::ListView1_Click()
     const ResultList &results = m_session->results();
     const ResultPicture *result = results.exists(index) ? &results.picture(index) : nullptr;
     QImage after;
+    QString afterNote;
     if (result) {
         try {
             after = result->image();
-        } catch (const StepFailure &) {
+        } catch (const StepFailure &failure) {
+            afterNote = failure.description();
         }
+        if (result->isEmpty())
+            afterNote = result->failure.isEmpty() ? QStringLiteral("There is no result for this item.")
+                                                  : QStringLiteral("No result: ") + result->failure;
+    } else {
+        afterNote = QStringLiteral("There is no result for this item.");
     }
     Picture1->setPicture(after);
+    setPaneNote(true, afterNote);
     FitPreviewPane(true);
-    // Sources are read again at each selection, never kept; one gone since the run shows an
-    // empty pane.
+    // Sources are read again at each selection, never kept; one that cannot be read (now, or
+    // already during the run) shows why instead of a picture.
     QImage source;
-    if (result && !result->isEmpty() && index < m_session->sources().size()) {
+    QString beforeNote;
+    if (index < m_session->sources().size()) {
         try {
             source = decodePicture(m_session->sources()[index]);
-        } catch (const StepFailure &) {
+        } catch (const StepFailure &failure) {
+            beforeNote = failure.description();
         }
     }
     Picture4->setPicture(source);
+    setPaneNote(false, beforeNote);
     FitPreviewPane(false);
     setBusyPointer(false);
 }
@@ -415,12 +492,20 @@ bool Form2::eventFilter(QObject *watched, QEvent *event)
         ListView1_Click();
         return false;
     }
-    if (event->type() == QEvent::Enter || event->type() == QEvent::MouseMove) {
-        if (qobject_cast<QPushButton *>(watched))
-            m_pointer.hoverButton();
-        else
-            m_pointer.hoverPlain();
-        applyPointer(this, m_pointer.pointer(), m_hasHand ? &m_hand : nullptr);
+    if (event->type() == QEvent::Wheel) {
+        const bool after = watched == Picture2 || watched == HScroll1 || watched == VScroll1;
+        const bool before = watched == Picture3 || watched == HScroll2 || watched == VScroll2;
+        if (after || before) {
+            auto *wheel = static_cast<QWheelEvent *>(event);
+            const QPoint delta = wheel->angleDelta();
+            // Shift turns the wheel sideways, as does a wheel over the horizontal bar; a
+            // sideways wheel or a tilted one scrolls sideways on its own.
+            const bool overHorizontalBar = watched == HScroll1 || watched == HScroll2;
+            const bool sideways = delta.y() == 0 && delta.x() != 0;
+            const bool horizontal = sideways || overHorizontalBar || (wheel->modifiers() & Qt::ShiftModifier);
+            wheelPane(after, horizontal, delta.y() != 0 ? delta.y() : delta.x());
+            return true;
+        }
     }
     return QWidget::eventFilter(watched, event);
 }

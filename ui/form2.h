@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/batch_session.h"
+#include "ui/pointer_feedback.h"
 #include "ui/window_setup.h"
 #include "ui/preview_pane.h"
 #include "core/error_report.h"
@@ -51,7 +52,16 @@ public:
     void scrollChanged(bool afterPane, bool horizontal, int value);
     void SetHScrollbarByPercent(bool afterPane, int percent);
     void SetVScrollbarByPercent(bool afterPane, int percent);
-    PointerState::Pointer pointer() const { return m_pointer.pointer(); }
+    PointerState::Pointer pointer() const { return m_pointer->pointer(); }
+
+    // Both panes switch together between 100 % and the whole picture fitted into the viewport,
+    // so Before and After always compare like for like; the choice holds across selections.
+    void toggleFit();
+    bool fitsWholePicture() const { return m_fitWhole; }
+    // The mouse wheel over a pane or its bars: a bar moves as a click on it would, by whole steps.
+    void wheelPane(bool afterPane, bool horizontal, int angleDelta);
+    // Why a pane shows no picture (empty while it shows one).
+    QString paneNote(bool afterPane) const;
 
     QTreeWidget *ListView1 = nullptr;
     QLabel *Label2 = nullptr, *Label3 = nullptr;
@@ -81,6 +91,8 @@ private:
     void setBusyPointer(bool busy);
     void storeFormat();
     int selectedItem() const; // 0-based index into the session, -1 for none
+    void setPaneNote(bool afterPane, const QString &text);
+    void markUnreadItems();
 
     SettingsStore &m_settings;
     Dialogs &m_dialogs;
@@ -89,9 +101,9 @@ private:
     PreviewPane m_before;
     PreviewPane m_after;
     DragAnchor m_anchor;
-    PointerState m_pointer;
-    QCursor m_hand;
-    bool m_hasHand = false;
+    PointerFeedback *m_pointer = nullptr;
+    QLabel *m_beforeNote = nullptr, *m_afterNote = nullptr;
+    bool m_fitWhole = false;
 };
 
 } // namespace lumivex

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 
 namespace lumivex {
@@ -38,10 +39,36 @@ void PreviewPane::fitAxis(int excess, PaneScrollBar &bar, int &unit, int &positi
     setBarValue(bar, 0, unit, position, excess);
 }
 
+PreviewPane::Size PreviewPane::fittedSize(int pictureWidth, int pictureHeight, int areaWidth, int areaHeight)
+{
+    if (pictureWidth <= 0 || pictureHeight <= 0 || areaWidth <= 0 || areaHeight <= 0)
+        return {std::max(0, pictureWidth), std::max(0, pictureHeight)};
+    if (pictureWidth <= areaWidth && pictureHeight <= areaHeight)
+        return {pictureWidth, pictureHeight};
+    // Compare the two ratios exactly (cross-multiplied in 64 bits) to pick the side that meets
+    // the area; only the other side is scaled and rounded.
+    if (std::int64_t(areaWidth) * pictureHeight <= std::int64_t(areaHeight) * pictureWidth) {
+        const double height = double(pictureHeight) * areaWidth / pictureWidth;
+        return {areaWidth, std::clamp(roundHalfEven(height), 1, areaHeight)};
+    }
+    const double width = double(pictureWidth) * areaHeight / pictureHeight;
+    return {std::clamp(roundHalfEven(width), 1, areaWidth), areaHeight};
+}
+
+int PreviewPane::shownWidth() const
+{
+    return m_fitted ? fittedSize(m_pictureWidth, m_pictureHeight, innerWidth(), innerHeight()).width : m_pictureWidth;
+}
+
+int PreviewPane::shownHeight() const
+{
+    return m_fitted ? fittedSize(m_pictureWidth, m_pictureHeight, innerWidth(), innerHeight()).height : m_pictureHeight;
+}
+
 void PreviewPane::FitPreviewPane()
 {
-    fitAxis(m_pictureWidth - m_viewportWidth, m_hBar, m_hUnit, m_left);
-    fitAxis(m_pictureHeight - m_viewportHeight, m_vBar, m_vUnit, m_top);
+    fitAxis(shownWidth() - m_viewportWidth, m_hBar, m_hUnit, m_left);
+    fitAxis(shownHeight() - m_viewportHeight, m_vBar, m_vUnit, m_top);
 }
 
 void PreviewPane::setBarValue(PaneScrollBar &bar, int value, int unit, int &position, int excess)
@@ -58,12 +85,29 @@ void PreviewPane::setBarValue(PaneScrollBar &bar, int value, int unit, int &posi
 
 void PreviewPane::setHScrollValue(int value)
 {
-    setBarValue(m_hBar, value, m_hUnit, m_left, m_pictureWidth - m_viewportWidth);
+    setBarValue(m_hBar, value, m_hUnit, m_left, shownWidth() - m_viewportWidth);
 }
 
 void PreviewPane::setVScrollValue(int value)
 {
-    setBarValue(m_vBar, value, m_vUnit, m_top, m_pictureHeight - m_viewportHeight);
+    setBarValue(m_vBar, value, m_vUnit, m_top, shownHeight() - m_viewportHeight);
+}
+
+void PreviewPane::wheel(int angleDelta, bool horizontal)
+{
+    const PaneScrollBar &bar = horizontal ? m_hBar : m_vBar;
+    const int unit = horizontal ? m_hUnit : m_vUnit;
+    if (!bar.enabled || unit <= 0 || angleDelta == 0)
+        return;
+    // Turning the wheel away from the user (a positive delta) shows what lies above or left.
+    int steps = roundHalfEven(-angleDelta / 120.0 * kWheelNotchTwips / unit);
+    if (steps == 0)
+        steps = angleDelta > 0 ? -1 : 1;
+    const long long target = std::clamp<long long>(static_cast<long long>(bar.value) + steps, 0, bar.maximum);
+    if (horizontal)
+        setHScrollValue(int(target));
+    else
+        setVScrollValue(int(target));
 }
 
 void PreviewPane::mouseDown(DragAnchor &anchor, float x, float y) const
@@ -78,21 +122,22 @@ void PreviewPane::mouseMove(const DragAnchor &anchor, bool buttonHeld, float x, 
         return;
     // A picture that fits the inner area along an axis stays at its edge there: pushing it
     // against the far side would only hide part of the viewport's content for no gain.
+    const int width = shownWidth(), height = shownHeight();
     double newLeft = 0;
-    if (m_pictureWidth > innerWidth()) {
+    if (width > innerWidth()) {
         newLeft = m_left - anchor.x + x;
         if (newLeft > 0)
             newLeft = 0;
-        else if (newLeft < innerWidth() - m_pictureWidth)
-            newLeft = innerWidth() - m_pictureWidth;
+        else if (newLeft < innerWidth() - width)
+            newLeft = innerWidth() - width;
     }
     double newTop = 0;
-    if (m_pictureHeight > innerHeight()) {
+    if (height > innerHeight()) {
         newTop = m_top - anchor.y + y;
         if (newTop > 0)
             newTop = 0;
-        else if (newTop < innerHeight() - m_pictureHeight)
-            newTop = innerHeight() - m_pictureHeight;
+        else if (newTop < innerHeight() - height)
+            newTop = innerHeight() - height;
     }
     m_left = int(std::lround(newLeft));
     m_top = int(std::lround(newTop));
@@ -100,8 +145,8 @@ void PreviewPane::mouseMove(const DragAnchor &anchor, bool buttonHeld, float x, 
 
 void PreviewPane::mouseUp()
 {
-    const int dw = m_pictureWidth - m_viewportWidth;
-    const int dh = m_pictureHeight - m_viewportHeight;
+    const int dw = shownWidth() - m_viewportWidth;
+    const int dh = shownHeight() - m_viewportHeight;
     // Equal sizes give no percentage for that axis; its bar stays as it is.
     if (dw != 0)
         SetHScrollbarByPercent(roundHalfEven(std::abs(m_left) / double(dw) * 100.0));

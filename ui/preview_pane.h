@@ -28,6 +28,15 @@ public:
 
     void setPictureSize(int width, int height) { m_pictureWidth = width; m_pictureHeight = height; }
 
+    // Whole-picture view: the picture is shown at the largest size that fits the viewport's
+    // inner area with its aspect kept (never enlarged), so both bars are disabled while it
+    // lasts. Takes effect at the next FitPreviewPane.
+    void setFitted(bool fitted) { m_fitted = fitted; }
+    bool fitted() const { return m_fitted; }
+    // The size the picture is shown at: its own, or the fitted one.
+    int shownWidth() const;
+    int shownHeight() const;
+
     // Picture to the origin; each bar disabled when the picture fits, else stepping 1 twip for
     // an excess up to 100 twips and 10 twips beyond (more where 10 would overflow the 16-bit
     // maximum), the maximum rounded half to even, value 0.
@@ -36,6 +45,11 @@ public:
     // A bar's value changed: the picture moves to minus unit × value.
     void setHScrollValue(int value);
     void setVScrollValue(int value);
+
+    // The mouse wheel moves a bar by whole steps, about kWheelNotchTwips per notch of 120
+    // (eighths of a degree), at least one step; the picture follows as for any bar change.
+    void wheel(int angleDelta, bool horizontal);
+    static constexpr int kWheelNotchTwips = 900;
 
     void mouseDown(DragAnchor &anchor, float x, float y) const;
     // Drags with any button held; the picture stays inside the viewport's inner area.
@@ -64,6 +78,14 @@ public:
 
     static int roundHalfEven(double value);
 
+    // One side of a picture fitted into an area, aspect kept, never enlarged: the longer-
+    // relative side meets the area, the other is scaled alike and rounded, at least 1.
+    struct Size {
+        int width = 0;
+        int height = 0;
+    };
+    static Size fittedSize(int pictureWidth, int pictureHeight, int areaWidth, int areaHeight);
+
 private:
     void fitAxis(int excess, PaneScrollBar &bar, int &unit, int &position);
     void setBarValue(PaneScrollBar &bar, int value, int unit, int &position, int excess);
@@ -73,6 +95,7 @@ private:
     int m_pictureWidth = 0, m_pictureHeight = 0;
     int m_left = 0, m_top = 0;
     int m_hUnit = 0, m_vUnit = 0;
+    bool m_fitted = false;
     PaneScrollBar m_hBar, m_vBar;
 };
 

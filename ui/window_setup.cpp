@@ -3,6 +3,7 @@
 #include "core/paths.h"
 
 #include <QCheckBox>
+#include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -13,7 +14,13 @@
 #include <QPixmap>
 #include <QRadioButton>
 #include <QScreen>
+#include <QSlider>
+#include <QStyle>
+#include <QStyleOptionSlider>
+#include <QToolTip>
 #include <QWidget>
+
+#include <algorithm>
 
 namespace lumivex {
 
@@ -88,14 +95,66 @@ QFont boldArial(double points)
 QFont textFont() { return boldArial(9); }
 QFont buttonFont() { return boldArial(11.25); }
 
+bool cursorHotSpot(const QByteArray &file, QPoint *hotSpot)
+{
+    auto word = [&](int offset) {
+        return int(quint8(file[offset])) | (int(quint8(file[offset + 1])) << 8);
+    };
+    if (file.size() < 6 + 16 || word(0) != 0 || word(2) != 2 || word(4) < 1)
+        return false;
+    *hotSpot = QPoint(word(6 + 4), word(6 + 6));
+    return true;
+}
+
+bool loadCursorFile(const QString &path, QCursor *cursor)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray bytes = file.readAll();
+    QPixmap pixmap;
+    pixmap.loadFromData(bytes, "CUR");
+    QPoint hot;
+    if (pixmap.isNull() || !cursorHotSpot(bytes, &hot)) {
+        // A file that is there but unreadable still means "show a hand".
+        *cursor = QCursor(Qt::PointingHandCursor);
+        return true;
+    }
+    hot.setX(std::min(hot.x(), pixmap.width() - 1));
+    hot.setY(std::min(hot.y(), pixmap.height() - 1));
+    *cursor = QCursor(pixmap, hot.x(), hot.y());
+    return true;
+}
+
 bool loadHandCursor(QCursor *cursor)
 {
     const QString path = joinPath(programFolder(), QStringLiteral("HAND-M.CUR"));
     if (!FileExists(path))
         return false;
-    QPixmap pixmap(path);
-    *cursor = pixmap.isNull() ? QCursor(Qt::PointingHandCursor) : QCursor(pixmap, 0, 0);
-    return true;
+    return loadCursorFile(path, cursor);
+}
+
+void showValueTips(QSlider *slider)
+{
+    auto text = [](int value) { return QString::number(value); };
+    slider->setToolTip(text(slider->value()));
+    QObject::connect(slider, &QSlider::valueChanged, slider,
+                     [slider, text](int value) { slider->setToolTip(text(value)); });
+    QObject::connect(slider, &QSlider::sliderMoved, slider, [slider, text](int position) {
+        // Above the handle, where the finger on the mouse does not hide it.
+        QStyleOptionSlider option;
+        option.initFrom(slider);
+        option.orientation = slider->orientation();
+        option.minimum = slider->minimum();
+        option.maximum = slider->maximum();
+        option.sliderPosition = position;
+        option.sliderValue = position;
+        const QRect handle =
+            slider->style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, slider);
+        const QPoint at = slider->mapToGlobal(QPoint(handle.center().x(), handle.top()));
+        QToolTip::showText(at, text(position), slider);
+        slider->setToolTip(text(position));
+    });
 }
 
 void applyPointer(QWidget *window, PointerState::Pointer pointer, const QCursor *hand)

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <QCursor>
+#include <QPoint>
 #include <QString>
 
 class QFont;
 class QIcon;
+class QSlider;
 class QWidget;
 
 namespace lumivex {
@@ -51,6 +53,16 @@ private:
 
 // The hand from "HAND-M.CUR" beside the program, if it exists and can be read.
 bool loadHandCursor(QCursor *cursor);
+// The same from any cursor file: its picture with the hot spot the file itself gives.
+bool loadCursorFile(const QString &path, QCursor *cursor);
+
+// The hot spot of a Windows cursor file's first image, from its directory entry (a 6-byte
+// header with type 2, then 16-byte entries whose bytes 4-7 are x and y, little-endian). False
+// when the bytes are no cursor file.
+bool cursorHotSpot(const QByteArray &file, QPoint *hotSpot);
+
+// The slider's value as its tooltip: shown beside the handle while it is dragged, and on hover.
+void showValueTips(QSlider *slider);
 
 // Applies a pointer state to a window: the custom pointer shows the hand when one was loaded,
 // the default pointer otherwise.

@@ -17,7 +17,11 @@
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolTip>
 #include <QTreeWidget>
+#include <QWheelEvent>
+#include <QtTest/qtestspontaneevent.h>
+#include <QApplication>
 #include <gtest/gtest.h>
 
 using namespace lumivex;
@@ -41,7 +45,9 @@ struct Fixture {
     }
 
     // What a run leaves behind: one result per source.
-    void fill(const QList<QImage> &pictures, const QString &word = QStringLiteral("sharpened"))
+    // An item in `unread` stands for a source the run could not read: no picture, a reason.
+    void fill(const QList<QImage> &pictures, const QString &word = QStringLiteral("sharpened"),
+              const QList<int> &unread = {})
     {
         for (int i = 0; i < pictures.size(); ++i)
             sources << writePicture(dir, QStringLiteral("src%1.png").arg(i), pictures[i]);
@@ -53,7 +59,7 @@ struct Fixture {
                 results.create(i);
             QImage result = pictures[i];
             result.invertPixels();
-            results.setPicture(i, ResultPicture(result));
+            results.setPicture(i, unread.contains(i) ? ResultPicture(QImage(), unreadReason(i)) : ResultPicture(result));
         }
         results.mTotalImages = int(pictures.size()) - 1;
         results.resultWord = word;
@@ -62,6 +68,7 @@ struct Fixture {
         window->setBeforePicture(pictures[0]);
         window->showSession(session);
     }
+    QString unreadReason(int i) const { return QStringLiteral("The picture could not be read: ") + sources.at(i); }
     QString setting(const char *key) { return settings.GetSetting(QLatin1String(key), QStringLiteral("<none>")); }
 };
 
@@ -262,4 +269,165 @@ TEST(Form2, SourceGoneSinceTheRunShowsAnEmptyBeforePane)
     w.ListView1->clearSelection();
     w.ListView1_Click();
     EXPECT_EQ(w.Picture1->picture(), w.resultList().picture(1).image());
+}
+
+TEST(Form2, NewSelectionStartsAtTheTopLeftAfterScrollingToTheFarCorner)
+{
+    Fixture f;
+    Form2 &w = f.open();
+    // The second picture is smaller than the first but still larger than the pane.
+    f.fill({noisyPicture(1400, 900, 1), noisyPicture(1000, 600, 2), noisyPicture(900, 500, 3)});
+    for (QScrollBar *bar : {w.HScroll1, w.VScroll1, w.HScroll2, w.VScroll2}) {
+        ASSERT_TRUE(bar->isEnabled());
+        bar->setValue(bar->maximum()); // as the user would, through the bar
+    }
+    ASSERT_LT(w.Picture1->x(), 0);
+    ASSERT_LT(w.Picture4->y(), 0);
+
+    w.ListView1->setCurrentItem(w.ListView1->topLevelItem(1));
+    w.ListView1_Click();
+    for (QScrollBar *bar : {w.HScroll1, w.VScroll1, w.HScroll2, w.VScroll2})
+        EXPECT_EQ(bar->value(), 0);
+    EXPECT_EQ(w.Picture1->pos(), QPoint(0, 0));
+    EXPECT_EQ(w.Picture4->pos(), QPoint(0, 0));
+    EXPECT_EQ(w.afterPane().left(), 0);
+    EXPECT_EQ(w.beforePane().top(), 0);
+
+    // The same after a new run: the window hidden at the far corner, shown with smaller results.
+    for (QScrollBar *bar : {w.HScroll1, w.VScroll1})
+        bar->setValue(bar->maximum());
+    w.hide();
+    f.sources.clear();
+    f.fill({noisyPicture(800, 400, 4)});
+    ASSERT_TRUE(w.isVisible());
+    EXPECT_EQ(w.Picture1->pos(), QPoint(0, 0));
+    EXPECT_EQ(w.HScroll1->value(), 0);
+    EXPECT_EQ(w.VScroll1->value(), 0);
+    EXPECT_EQ(w.afterPane().top(), 0);
+}
+
+TEST(Form2, WheelScrollsOnePaneAndShiftTurnsItSideways)
+{
+    Fixture f;
+    Form2 &w = f.open();
+    f.fill({noisyPicture(1200, 800, 1)});
+    const int tpp = twipsPerPixel();
+    // To the widget under the point, as from the window system, so that it passes on to the
+    // parents as a real wheel does (a wheel sent by code stays with its receiver).
+    auto turn = [&w](QWidget *over, int delta, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        const QPoint at = over->mapTo(&w, over->visibleRegion().boundingRect().center());
+        QWidget *target = w.childAt(at);
+        ASSERT_TRUE(target == over || over->isAncestorOf(target));
+        QWheelEvent wheel(target->mapFrom(&w, at), w.mapToGlobal(QPointF(at)), QPoint(), QPoint(0, delta),
+                          Qt::NoButton, modifiers, Qt::NoScrollPhase, false);
+        // sendEvent would mark it as sent by code again; the application's own dispatch does not.
+        QSpontaneKeyEvent::setSpontaneous(&wheel);
+        QApplication::instance()->notify(target, &wheel);
+    };
+    turn(w.Picture1, -120); // over the picture: it passes the wheel on to its pane
+    const int notch = PreviewPane::kWheelNotchTwips / w.afterPane().verticalUnit();
+    EXPECT_EQ(w.VScroll1->value(), notch);
+    EXPECT_EQ(w.afterPane().top(), -notch * w.afterPane().verticalUnit());
+    EXPECT_EQ(w.Picture1->y(), w.afterPane().top() / tpp);
+    EXPECT_EQ(w.HScroll1->value(), 0);
+    turn(w.Picture1, -120, Qt::ShiftModifier);
+    EXPECT_EQ(w.HScroll1->value(), PreviewPane::kWheelNotchTwips / w.afterPane().horizontalUnit());
+    EXPECT_EQ(w.VScroll1->value(), notch);
+    // Over a bar the wheel moves by the same arithmetic, not the bar's own three steps.
+    turn(w.VScroll1, 120);
+    EXPECT_EQ(w.VScroll1->value(), 0);
+    turn(w.HScroll2, -120);
+    EXPECT_EQ(w.HScroll2->value(), PreviewPane::kWheelNotchTwips / w.beforePane().horizontalUnit());
+    EXPECT_EQ(w.Picture4->y(), 0);
+    EXPECT_LT(w.Picture4->x(), 0);
+}
+
+TEST(Form2, DoubleClickFitsBothPanesAndAgainShowsFullSize)
+{
+    Fixture f;
+    Form2 &w = f.open();
+    const QImage wide = noisyPicture(1500, 700, 1);
+    f.fill({wide, noisyPicture(40, 30, 2), noisyPicture(600, 1200, 3)});
+    w.HScroll1->setValue(40);
+    QTest::mouseDClick(w.Picture1, Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
+    ASSERT_TRUE(w.fitsWholePicture());
+    const QSize inner = w.Picture2->contentsRect().size();
+    for (PictureBox *box : {w.Picture1, w.Picture4}) {
+        EXPECT_EQ(box->pos(), QPoint(0, 0));
+        EXPECT_LE(box->width(), inner.width());
+        EXPECT_LE(box->height(), inner.height());
+        EXPECT_TRUE(box->width() == inner.width() || box->height() == inner.height());
+        EXPECT_NEAR(double(box->width()) / box->height(), 1500.0 / 700.0, 0.05);
+    }
+    EXPECT_EQ(w.Picture1->size(), w.Picture4->size());
+    for (QScrollBar *bar : {w.HScroll1, w.VScroll1, w.HScroll2, w.VScroll2})
+        EXPECT_FALSE(bar->isEnabled());
+    // The painted pane holds the whole picture, scaled.
+    const QImage shown = w.Picture4->grab().toImage();
+    EXPECT_EQ(shown.size(), w.Picture4->size());
+
+    // A further selection stays fitted; a small picture is not enlarged.
+    w.ListView1->setCurrentItem(w.ListView1->topLevelItem(1));
+    w.ListView1_Click();
+    EXPECT_EQ(w.Picture4->size(), QSize(40, 30));
+    w.ListView1->setCurrentItem(w.ListView1->topLevelItem(2));
+    w.ListView1_Click();
+    EXPECT_EQ(w.Picture1->height(), inner.height());
+    EXPECT_FALSE(w.VScroll1->isEnabled());
+
+    QTest::mouseDClick(w.Picture4, Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
+    EXPECT_FALSE(w.fitsWholePicture());
+    EXPECT_EQ(w.Picture1->size(), QSize(600, 1200));
+    EXPECT_EQ(w.Picture4->size(), QSize(600, 1200));
+    EXPECT_TRUE(w.VScroll1->isEnabled());
+    EXPECT_TRUE(w.VScroll2->isEnabled());
+    EXPECT_EQ(w.VScroll1->value(), 0);
+}
+
+TEST(Form2, UnreadSourceIsGreyedWithItsReasonAndItsPanesSayWhy)
+{
+    Fixture f;
+    Form2 &w = f.open();
+    // The second source is no picture at all; the run has left its item without a result.
+    QFile junk(f.dir.filePath(QStringLiteral("src1.png")));
+    f.fill({noisyPicture(30, 20, 1), noisyPicture(30, 20, 2)}, QStringLiteral("sharpened"), {1});
+    ASSERT_TRUE(junk.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    junk.write("not a picture");
+    junk.close();
+    const QString why = f.unreadReason(1);
+
+    QTreeWidgetItem *good = w.ListView1->topLevelItem(0), *bad = w.ListView1->topLevelItem(1);
+    EXPECT_EQ(bad->toolTip(0), why);
+    EXPECT_TRUE(good->toolTip(0).isEmpty());
+    EXPECT_NE(bad->foreground(0).color(), good->foreground(0).color());
+    EXPECT_TRUE(bad->flags() & Qt::ItemIsSelectable);
+    EXPECT_TRUE(w.paneNote(true).isEmpty());
+
+    w.ListView1->setCurrentItem(bad);
+    w.ListView1_Click();
+    EXPECT_TRUE(w.Picture1->picture().isNull());
+    EXPECT_TRUE(w.Picture4->picture().isNull());
+    EXPECT_TRUE(w.paneNote(true).contains(why));
+    EXPECT_TRUE(w.paneNote(false).contains(f.sources[1])) << qPrintable(w.paneNote(false));
+    EXPECT_TRUE(f.dialogs.shown.empty());
+
+    // Back on a good item the notes go away.
+    w.ListView1->setCurrentItem(good);
+    w.ListView1_Click();
+    EXPECT_TRUE(w.paneNote(true).isEmpty());
+    EXPECT_TRUE(w.paneNote(false).isEmpty());
+}
+
+TEST(Form2, QualitySliderShowsItsValueOnHoverAndWhileDragged)
+{
+    Fixture f;
+    Form2 &w = f.open();
+    w.show();
+    w.Slider1->setValue(64);
+    EXPECT_EQ(w.Slider1->toolTip(), QStringLiteral("64"));
+    w.Slider1->setSliderDown(true);
+    w.Slider1->setSliderPosition(37);
+    EXPECT_EQ(QToolTip::text(), QStringLiteral("37"));
+    w.Slider1->setSliderDown(false);
+    EXPECT_EQ(w.Slider1->toolTip(), QStringLiteral("37"));
 }

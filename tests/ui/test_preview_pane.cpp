@@ -132,3 +132,92 @@ TEST(PreviewPane, PanesAreIndependent)
     EXPECT_EQ(before.hBar().value, 0);
     EXPECT_NE(after.left(), 0);
 }
+
+TEST(PreviewPane, FittedSizeKeepsTheAspectAndNeverEnlarges)
+{
+    const struct {
+        int pw, ph, aw, ah, w, h;
+    } cases[] = {
+        {4000, 3000, 500, 182, 243, 182},   // height limits: 4000 * 182 / 3000 = 242.67
+        {6000, 1000, 500, 182, 500, 83},    // width limits: 1000 * 500 / 6000 = 83.3
+        {1000, 1000, 500, 500, 500, 500},   // exactly square into square
+        {300, 100, 500, 182, 300, 100},     // fits already: not enlarged
+        {501, 3, 500, 182, 500, 3},         // 2.994 rounds to 3
+        {90000, 1, 500, 182, 500, 1},       // never below one
+        {1, 90000, 500, 182, 1, 182},
+        {4032, 3024, 7500, 2730, 3640, 2730}, // a 12-megapixel photo into a pane, in twips
+    };
+    for (const auto &c : cases) {
+        const PreviewPane::Size s = PreviewPane::fittedSize(c.pw, c.ph, c.aw, c.ah);
+        EXPECT_EQ(s.width, c.w) << c.pw << "x" << c.ph;
+        EXPECT_EQ(s.height, c.h) << c.pw << "x" << c.ph;
+    }
+}
+
+TEST(PreviewPane, FittedPictureHasNoBarsAndCannotBeDragged)
+{
+    // 12 megapixels at 15 twips a pixel.
+    PreviewPane p(7560, 2790, 30);
+    p.setPictureSize(4032 * 15, 3024 * 15);
+    p.FitPreviewPane();
+    p.setHScrollValue(300);
+    p.setVScrollValue(200);
+    p.setFitted(true);
+    p.FitPreviewPane();
+    EXPECT_EQ(p.shownHeight(), p.innerHeight());
+    EXPECT_EQ(p.shownWidth(), PreviewPane::roundHalfEven(4032.0 * p.innerHeight() / 3024));
+    EXPECT_FALSE(p.hBar().enabled);
+    EXPECT_FALSE(p.vBar().enabled);
+    EXPECT_EQ(p.left(), 0);
+    EXPECT_EQ(p.top(), 0);
+    DragAnchor anchor;
+    p.mouseDown(anchor, 100, 100);
+    p.mouseMove(anchor, true, -3000, -3000);
+    p.mouseUp();
+    EXPECT_EQ(p.left(), 0);
+    EXPECT_EQ(p.top(), 0);
+    p.wheel(-120, false);
+    EXPECT_EQ(p.top(), 0);
+    // Back to 100 %: the bars come back, from the top-left corner.
+    p.setFitted(false);
+    p.FitPreviewPane();
+    EXPECT_EQ(p.shownWidth(), 4032 * 15);
+    EXPECT_TRUE(p.hBar().enabled);
+    EXPECT_EQ(p.hBar().value, 0);
+    EXPECT_EQ(p.left(), 0);
+}
+
+TEST(PreviewPane, WheelMovesTheBarByWholeStepsThroughTheBarArithmetic)
+{
+    PreviewPane p = pane(7560 + 5000, 2790 + 50);
+    ASSERT_EQ(p.horizontalUnit(), 10);
+    ASSERT_EQ(p.verticalUnit(), 1);
+    // One notch towards the user scrolls down: 900 twips as 900 steps of 1, clamped to 50.
+    p.wheel(-120, false);
+    EXPECT_EQ(p.vBar().value, 50);
+    EXPECT_EQ(p.top(), -50);
+    p.wheel(120, false);
+    EXPECT_EQ(p.top(), 0);
+    // Sideways at 10 twips a step: 90 steps a notch, half a notch 45, a sliver at least 1.
+    p.wheel(-120, true);
+    EXPECT_EQ(p.hBar().value, 90);
+    EXPECT_EQ(p.left(), -900);
+    p.wheel(-60, true);
+    EXPECT_EQ(p.left(), -1350);
+    p.wheel(-1, true);
+    EXPECT_EQ(p.hBar().value, 136);
+    p.wheel(1, true);
+    EXPECT_EQ(p.hBar().value, 135);
+    for (int i = 0; i < 10; ++i)
+        p.wheel(-120, true);
+    EXPECT_EQ(p.hBar().value, 500);
+    EXPECT_EQ(p.left(), -5000);
+    p.wheel(10 * 120, true);
+    EXPECT_EQ(p.left(), 0);
+    // A picture that fits does not move.
+    PreviewPane small = pane(3000, 1000);
+    small.wheel(-120, false);
+    small.wheel(-120, true);
+    EXPECT_EQ(small.left(), 0);
+    EXPECT_EQ(small.top(), 0);
+}
