@@ -41,10 +41,15 @@ Form1::Form1(SettingsStore &settings, Dialogs &dialogs, QWidget *parent)
     : QWidget(parent), m_settings(settings), m_dialogs(dialogs), m_reporter(dialogs, this)
 {
     createControls();
+    // A damaged or unusable settings file is told once, in a box of its own: it is no step of
+    // any handler, and the window works on with what could be read.
+    m_settings.setProblemHandler([this](const QString &text) {
+        m_dialogs.message(this, text, applicationTitle(), Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
+    });
     Form_Load();
 }
 
-Form1::~Form1() = default;
+Form1::~Form1() { m_settings.setProblemHandler({}); }
 
 QGroupBox *Form1::createPanel(AdjustmentKind kind, const char *caption, int top, QSlider **slider,
                               QPushButton **start, const char *startCaption)

@@ -122,6 +122,34 @@ TEST(Form1, UnparsableStoredSliderIsReportedAndTheRestStillLoads)
     EXPECT_EQ(w.Slider5->value(), 1); // its design position
 }
 
+// A hand-edited file that does not parse: the window starts with what could be read, says once
+// where the original was kept, and its own writes never touch that copy.
+TEST(Form1, DamagedSettingsAreKeptAsideAndToldOnce)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("Lumivex.conf"));
+    const QByteArray damaged = "garbage\n[Lumivex]\nSliderValue2=-35\nSliderValue4=8\n";
+    {
+        QFile raw(file);
+        ASSERT_TRUE(raw.open(QIODevice::WriteOnly));
+        raw.write(damaged);
+    }
+    SettingsStore settings(file);
+    ScriptedDialogs dialogs;
+    Form1 w(settings, dialogs);
+    EXPECT_EQ(w.Slider2->value(), -35);
+    EXPECT_EQ(w.Slider4->value(), 8);
+    w.Slider3->setValue(70);
+    w.Slider3->setValue(71);
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_TRUE(dialogs.shown[0].text.contains(file + QStringLiteral(".bad")));
+    EXPECT_EQ(dialogs.shown[0].icon, Dialogs::Icon::Warning);
+    QFile kept(file + QStringLiteral(".bad"));
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), damaged);
+    EXPECT_EQ(settings.GetSetting(QStringLiteral("SliderValue3"), QString()), QStringLiteral("71"));
+}
+
 TEST(Form1, AddFilesJoinsFolderAndNamesAndCancelChangesNothing)
 {
     Fixture f;
