@@ -253,8 +253,10 @@ void Form1::closeEvent(QCloseEvent *event)
         m_run->abandon();
     m_running = false;
     event->accept();
-    if (m_form2)
+    if (m_form2) {
+        m_form2->stopSaving();
         m_form2->hide();
+    }
     QApplication::quit();
 }
 

@@ -40,7 +40,7 @@ Form2::Form2(SettingsStore &settings, Dialogs &dialogs, QWidget *parent)
     Form_Load();
 }
 
-Form2::~Form2() = default;
+Form2::~Form2() { stopSaving(); }
 
 QFrame *Form2::createPane(bool afterPane, int top, int barTop, PictureBox **picture, QScrollBar **hbar,
                           QScrollBar **vbar)
@@ -411,6 +411,9 @@ void Form2::ListView1_Click()
 
 void Form2::PushButton8_Click()
 {
+    // The results stay while they are being saved.
+    if (m_saving)
+        return;
     StepGuard guard(m_reporter, handlerLocation("Form2", "PushButton8_Click"));
     ResultList &results = m_session->results();
     const int total = results.mTotalImages;
@@ -432,6 +435,8 @@ void Form2::PushButton7_Click()
 
 void Form2::PushButton6_Click()
 {
+    if (m_saving)
+        return;
     StepGuard guard(m_reporter, handlerLocation("Form2", "PushButton6_Click"));
     bool exists = false;
     guard(106, [&] { exists = outputFolderExists(Text1->text()); });
@@ -451,8 +456,25 @@ void Form2::PushButton6_Click()
         checkedNarrow<std::int16_t>(m_session->itemsDone());
     });
     setBusyPointer(true);
-    const std::vector<SaveOutcome> outcomes = saveResults(settings, *m_session);
+    m_saving = true;
+    m_stopSaving = false;
+    const int save = ++m_saves;
+    m_saver = std::thread([this, save, settings, session = m_session] {
+        std::vector<SaveOutcome> outcomes = saveResults(settings, *session, 0, &m_stopSaving);
+        QMetaObject::invokeMethod(
+            this, [this, save, outcomes = std::move(outcomes)] { finishSave(save, outcomes); }, Qt::QueuedConnection);
+    });
+}
+
+void Form2::finishSave(int save, const std::vector<SaveOutcome> &outcomes)
+{
+    if (save != m_saves || !m_saving)
+        return; // stopped already
+    if (m_saver.joinable())
+        m_saver.join();
+    m_saving = false;
     setBusyPointer(false);
+    StepGuard guard(m_reporter, handlerLocation("Form2", "PushButton6_Click"));
     QStringList notes;
     for (const SaveOutcome &outcome : outcomes) {
         if (!outcome.written)
@@ -470,9 +492,21 @@ void Form2::PushButton6_Click()
     });
 }
 
+void Form2::stopSaving()
+{
+    m_stopSaving = true;
+    if (m_saver.joinable())
+        m_saver.join();
+    if (m_saving) {
+        m_saving = false;
+        setBusyPointer(false);
+    }
+}
+
 void Form2::closeEvent(QCloseEvent *event)
 {
-    // Closing the results window ends the whole program.
+    // Closing the results window ends the whole program; a save under way stops between files.
+    stopSaving();
     event->accept();
     for (QWidget *top : QApplication::topLevelWidgets())
         if (top != this)

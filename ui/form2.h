@@ -2,13 +2,17 @@
 
 #include "engine/batch_session.h"
 #include "ui/pointer_feedback.h"
+#include "core/saver.h"
 #include "ui/window_setup.h"
 #include "ui/preview_pane.h"
 #include "core/error_report.h"
 
 #include <QCursor>
 #include <QWidget>
+#include <atomic>
 #include <memory>
+#include <thread>
+#include <vector>
 
 class QFrame;
 class QGroupBox;
@@ -46,6 +50,11 @@ public:
     void PushButton7_Click(); // browse for the output folder
     void PushButton8_Click(); // < Back
     void FitPreviewPane(bool afterPane);
+
+    // Saving runs on worker threads; the window stays live meanwhile.
+    bool isSaving() const { return m_saving; }
+    // Stops a save between files and waits for it: every file is whole or not there at all.
+    void stopSaving();
 
     PreviewPane &afterPane() { return m_after; }
     PreviewPane &beforePane() { return m_before; }
@@ -93,6 +102,7 @@ private:
     int selectedItem() const; // 0-based index into the session, -1 for none
     void setPaneNote(bool afterPane, const QString &text);
     void markUnreadItems();
+    void finishSave(int save, const std::vector<SaveOutcome> &outcomes);
 
     SettingsStore &m_settings;
     Dialogs &m_dialogs;
@@ -104,6 +114,10 @@ private:
     PointerFeedback *m_pointer = nullptr;
     QLabel *m_beforeNote = nullptr, *m_afterNote = nullptr;
     bool m_fitWhole = false;
+    bool m_saving = false;
+    int m_saves = 0; // numbers each save, so that a stopped one's late news is known for stale
+    std::atomic<bool> m_stopSaving{false};
+    std::thread m_saver;
 };
 
 } // namespace lumivex

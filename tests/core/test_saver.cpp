@@ -188,3 +188,23 @@ TEST(SaveResults, UnwritableFolderFailsEveryItemInOrder)
         EXPECT_EQ(o.step, 134);
     }
 }
+
+TEST(SaveResults, OutputFolderLinkingToTheSourcesNeverReplacesASource)
+{
+    Batch batch(2);
+    // The second listed source carries the name the first one's result would be saved under,
+    // and the output folder reaches the sources' folder through a symbolic link.
+    const QString namesake = batch.dir.filePath(QStringLiteral("in/p0-brightened.bmp"));
+    ASSERT_TRUE(QFile::copy(batch.sources[1], namesake));
+    const QString link = batch.dir.filePath(QStringLiteral("link"));
+    ASSERT_TRUE(QFile::link(batch.dir.filePath(QStringLiteral("in")), link));
+    const QStringList sources{batch.sources[0], namesake};
+    const QByteArray before = [&] { QFile f(namesake); f.open(QIODevice::ReadOnly); return f.readAll(); }();
+    SaveSettings settings = batch.settings(OutputFormat::Bmp);
+    settings.folder = link;
+    const auto outcomes = saveResults(settings, sources, batch.results, 1);
+    EXPECT_FALSE(outcomes[0].written);
+    EXPECT_TRUE(outcomes[0].failure.contains(QStringLiteral("source"))) << outcomes[0].failure.toStdString();
+    const QByteArray after = [&] { QFile f(namesake); f.open(QIODevice::ReadOnly); return f.readAll(); }();
+    EXPECT_EQ(before, after);
+}

@@ -132,6 +132,11 @@ TEST(BatchSession, ReportsComeInItemOrderWithTheRunWaitingForEach)
         {
             seen->push_back(run->progress.size());
             EXPECT_EQ(QThread::currentThread(), QCoreApplication::instance()->thread());
+            if (seen->size() == 1) {
+                // An open report box runs its own event loop: the run must not go on meanwhile.
+                // (A bounded look, not a wait for something expected to happen.)
+                EXPECT_FALSE(QTest::qWaitFor([this] { return run->progress.size() > 1; }, 300));
+            }
             run->reporter.ShowErrorReport(location, step, description);
         }
     } watching;

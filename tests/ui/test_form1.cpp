@@ -2,6 +2,8 @@
 #include "ui/image_list_view.h"
 #include "core/paths.h"
 #include "ui/form2.h"
+#include "engine/batch_session.h"
+#include "core/picture.h"
 #include "scripted_dialogs.h"
 #include "core/settings_store.h"
 #include "test_images.h"
@@ -78,6 +80,10 @@ TEST(Form1, FirstStartShowsTheDesignAndTheDefaultSliders)
               QStringLiteral("Drag and drop files here. Move | bar to the right if needed."));
     EXPECT_EQ(w.ListView1->columnWidth(0), twipsToPixels(7000));
     EXPECT_EQ(w.ListView1->geometry(), twips(120, 120, 7800, 4845));
+    // The four list commands, each at its own design position.
+    EXPECT_EQ(w.PushButton7->geometry(), twips(120, 5050, 3840, 405));
+    EXPECT_EQ(w.PushButton8->geometry(), twips(4080, 5055, 3840, 405));
+    EXPECT_EQ(w.PushButton1->geometry(), twips(120, 5560, 3840, 405));
     EXPECT_EQ(w.PushButton3->geometry(), twips(4080, 5565, 3840, 405));
     EXPECT_EQ(w.ProgressBar1->geometry(), twips(120, 6075, 7800, 405));
     EXPECT_EQ(w.Frame4->geometry(), twips(8040, 3300, 7800, 1560));
@@ -148,6 +154,20 @@ TEST(Form1, DamagedSettingsAreKeptAsideAndToldOnce)
     ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
     EXPECT_EQ(kept.readAll(), damaged);
     EXPECT_EQ(settings.GetSetting(QStringLiteral("SliderValue3"), QString()), QStringLiteral("71"));
+}
+
+TEST(Form1, EachSliderOfTheLoadHandlerReportsItsOwnStep)
+{
+    Fixture f;
+    for (const char *key : {"SliderValue2", "SliderValue3", "SliderValue4", "SliderValue5"})
+        f.settings.SaveSetting(QLatin1String(key), QStringLiteral("-1000"));
+    f.open();
+    const auto reports = f.dialogs.reports();
+    ASSERT_EQ(reports.size(), 4u);
+    const int steps[] = {132, 134, 136, 138};
+    for (int i = 0; i < 4; ++i)
+        EXPECT_TRUE(reports[std::size_t(i)].text.contains(
+            QStringLiteral("Form1.Form_Load at line %1\r").arg(steps[i]))) << qPrintable(reports[std::size_t(i)].text);
 }
 
 TEST(Form1, AddFilesJoinsFolderAndNamesAndCancelChangesNothing)
@@ -340,4 +360,90 @@ TEST(Form1, ListCommandsAndStartDoNothingWhileARunIsUnderWay)
     EXPECT_EQ(f.rows().size(), 2);
     EXPECT_EQ(w.existingResults()->resultList().resultWord, QStringLiteral("brightened"));
     EXPECT_EQ(w.existingResults()->resultList().itemCount(), 2);
+}
+
+namespace {
+
+QStringList writePictures(QTemporaryDir &dir, int count, int width = 12, int height = 9)
+{
+    QStringList paths;
+    for (int i = 0; i < count; ++i)
+        paths << writePicture(dir, QStringLiteral("p%1.png").arg(i), noisyPicture(width, height, unsigned(i)));
+    return paths;
+}
+
+} // namespace
+
+TEST(Form1, EscapeCancelsTheRunAndTheFinishedItemsGoToTheResultsWindow)
+{
+    Fixture f;
+    Form1 &w = f.open();
+    w.show();
+    w.addCommandLinePaths(writePictures(f.dir, 5));
+    w.runStarting = [](SessionRun &run) { run.holdAtItem(3); };
+    QTest::mouseClick(w.PushButton2, Qt::LeftButton);
+    ASSERT_TRUE(w.currentRun()->waitUntilHeld(10000));
+    // The window goes on handling events meanwhile: the run's progress arrives, and a list
+    // command is refused because a run is under way.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.ProgressBar1->value() == 40; }, 10000));
+    EXPECT_EQ(w.pointer(), PointerState::Pointer::Busy);
+    QTest::mouseClick(w.PushButton1, Qt::LeftButton);
+    EXPECT_EQ(f.rows().size(), 5);
+
+    QTest::keyClick(w.ListView1, Qt::Key_Escape); // unhandled by the list, it reaches the window
+    ASSERT_TRUE(waitForRunEnd(w));
+    Form2 *results = w.existingResults();
+    ASSERT_NE(results, nullptr);
+    EXPECT_TRUE(results->isVisible());
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(results->ListView1->topLevelItemCount(), 2);
+    EXPECT_EQ(results->resultList().items(), (QStringList{QStringLiteral("p0.png"), QStringLiteral("p1.png")}));
+    EXPECT_EQ(results->resultList().mTotalImages, 1);
+    EXPECT_TRUE(results->session().wasCancelled());
+    EXPECT_EQ(w.ProgressBar1->value(), 0);
+    EXPECT_EQ(w.pointer(), PointerState::Pointer::Default);
+    EXPECT_TRUE(f.dialogs.shown.empty());
+}
+
+TEST(Form1, SliderMovedDuringARunIsReadAgainForTheItemsThatFollow)
+{
+    Fixture f;
+    Form1 &w = f.open();
+    const QStringList paths = writePictures(f.dir, 3, 7, 5);
+    w.addCommandLinePaths(paths);
+    w.Slider3->setValue(20);
+    w.runStarting = [](SessionRun &run) { run.holdAtItem(2); };
+    w.PushButton4_Click();
+    ASSERT_TRUE(w.currentRun()->waitUntilHeld(10000));
+    QTest::keyClick(w.Slider3, Qt::Key_End); // to 100
+    w.currentRun()->release();
+    ASSERT_TRUE(waitForRunEnd(w));
+    const BatchSession &session = w.existingResults()->session();
+    const int used[] = {20, 100, 100};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(session.strengthUsed(i), used[i]) << i;
+        QImage expected = decodePicture(paths[i]);
+        ApplyContrast(PixelView{expected.width(), expected.height(), expected.bits()}, used[i]);
+        EXPECT_EQ(session.results().picture(i).image(), expected) << i;
+    }
+}
+
+TEST(Form1, ClosingTheWindowDuringARunStopsItCleanly)
+{
+    Fixture f;
+    auto &w = f.open();
+    w.show();
+    w.addCommandLinePaths(writePictures(f.dir, 4, 40, 30));
+    w.runStarting = [](SessionRun &run) { run.holdAtItem(2); };
+    w.PushButton5_Click();
+    ASSERT_TRUE(w.currentRun()->waitUntilHeld(10000));
+    EXPECT_TRUE(w.close());
+    EXPECT_FALSE(w.isRunning());
+    EXPECT_FALSE(w.currentRun()->isRunning());
+    // What the stopped run had queued for the window never arrives: no results window.
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(w.existingResults() == nullptr || !w.existingResults()->isVisible());
+    EXPECT_TRUE(f.dialogs.shown.empty());
+    f.window.reset();
+    QCoreApplication::processEvents();
 }

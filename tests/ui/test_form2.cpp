@@ -9,6 +9,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QLinearGradient>
+#include <QPainter>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -70,6 +73,12 @@ struct Fixture {
     }
     QString unreadReason(int i) const { return QStringLiteral("The picture could not be read: ") + sources.at(i); }
     QString setting(const char *key) { return settings.GetSetting(QLatin1String(key), QStringLiteral("<none>")); }
+    // Clicks "Save Results" and waits for the save to end.
+    bool save()
+    {
+        QTest::mouseClick(window->PushButton6, Qt::LeftButton);
+        return QTest::qWaitFor([this] { return !window->isSaving(); }, 30000);
+    }
 };
 
 } // namespace
@@ -230,7 +239,7 @@ TEST(Form2, SaveChecksTheFolderWritesInOrderAndSaysDone)
     QDir(f.dir.path()).mkpath(QStringLiteral("out"));
     w.Text1->setText(f.dir.filePath(QStringLiteral("out")) + QLatin1Char('/'));
     QTest::mouseClick(w.Option1, Qt::LeftButton);
-    QTest::mouseClick(w.PushButton6, Qt::LeftButton);
+    ASSERT_TRUE(f.save());
     EXPECT_EQ(f.dialogs.plainMessages().back().text, QStringLiteral("Done."));
     EXPECT_EQ(QDir(f.dir.filePath(QStringLiteral("out"))).entryList(QDir::Files),
               (QStringList{QStringLiteral("src0-sharpened.bmp"), QStringLiteral("src1-sharpened.bmp")}));
@@ -245,7 +254,7 @@ TEST(Form2, FolderFailingMidSaveReportsEachItemAndStillSaysDone)
     f.fill({noisyPicture(8, 6, 1), noisyPicture(9, 7, 2), noisyPicture(4, 4, 3)});
     // A folder that passes the test but takes no file, as one that vanished after it would.
     w.Text1->setText(QStringLiteral("/proc"));
-    QTest::mouseClick(w.PushButton6, Qt::LeftButton);
+    ASSERT_TRUE(f.save());
     const auto reports = f.dialogs.reports();
     ASSERT_EQ(reports.size(), 3u);
     for (const auto &r : reports)
@@ -430,4 +439,88 @@ TEST(Form2, QualitySliderShowsItsValueOnHoverAndWhileDragged)
     EXPECT_EQ(QToolTip::text(), QStringLiteral("37"));
     w.Slider1->setSliderDown(false);
     EXPECT_EQ(w.Slider1->toolTip(), QStringLiteral("37"));
+}
+
+TEST(Form2, ScrollingDownMovesThePictureUpByWholePixels)
+{
+    Fixture f;
+    Form2 &w = f.open();
+    f.fill({noisyPicture(300, 900, 1)});
+    const int tpp = twipsPerPixel();
+    ASSERT_TRUE(w.VScroll1->isEnabled());
+    w.VScroll1->setValue(std::min(12, w.VScroll1->maximum()));
+    const int twipsUp = w.VScroll1->value() * w.afterPane().verticalUnit();
+    ASSERT_GT(twipsUp, tpp);
+    EXPECT_EQ(w.afterPane().top(), -twipsUp);
+    EXPECT_EQ(w.Picture1->pos(), QPoint(0, -twipsUp / tpp));
+    EXPECT_EQ(w.Picture4->pos(), QPoint(0, 0));
+}
+
+TEST(Form2, TheQualitySliderDecidesHowTheJpegFilesAreWritten)
+{
+    Fixture f;
+    Form2 &w = f.open();
+    // Smooth shapes, as photographs have: the quality shows in the pixels, not only the size.
+    QImage picture(96, 64, QImage::Format_RGB32);
+    {
+        QPainter painter(&picture);
+        QLinearGradient gradient(0, 0, 96, 64);
+        gradient.setColorAt(0, QColor(30, 60, 120));
+        gradient.setColorAt(1, QColor(250, 200, 90));
+        painter.fillRect(picture.rect(), gradient);
+        painter.setBrush(QColor(200, 40, 60));
+        painter.drawEllipse(20, 10, 40, 30);
+    }
+    f.fill({picture});
+    const QImage result = w.resultList().picture(0).image();
+    auto saveAt = [&](int quality) {
+        const QString folder = f.dir.filePath(QStringLiteral("q%1").arg(quality));
+        QDir().mkpath(folder);
+        w.Text1->setText(folder);
+        w.Slider1->setValue(quality);
+        EXPECT_TRUE(f.save());
+        return folder + QStringLiteral("/src0-sharpened.jpg");
+    };
+    QTest::mouseClick(w.Option2, Qt::LeftButton);
+    const QString low = saveAt(10), high = saveAt(95);
+    const QImage lowPixels = decodePicture(low), highPixels = decodePicture(high);
+    ASSERT_EQ(lowPixels.size(), result.size());
+    ASSERT_EQ(highPixels.size(), result.size());
+    // Mean absolute error against the result, over the three colour bytes.
+    auto error = [&](const QImage &decoded) {
+        double sum = 0;
+        for (int y = 0; y < result.height(); ++y)
+            for (int x = 0; x < result.width() * 4; ++x)
+                if (x % 4 != 3)
+                    sum += std::abs(int(decoded.constScanLine(y)[x]) - int(result.constScanLine(y)[x]));
+        return sum / (result.width() * result.height() * 3);
+    };
+    EXPECT_LT(error(highPixels) * 2, error(lowPixels));
+    EXPECT_GT(QFileInfo(high).size(), 2 * QFileInfo(low).size());
+    EXPECT_TRUE(f.dialogs.reports().empty());
+}
+
+TEST(Form2, ClosingDuringASaveLeavesOnlyWholeFiles)
+{
+    Fixture f;
+    Form2 &w = f.open();
+    QList<QImage> pictures;
+    for (int i = 0; i < 24; ++i)
+        pictures << noisyPicture(160, 120, unsigned(i));
+    f.fill(pictures);
+    const QString out = f.dir.filePath(QStringLiteral("out"));
+    QDir().mkpath(out);
+    w.Text1->setText(out);
+    QTest::mouseClick(w.Option1, Qt::LeftButton);
+    QTest::mouseClick(w.PushButton6, Qt::LeftButton);
+    EXPECT_TRUE(w.close());
+    EXPECT_FALSE(w.isSaving());
+    QCoreApplication::processEvents();
+    // Whatever was written is whole; nothing else is left in the folder.
+    for (const QString &name : QDir(out).entryList(QDir::Files | QDir::Hidden)) {
+        const int i = name.mid(3, name.indexOf(QLatin1Char('-')) - 3).toInt();
+        ASSERT_TRUE(name.endsWith(QStringLiteral("-sharpened.bmp"))) << qPrintable(name);
+        EXPECT_EQ(decodePicture(QDir(out).filePath(name)), w.resultList().picture(i).image()) << qPrintable(name);
+    }
+    EXPECT_TRUE(f.dialogs.plainMessages().empty());
 }
