@@ -247,14 +247,15 @@ void Form2::markUnreadItems()
 {
     const QColor grey = palette().color(QPalette::Disabled, QPalette::Text);
     const ResultList &results = m_session->results();
-    for (int i = 0; i < ListView1->topLevelItemCount(); ++i) {
-        if (!results.exists(i))
+    for (int row = 0; row < ListView1->topLevelItemCount(); ++row) {
+        QTreeWidgetItem *item = ListView1->topLevelItem(row);
+        const int index = item->data(0, Qt::UserRole).toInt();
+        if (!results.exists(index))
             continue;
-        const ResultPicture &result = results.picture(i);
+        const ResultPicture &result = results.picture(index);
         if (!result.isEmpty() || result.failure.isEmpty())
             continue;
         // Still selectable: selecting it is how the user learns why.
-        QTreeWidgetItem *item = ListView1->topLevelItem(i);
         item->setForeground(0, grey);
         item->setToolTip(0, result.failure);
     }
