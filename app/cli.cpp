@@ -30,18 +30,38 @@ bool isBatchCommandLine(const QStringList &arguments)
 
 namespace {
 
-// Folders expand as a drop does: every file of the tree, "~" names skipped, or only *.EXT.
-QStringList expandPaths(const QStringList &arguments, const QString &ext, QTextStream &input)
+// What the command line could not take up before any picture was read: each one is a line of
+// its own and a failure of the batch.
+struct Skipped {
+    QString path;
+    QString reason;
+};
+
+// Folders expand as a drop does: every file of the tree, "~" names skipped, or only *.EXT. A
+// folder that cannot be read, a file that is not a regular file, a link leading back into the
+// walk and a folder that holds nothing to take all count as failures, not silence.
+QStringList expandPaths(const QStringList &arguments, const QString &ext, QTextStream &input,
+                        std::vector<Skipped> &skipped)
 {
     QStringList paths;
+    ScanReport report;
+    report.keepUndecodableNames = true; // opened by their bytes
+    report.problem = [&](const QString &path, const QString &reason) { skipped.push_back({path, reason}); };
     auto add = [&](const QString &raw) {
         if (raw.isEmpty())
             return;
         const QString path = QFileInfo(raw).absoluteFilePath();
-        if (QFileInfo(path).isDir())
-            paths += ScanFolderTree(path, ext.isEmpty() ? QStringLiteral("*.*") : QStringLiteral("*.") + ext);
-        else
+        if (!QFileInfo(path).isDir()) {
             paths << path;
+            return;
+        }
+        const std::size_t problemsBefore = skipped.size();
+        const QStringList found =
+            ScanFolderTree(path, ext.isEmpty() ? QStringLiteral("*.*") : QStringLiteral("*.") + ext, {}, report);
+        if (found.isEmpty() && skipped.size() == problemsBefore)
+            skipped.push_back({path, ext.isEmpty() ? QStringLiteral("no file found in the folder")
+                                                   : QStringLiteral("no file ending in .%1 found in the folder").arg(ext)});
+        paths += found;
     };
     for (const QString &argument : arguments) {
         if (argument == QLatin1String("-")) {
@@ -131,7 +151,14 @@ int runBatchCommandLine(const QStringList &arguments, QTextStream &input, QTextS
     settings.quality = q;
     settings.resultWord = QString::fromLatin1(info.resultWord);
 
-    const QStringList sources = expandPaths(parser.positionalArguments(), parser.value(ext), input);
+    std::vector<Skipped> skipped;
+    const QStringList sources = expandPaths(parser.positionalArguments(), parser.value(ext), input, skipped);
+    // Names are printed with the bytes that are not valid text escaped as \xNN.
+    for (const Skipped &s : skipped)
+        errors << printableFileName(s.path) << ": " << printableFileName(s.reason) << "\n";
+    if (sources.isEmpty() && skipped.empty())
+        errors << "lumivex: no pictures found\n";
+    errors.flush();
 
     std::mutex reportMutex;
     std::atomic<int> done{0}, failed{0};
@@ -151,7 +178,7 @@ int runBatchCommandLine(const QStringList &arguments, QTextStream &input, QTextS
         if (!said.isEmpty()) {
             if (progress)
                 errors << "\r\033[K";
-            errors << sources[i] << ": " << said << "\n";
+            errors << printableFileName(sources[i]) << ": " << printableFileName(said) << "\n";
         }
         if (progress) {
             const double seconds = std::max(1e-9, clock.nsecsElapsed() / 1e9);
@@ -164,7 +191,7 @@ int runBatchCommandLine(const QStringList &arguments, QTextStream &input, QTextS
     if (progress)
         errors << "\n";
     errors.flush();
-    return failed > 0 ? CliSomeFailed : CliAllWritten;
+    return failed > 0 || !skipped.empty() || sources.isEmpty() ? CliSomeFailed : CliAllWritten;
 }
 
 } // namespace lumivex

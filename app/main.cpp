@@ -1,6 +1,7 @@
 #include "app/cli.h"
 #include "ui/form1.h"
 #include "ui/qt_dialogs.h"
+#include "core/paths.h"
 #include "core/settings_store.h"
 
 #include <QApplication>
@@ -21,9 +22,10 @@ void describe()
 
 int main(int argc, char *argv[])
 {
+    // Every byte of a path kept, even one not valid in the current encoding (see fileNameFromBytes).
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
+        arguments << lumivex::fileNameFromBytes(QByteArray(argv[i]));
 
     if (lumivex::isBatchCommandLine(arguments)) {
         // No window and no display server: a core application is enough to read and write pictures.

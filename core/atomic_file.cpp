@@ -1,6 +1,7 @@
 #include "core/atomic_file.h"
 
 #include "core/error_report.h"
+#include "core/paths.h"
 
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -80,7 +81,7 @@ void AtomicFile::open()
     if (m_path.isEmpty() || m_path.endsWith(QLatin1Char('/')))
         throwWriteFailure(m_path, EISDIR);
     const QFileInfo info(m_path);
-    const QByteArray target = QFile::encodeName(m_path);
+    const QByteArray target = fileNameToBytes(m_path);
     struct stat existing {};
     if (lstat(target.constData(), &existing) == 0) {
         if (S_ISDIR(existing.st_mode))
@@ -94,7 +95,7 @@ void AtomicFile::open()
     for (int attempt = 0; attempt < 100; ++attempt) {
         const QString candidate = folder + QLatin1Char('/') + stem +
                                   QString::number(QRandomGenerator::global()->generate64() & 0xffffffffffffULL, 36);
-        const int fd = ::open(QFile::encodeName(candidate).constData(),
+        const int fd = ::open(fileNameToBytes(candidate).constData(),
                               O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fd >= 0) {
             m_fd = fd;
@@ -131,13 +132,13 @@ void AtomicFile::commit()
     m_fd = -1;
     if (::close(fd) != 0) {
         const int error = errno;
-        ::unlink(QFile::encodeName(m_temporary).constData());
+        ::unlink(fileNameToBytes(m_temporary).constData());
         m_temporary.clear();
         throwWriteFailure(m_path, error);
     }
-    if (::rename(QFile::encodeName(m_temporary).constData(), QFile::encodeName(m_path).constData()) != 0) {
+    if (::rename(fileNameToBytes(m_temporary).constData(), fileNameToBytes(m_path).constData()) != 0) {
         const int error = errno;
-        ::unlink(QFile::encodeName(m_temporary).constData());
+        ::unlink(fileNameToBytes(m_temporary).constData());
         m_temporary.clear();
         throwWriteFailure(m_path, error);
     }
@@ -156,7 +157,7 @@ void AtomicFile::cancel()
         m_fd = -1;
     }
     if (!m_temporary.isEmpty()) {
-        ::unlink(QFile::encodeName(m_temporary).constData());
+        ::unlink(fileNameToBytes(m_temporary).constData());
         m_temporary.clear();
     }
 }

@@ -1,4 +1,5 @@
 #include "core/metadata.h"
+#include "core/paths.h"
 
 #include <QFile>
 #include <exiv2/exiv2.hpp>
@@ -31,11 +32,11 @@ QString copyMetadataIntoJpeg(const QString &sourcePath, QByteArray &jpeg)
     initialiseOnce();
     Exiv2::Image::AutoPtr source;
     try {
-        source = Exiv2::ImageFactory::open(QFile::encodeName(sourcePath).toStdString());
+        source = Exiv2::ImageFactory::open(fileNameToBytes(sourcePath).toStdString());
         source->readMetadata();
     } catch (const Exiv2::AnyError &e) {
         // A source Exiv2 does not know at all (a GIF, a BMP) simply has nothing to carry.
-        if (!Exiv2::ImageFactory::getType(QFile::encodeName(sourcePath).toStdString()))
+        if (!Exiv2::ImageFactory::getType(fileNameToBytes(sourcePath).toStdString()))
             return QString();
         return unreadable(e.what());
     } catch (const std::exception &e) {

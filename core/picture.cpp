@@ -2,6 +2,7 @@
 
 #include "core/atomic_file.h"
 #include "core/error_report.h"
+#include "core/paths.h"
 #include "core/pixel_memory.h"
 
 #include <QFile>
@@ -11,6 +12,10 @@
 #include <QImageReader>
 #include <QImageWriter>
 #include <QPainter>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace lumivex {
 
@@ -35,12 +40,12 @@ void checkSize(const QSize &size)
 }
 
 // Qt's BMP reader does not tell its size before decoding; the header does.
-QSize bmpHeaderSize(const QString &path)
+QSize bmpHeaderSize(QIODevice &file)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QSize();
+    const qint64 at = file.pos();
+    file.seek(0);
     const QByteArray header = file.read(26);
+    file.seek(at);
     if (header.size() < 26 || header[0] != 'B' || header[1] != 'M')
         return QSize();
     auto value = [&](int at) {
@@ -83,24 +88,30 @@ void toPixelForm(QImage &image)
 
 void decodePictureInto(const QString &path, QImage &target)
 {
-    const QFileInfo info(path);
-    if (path.isEmpty() || !info.exists())
-        throw StepFailure(QStringLiteral("File not found: ") + path);
-    if (info.isDir())
+    // Opened by the name's own bytes, and without waiting: a FIFO would block for a writer forever.
+    const int fd = path.isEmpty() ? -1
+                                  : ::open(fileNameToBytes(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        if (path.isEmpty() || errno == ENOENT || errno == ENOTDIR)
+            throw StepFailure(QStringLiteral("File not found: ") + path);
+        throw StepFailure(QStringLiteral("File cannot be opened: ") + path);
+    }
+    QFile file;
+    file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode))
         throw StepFailure(QStringLiteral("Not a picture file (it is a folder): ") + path);
+    if (!S_ISREG(st.st_mode))
+        throw StepFailure(QStringLiteral("Not a regular file: ") + path);
 
-    QImageReader reader(path);
+    QImageReader reader(&file);
     reader.setAutoTransform(true);
     reader.setAllocationLimit(2048);
-    if (!reader.canRead()) {
-        const QString reason = reader.error() == QImageReader::FileNotFoundError
-                                   ? QStringLiteral("File cannot be opened")
-                                   : QStringLiteral("Not a picture file this program can read");
-        throw StepFailure(reason + QStringLiteral(": ") + path);
-    }
+    if (!reader.canRead())
+        throw StepFailure(QStringLiteral("Not a picture file this program can read: ") + path);
     QSize announced = reader.size();
     if (!announced.isValid())
-        announced = bmpHeaderSize(path);
+        announced = bmpHeaderSize(file);
     checkSize(announced);
     // Decode straight into pooled large-page memory when the picture's size is known; the
     // reader fills an image of the right size and form in place.

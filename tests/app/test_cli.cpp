@@ -1,7 +1,9 @@
 #include "app/cli.h"
+#include "core/paths.h"
 #include "engine/batch_session.h"
 #include "engine/save_results.h"
 #include "scripted_dialogs.h"
+#include "deadline.h"
 #include "qstring_printer.h"
 #include "session_driver.h"
 #include "test_images.h"
@@ -12,6 +14,9 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace lumivex;
 using namespace lumivex::testing;
@@ -186,4 +191,98 @@ TEST(Cli, OutputEqualsTheWindowsRunAndSaveByteForByte)
             EXPECT_EQ(cli.written().size(), 2);
         }
     }
+}
+
+namespace {
+
+QStringList brightening(const QString &out)
+{
+    return {QStringLiteral("--adjust"), QStringLiteral("brightness"), QStringLiteral("--strength"), QStringLiteral("5"),
+            QStringLiteral("--output"), out, QStringLiteral("--format"), QStringLiteral("bmp")};
+}
+
+} // namespace
+
+// Nothing is skipped in silence: a folder that holds nothing to take, a FIFO named like a
+// picture and a link back up the tree are each a line and make the batch a failure.
+TEST(Cli, WhatAScanCannotTakeIsALineAndAFailure)
+{
+    Cli cli;
+    const QString empty = cli.dir.filePath(QStringLiteral("empty"));
+    QDir().mkpath(empty);
+    EXPECT_EQ(cli.run(brightening(cli.out) << empty), 1);
+    EXPECT_EQ(cli.errorText, empty + QStringLiteral(": no file found in the folder\n"));
+    EXPECT_EQ(cli.run(brightening(cli.out) << QStringLiteral("--ext") << QStringLiteral("png") << empty), 1);
+    EXPECT_EQ(cli.errorText, empty + QStringLiteral(": no file ending in .png found in the folder\n"));
+
+    const QString good = writePicture(cli.dir, QStringLiteral("in/good.png"), noisyPicture(5, 4));
+    const QString fifo = cli.dir.filePath(QStringLiteral("in/sub/pipe.png"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString up = cli.dir.filePath(QStringLiteral("in/sub/root"));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/"), up));
+    EXPECT_EQ(cli.run(brightening(cli.out) << cli.dir.filePath(QStringLiteral("in"))), 1);
+    EXPECT_EQ(cli.written(), QStringList{QStringLiteral("good-brightened.bmp")});
+    const QStringList lines = cli.errorText.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    EXPECT_EQ(lines.size(), 2) << cli.errorText.toStdString();
+    EXPECT_TRUE(lines.contains(fifo + QStringLiteral(": not a regular file (a FIFO)")));
+    EXPECT_EQ(lines.filter(up + QStringLiteral(": not followed")).size(), 1);
+
+    // Named on the command line, the FIFO is refused when it is opened, never read.
+    int status = 0;
+    ASSERT_TRUE(returnsWithin(std::chrono::seconds(20), [&] { status = cli.run(brightening(cli.out) << fifo << good); },
+                              [&] {
+                                  const int fd = ::open(QFile::encodeName(fifo).constData(), O_RDWR | O_NONBLOCK);
+                                  if (fd >= 0)
+                                      ::close(fd);
+                              }));
+    EXPECT_EQ(status, 1);
+    EXPECT_EQ(cli.errorText, fifo + QStringLiteral(": Not a regular file: ") + fifo + QLatin1Char('\n'));
+}
+
+TEST(Cli, AnUnreadableFolderMetDuringAScanIsAFailure)
+{
+    Cli cli;
+    const QString good = writePicture(cli.dir, QStringLiteral("in/good.png"), noisyPicture(5, 4));
+    const QString locked = cli.dir.filePath(QStringLiteral("in/sub"));
+    writePicture(cli.dir, QStringLiteral("in/sub/hidden-away.png"), noisyPicture(3, 3));
+    const QFileDevice::Permissions open = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup |
+                                          QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther |
+                                          QFile::WriteOther | QFile::ExeOther;
+    for (const QString &folder : {cli.dir.path(), cli.dir.filePath(QStringLiteral("in")), cli.out})
+        QFile::setPermissions(folder, open);
+    QFile::setPermissions(locked, QFileDevice::Permissions());
+    int status = 0;
+    {
+        // Root reads every folder: the batch runs as another user for this one to be unreadable.
+        const bool root = geteuid() == 0;
+        if (root)
+            ASSERT_EQ(seteuid(65534), 0);
+        status = cli.run(brightening(cli.out) << cli.dir.filePath(QStringLiteral("in")));
+        if (root)
+            ASSERT_EQ(seteuid(0), 0);
+    }
+    QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    EXPECT_EQ(status, 1);
+    EXPECT_EQ(cli.written(), QStringList{QStringLiteral("good-brightened.bmp")});
+    EXPECT_EQ(cli.errorText, locked + QStringLiteral(": cannot read the folder (Permission denied)\n"));
+}
+
+// A name that is not valid UTF-8 is opened by its bytes, and its result carries the same bytes.
+TEST(Cli, ANameNotValidInTheEncodingIsProcessedByItsBytes)
+{
+    Cli cli;
+    const QByteArray folder = QFile::encodeName(cli.dir.filePath(QStringLiteral("in")));
+    const QString png = writePicture(cli.dir, QStringLiteral("in/plain.png"), noisyPicture(6, 5));
+    ASSERT_EQ(::rename(QFile::encodeName(png).constData(), (folder + "/caf\xff.png").constData()), 0);
+    EXPECT_EQ(cli.run(brightening(cli.out) << QString::fromUtf8(folder)), 0) << cli.errorText.toStdString();
+    const QByteArray output = QFile::encodeName(cli.out) + "/caf\xff-brightened.bmp";
+    struct stat st {};
+    EXPECT_EQ(::stat(output.constData(), &st), 0);
+    // Named on the command line, by bytes, the same; an unreadable one is printed escaped.
+    EXPECT_EQ(cli.run(brightening(cli.out) << fileNameFromBytes(folder + "/caf\xff.png")), 0) << cli.errorText.toStdString();
+    EXPECT_EQ(cli.run(brightening(cli.out) << fileNameFromBytes(folder + "/gone\xfe.png")), 1);
+    EXPECT_EQ(cli.errorText, QString::fromUtf8(folder) + QStringLiteral("/gone\\xFE.png: File not found: ") +
+                                 QString::fromUtf8(folder) + QStringLiteral("/gone\\xFE.png\n"));
+    ::unlink(output.constData());
+    ::unlink((folder + "/caf\xff.png").constData());
 }

@@ -1,14 +1,19 @@
 #include "core/paths.h"
 #include "ui/window_setup.h"
+#include "deadline.h"
+#include "qstring_printer.h"
 
 #include <QDir>
 #include <QFile>
 #include <QSet>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace lumivex;
+using namespace lumivex::testing;
 
 namespace {
 
@@ -153,4 +158,127 @@ TEST(WindowSetup, PointerRules)
     pointer.setBusy(false);
     EXPECT_EQ(pointer.pointer(), PointerState::Pointer::Default);
     EXPECT_EQ(twipsToPixels(15960), 1064);
+}
+
+namespace {
+
+struct Problems {
+    QStringList seen;
+    ScanReport report()
+    {
+        ScanReport r;
+        r.problem = [this](const QString &path, const QString &reason) { seen << path + QStringLiteral(": ") + reason; };
+        return r;
+    }
+};
+
+} // namespace
+
+// A FIFO named like a picture would block whoever opens it: it is reported, never listed.
+TEST(Folders, OnlyRegularFilesAreListedOthersAreReported)
+{
+    Tree tree;
+    const QString fifo = tree.root + QStringLiteral("/B/pipe.jpg");
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(tree.root + QStringLiteral("/a.jpg"), tree.root + QStringLiteral("/B/linked.jpg")));
+    Problems problems;
+    const QStringList found = ScanFolderTree(tree.root, QStringLiteral("*.jpg"), {}, problems.report());
+    EXPECT_FALSE(found.contains(fifo));
+    EXPECT_TRUE(found.contains(tree.root + QStringLiteral("/B/linked.jpg")));
+    EXPECT_EQ(problems.seen, QStringList{fifo + QStringLiteral(": not a regular file (a FIFO)")});
+    // The window's own listing leaves it out just as well, without a word.
+    EXPECT_FALSE(ListFiles(tree.root + QStringLiteral("/B"), QStringLiteral("*.*")).contains(QStringLiteral("pipe.jpg")));
+}
+
+// A link to the root would walk the whole file system, /proc and /dev included.
+TEST(Folders, LinksUpwardsAndOutOfTheFileSystemAreNotFollowed)
+{
+    Tree tree;
+    const QString toRoot = tree.root + QStringLiteral("/A/A1/root");
+    const QString toTop = tree.root + QStringLiteral("/B/top");
+    const QString toProc = tree.root + QStringLiteral("/proc-link");
+    ASSERT_TRUE(QFile::link(QStringLiteral("/"), toRoot));
+    ASSERT_TRUE(QFile::link(tree.root, toTop));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/proc/self"), toProc));
+    Problems problems;
+    QStringList found;
+    ASSERT_TRUE(returnsWithin(std::chrono::seconds(20),
+                              [&] { found = ScanFolderTree(tree.root, QStringLiteral("*.jpg"), {}, problems.report()); }))
+        << "the scan walked out of the folder";
+    EXPECT_EQ(found.size(), 6);
+    ASSERT_EQ(problems.seen.size(), 3) << problems.seen.join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(problems.seen.filter(toRoot + QStringLiteral(": not followed")).size() == 1);
+    EXPECT_TRUE(problems.seen.filter(toTop + QStringLiteral(": not followed")).size() == 1);
+    EXPECT_TRUE(problems.seen.filter(toProc + QStringLiteral(": not scanned")).size() == 1);
+    // Given as the folder itself, a system folder is not walked either.
+    QStringList proc{QStringLiteral("/proc/")};
+    ListSubfolders(proc, true);
+    EXPECT_EQ(proc.size(), 1);
+}
+
+TEST(Folders, AnUnreadableFolderIsReported)
+{
+    Tree tree;
+    const QString locked = tree.root + QStringLiteral("/A");
+    // Root reads every folder: the scan runs under another user for the folder to be unreadable.
+    const QFileDevice::Permissions open = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup |
+                                          QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
+    QFile::setPermissions(tree.root, open);
+    QFile::setPermissions(tree.root + QStringLiteral("/B"), open);
+    QFile::setPermissions(locked, QFileDevice::Permissions());
+    Problems problems;
+    QStringList found;
+    {
+        const bool root = geteuid() == 0;
+        if (root)
+            ASSERT_EQ(seteuid(65534), 0);
+        found = ScanFolderTree(tree.root, QStringLiteral("*.jpg"), {}, problems.report());
+        if (root)
+            ASSERT_EQ(seteuid(0), 0);
+    }
+    QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    EXPECT_TRUE(found.contains(tree.root + QStringLiteral("/B/b.jpg")));
+    EXPECT_EQ(problems.seen, QStringList{locked + QStringLiteral(": cannot read the folder (Permission denied)")});
+}
+
+TEST(FileNames, EveryByteSurvivesAndUndecodableOnesArePrintedEscaped)
+{
+    const QByteArray latin1("caf\xe9 \xff.png");
+    const QString name = fileNameFromBytes(latin1);
+    EXPECT_TRUE(hasUndecodableBytes(name));
+    EXPECT_EQ(fileNameToBytes(name), latin1);
+    EXPECT_EQ(printableFileName(name), QStringLiteral("caf\\xE9 \\xFF.png"));
+    // Valid UTF-8 stays plain text, and truncated or overlong sequences are bytes of their own.
+    const QByteArray utf8("caf\xc3\xa9 \xf0\x9f\x93\xb7.png");
+    EXPECT_EQ(fileNameFromBytes(utf8), QString::fromUtf8(utf8));
+    EXPECT_FALSE(hasUndecodableBytes(fileNameFromBytes(utf8)));
+    for (const QByteArray &odd : {QByteArray("\xc3"), QByteArray("\xc0\xaf"), QByteArray("\xed\xa0\x80x"),
+                                  QByteArray("a\xf0\x9f\x93")}) {
+        EXPECT_TRUE(hasUndecodableBytes(fileNameFromBytes(odd))) << odd.toHex().toStdString();
+        EXPECT_EQ(fileNameToBytes(fileNameFromBytes(odd)), odd);
+    }
+}
+
+TEST(Folders, UndecodableNamesAreReportedOrKeptByTheirBytes)
+{
+    Tree tree;
+    const QByteArray bytes = QFile::encodeName(tree.root) + "/B/caf\xff.jpg";
+    {
+        const int fd = ::open(bytes.constData(), O_WRONLY | O_CREAT, 0644);
+        ASSERT_GE(fd, 0);
+        ::close(fd);
+    }
+    const QString escaped = tree.root + QStringLiteral("/B/caf\\xFF.jpg");
+    Problems problems;
+    const QStringList quiet = ScanFolderTree(tree.root, QStringLiteral("*.jpg"), {}, problems.report());
+    EXPECT_EQ(quiet.size(), 6);
+    EXPECT_EQ(problems.seen, QStringList{escaped + QStringLiteral(": the name is not valid in the current encoding")});
+    ScanReport keep;
+    keep.keepUndecodableNames = true;
+    const QStringList kept = ScanFolderTree(tree.root, QStringLiteral("*.jpg"), {}, keep);
+    ASSERT_EQ(kept.size(), 7);
+    const QStringList odd = kept.filter(QStringLiteral("caf"));
+    ASSERT_EQ(odd.size(), 1);
+    EXPECT_EQ(fileNameToBytes(odd[0]), bytes);
+    ::unlink(bytes.constData()); // Qt could not remove it with the folder
 }
