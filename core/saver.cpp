@@ -7,6 +7,8 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
+#include <QSet>
 
 namespace lumivex {
 
@@ -19,6 +21,54 @@ QString outputFileName(const QString &sourcePath, const QString &resultWord, Out
     const QString stem = parts.join(QLatin1Char('.'));
     return stem + QLatin1Char('-') + resultWord + QLatin1Char('.') +
            (format == OutputFormat::Bmp ? QStringLiteral("bmp") : QStringLiteral("jpg"));
+}
+
+QString numberedFileName(const QString &fileName, int number)
+{
+    const QString suffix = QStringLiteral(" (%1)").arg(number);
+    const int dot = fileName.lastIndexOf(QLatin1Char('.'));
+    if (dot <= 0)
+        return fileName + suffix;
+    return fileName.left(dot) + suffix + fileName.mid(dot);
+}
+
+namespace {
+QString samePlaceKey(const QString &path) { return QDir::cleanPath(QFileInfo(path).absoluteFilePath()); }
+} // namespace
+
+std::vector<BatchTarget> batchTargets(const QStringList &naturalPaths)
+{
+    // Every item's own name is reserved first, so a numbered name never takes the name a later
+    // item comes with, whatever the sources happen to be called.
+    QSet<QString> reserved;
+    for (const QString &path : naturalPaths)
+        reserved.insert(samePlaceKey(path));
+    QSet<QString> taken;
+    QHash<QString, int> nextNumber; // per name, where the search for a free number goes on
+    std::vector<BatchTarget> targets;
+    targets.reserve(std::size_t(naturalPaths.size()));
+    for (const QString &path : naturalPaths) {
+        const QString key = samePlaceKey(path);
+        if (!taken.contains(key)) {
+            taken.insert(key);
+            targets.push_back({path, false});
+            continue;
+        }
+        const int slash = path.lastIndexOf(QLatin1Char('/'));
+        const QString folder = path.left(slash + 1);
+        const QString name = path.mid(slash + 1);
+        for (int number = nextNumber.value(key, 2);; ++number) {
+            const QString candidate = folder + numberedFileName(name, number);
+            const QString candidateKey = samePlaceKey(candidate);
+            if (!taken.contains(candidateKey) && !reserved.contains(candidateKey)) {
+                taken.insert(candidateKey);
+                nextNumber.insert(key, number + 1);
+                targets.push_back({candidate, true});
+                break;
+            }
+        }
+    }
+    return targets;
 }
 
 bool outputFolderExists(const QString &folderText)

@@ -13,6 +13,19 @@ enum class OutputFormat { Bmp, Jpeg };
 // result word, "." and "bmp" or "jpg". A name without any "." keeps the whole name as stem.
 QString outputFileName(const QString &sourcePath, const QString &resultWord, OutputFormat format);
 
+// The output paths of one batch, in list order. An item whose path an earlier item of the same
+// batch already has is given "stem-word (2).ext", "(3)" and so on instead: the first number
+// that no item of the batch has or would have, so no result of a batch is written over
+// another. Paths are compared as the file system sees them (absolute and cleaned).
+struct BatchTarget {
+    QString path;
+    bool renamed = false;
+};
+std::vector<BatchTarget> batchTargets(const QStringList &naturalPaths);
+
+// "name.ext" with " (n)" before the last extension: "x-softened.jpg", 2 → "x-softened (2).jpg".
+QString numberedFileName(const QString &fileName, int number);
+
 // True when the text names an existing folder (with or without a trailing separator).
 bool outputFolderExists(const QString &folderText);
 
@@ -31,6 +44,8 @@ struct SaveOutcome {
     QString failure;
     QString detail; // the failure with its file and the system's reason, for the command line
     QString note; // written, but without the source's camera data
+    bool renamed = false;      // another item of the batch had the name first: saved under a numbered one
+    bool keptExisting = false; // not written: a file was there already and was to be kept
 };
 
 // Writes one result; throws StepFailure with the reason. Refuses to write over a source file

@@ -6,7 +6,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QHash>
 #include <thread>
 
 namespace lumivex {
@@ -30,54 +29,60 @@ std::vector<SaveOutcome> saveItems(const SaveSettings &settings, const QStringLi
                                    const QStringList &protectedSources,
                                    const std::function<QImage(int)> &produce,
                                    const std::function<void(int, const SaveOutcome &)> &written,
-                                   int workers, const std::atomic<bool> *stop)
+                                   int workers, const std::atomic<bool> *stop, const SaveLayout &layout)
 {
     const int count = sources.size();
     std::vector<SaveOutcome> outcomes(static_cast<std::size_t>(count));
     const int step = settings.format == OutputFormat::Bmp ? 130 : 134;
 
-    std::vector<std::vector<int>> groups;
-    QHash<QString, int> groupOf;
+    QStringList natural;
+    for (int i = 0; i < count; ++i) {
+        QString folder = settings.folder;
+        if (i < layout.subfolders.size() && !layout.subfolders[i].isEmpty())
+            folder = joinPath(folder, layout.subfolders[i]);
+        natural << joinPath(folder, outputFileName(sources[i], settings.resultWord, settings.format));
+    }
+    // Every item has a path of its own, so items can be written in any order on any thread.
+    const std::vector<BatchTarget> targets = batchTargets(natural);
     for (int i = 0; i < count; ++i) {
         SaveOutcome &outcome = outcomes[std::size_t(i)];
-        outcome.path = joinPath(settings.folder, outputFileName(sources[i], settings.resultWord, settings.format));
+        outcome.path = targets[std::size_t(i)].path;
+        outcome.renamed = targets[std::size_t(i)].renamed;
         outcome.step = step;
-        const QString key = QDir::cleanPath(QFileInfo(outcome.path).absoluteFilePath());
-        auto found = groupOf.find(key);
-        if (found == groupOf.end()) {
-            groupOf.insert(key, int(groups.size()));
-            groups.push_back({i});
-        } else {
-            groups[std::size_t(found.value())].push_back(i);
-        }
     }
 
-    std::atomic<std::size_t> nextGroup{0};
+    std::atomic<int> next{0};
     auto work = [&] {
-        for (std::size_t g = nextGroup++; g < groups.size(); g = nextGroup++) {
-            for (int i : groups[g]) {
-                if (stop && stop->load())
-                    return;
-                SaveOutcome &outcome = outcomes[std::size_t(i)];
-                try {
-                    outcome.note = saveOneResult(produce(i), outcome.path, settings, sources[i], protectedSources);
-                    outcome.written = true;
-                } catch (const StepFailure &failure) {
-                    outcome.failure = failure.description();
-                    outcome.detail = failure.detail();
-                } catch (const std::bad_alloc &) {
-                    outcome.failure = outcome.detail = QStringLiteral("Out of memory");
-                } catch (const std::exception &e) {
-                    outcome.failure = outcome.detail = QString::fromLocal8Bit(e.what());
+        for (int i = next++; i < count; i = next++) {
+            if (stop && stop->load())
+                return;
+            SaveOutcome &outcome = outcomes[std::size_t(i)];
+            try {
+                const QFileInfo target(outcome.path);
+                if (layout.keepExisting && (target.exists() || target.isSymLink())) {
+                    outcome.keptExisting = true;
+                    throw StepFailure(QStringLiteral("The file exists already: ") + outcome.path);
                 }
-                if (written)
-                    written(i, outcome);
+                if (i < layout.subfolders.size() && !layout.subfolders[i].isEmpty() &&
+                    !QDir().mkpath(target.absolutePath()))
+                    throw StepFailure(QStringLiteral("Cannot create the folder: ") + target.absolutePath());
+                outcome.note = saveOneResult(produce(i), outcome.path, settings, sources[i], protectedSources);
+                outcome.written = true;
+            } catch (const StepFailure &failure) {
+                outcome.failure = failure.description();
+                outcome.detail = failure.detail();
+            } catch (const std::bad_alloc &) {
+                outcome.failure = outcome.detail = QStringLiteral("Out of memory");
+            } catch (const std::exception &e) {
+                outcome.failure = outcome.detail = QString::fromLocal8Bit(e.what());
             }
+            if (written)
+                written(i, outcome);
         }
     };
 
     int threads = workers > 0 ? workers : int(std::max(1u, std::thread::hardware_concurrency()));
-    threads = std::min<int>(threads, int(groups.size()));
+    threads = std::min<int>(threads, count);
     std::vector<std::thread> pool;
     for (int t = 1; t < threads; ++t)
         pool.emplace_back(work);

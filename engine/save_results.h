@@ -11,9 +11,19 @@ namespace lumivex {
 
 class BatchSession;
 
-// Writes items on `workers` threads through the one saver. Items that name the same file form
-// one group, written by one thread in list order, so the later one wins as it would one after
-// the other. `produce(i)` gives item i's picture (taken from a run's results, or decoded and
+// Where the items of a batch go besides the settings' folder, and what becomes of files that
+// are there already.
+struct SaveLayout {
+    // Per item, a folder relative to the output folder (created when missing); empty for all
+    // items written into the output folder itself.
+    QStringList subfolders;
+    // A file that exists before it is written is kept and its item fails; otherwise replaced.
+    bool keepExisting = false;
+};
+
+// Writes items on `workers` threads through the one saver. No item is written over another
+// item of the same batch: a later item whose name is taken is saved under a numbered name
+// (`batchTargets`) and its outcome says so. `produce(i)` gives item i's picture (taken from a run's results, or decoded and
 // adjusted there and then) and throws StepFailure when there is none; `written(i, outcome)`
 // hears of each item on the thread that handled it. Once `stop` is set no further item is
 // started; those left have neither `written` nor a failure. Every source in `protectedSources`
@@ -22,7 +32,8 @@ std::vector<SaveOutcome> saveItems(const SaveSettings &settings, const QStringLi
                                    const QStringList &protectedSources,
                                    const std::function<QImage(int)> &produce,
                                    const std::function<void(int, const SaveOutcome &)> &written = {},
-                                   int workers = 0, const std::atomic<bool> *stop = nullptr);
+                                   int workers = 0, const std::atomic<bool> *stop = nullptr,
+                                   const SaveLayout &layout = {});
 
 // Saves every result of a run: item i of `sourcePaths` with picture i of `results`.
 std::vector<SaveOutcome> saveResults(const SaveSettings &settings, const QStringList &sourcePaths,

@@ -476,13 +476,27 @@ void Form2::finishSave(int save, const std::vector<SaveOutcome> &outcomes)
     m_saving = false;
     setBusyPointer(false);
     StepGuard guard(m_reporter, handlerLocation("Form2", "PushButton6_Click"));
-    QStringList notes;
-    for (const SaveOutcome &outcome : outcomes) {
-        if (!outcome.written)
+    QStringList notes, renamed;
+    for (std::size_t i = 0; i < outcomes.size(); ++i) {
+        const SaveOutcome &outcome = outcomes[i];
+        if (!outcome.written) {
             guard(outcome.step, [&] { throw StepFailure(outcome.failure); });
-        else if (!outcome.note.isEmpty())
+            continue;
+        }
+        if (outcome.renamed)
+            renamed << m_session->sources().value(int(i)) + QStringLiteral(": saved as ") +
+                           GetFileNameFromPath(outcome.path);
+        if (!outcome.note.isEmpty())
             notes << GetFileNameFromPath(outcome.path) + QStringLiteral(": ") + outcome.note;
     }
+    // Results that would have taken a name an earlier result of this save has are listed
+    // once, together, so nobody looks for them under the name they expected.
+    if (!renamed.isEmpty())
+        m_dialogs.message(this,
+                          QStringLiteral("These results share a name with an earlier result, so they were saved "
+                                         "under a numbered name:\n") +
+                              renamed.join(QLatin1Char('\n')),
+                          applicationTitle(), Dialogs::Buttons::Ok, Dialogs::Icon::None);
     // Files saved without their camera data are named once, together, before "Done.".
     if (!notes.isEmpty())
         m_dialogs.message(this, notes.join(QLatin1Char('\n')), applicationTitle(), Dialogs::Buttons::Ok,

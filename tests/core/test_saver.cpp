@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
+#include <mutex>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -146,14 +147,60 @@ TEST(SaveResults, EmptyResultsAndSourcesAreNeverWritten)
     EXPECT_EQ(before, after);
 }
 
-TEST(SaveResults, SameOutputNameTheLaterItemWins)
+TEST(BatchTargets, LaterItemsOfTheSameNameGetTheNextFreeNumber)
 {
-    Batch batch(2);
-    QStringList sources = {batch.dir.filePath(QStringLiteral("in/x.png")), batch.dir.filePath(QStringLiteral("in/x.gif"))};
-    const auto outcomes = saveResults(batch.settings(OutputFormat::Bmp), sources, batch.results, 2);
-    ASSERT_TRUE(outcomes[0].written && outcomes[1].written);
-    EXPECT_EQ(outcomes[0].path, outcomes[1].path);
-    EXPECT_EQ(decodePicture(outcomes[1].path), batch.results.picture(1).image());
+    const QString out = QStringLiteral("/out/");
+    const QStringList natural = {out + QStringLiteral("x-softened.jpg"), out + QStringLiteral("y-softened.jpg"),
+                                 out + QStringLiteral("x-softened.jpg"), QStringLiteral("/out//x-softened.jpg"),
+                                 // A source really named "x-softened (3)" … would give this one:
+                                 out + QStringLiteral("x-softened (3).jpg"), out + QStringLiteral("y-softened.jpg"),
+                                 QStringLiteral("/other/x-softened.jpg")};
+    const std::vector<BatchTarget> targets = batchTargets(natural);
+    ASSERT_EQ(targets.size(), 7u);
+    const QStringList expected = {out + QStringLiteral("x-softened.jpg"), out + QStringLiteral("y-softened.jpg"),
+                                  out + QStringLiteral("x-softened (2).jpg"), QStringLiteral("/out//x-softened (4).jpg"),
+                                  out + QStringLiteral("x-softened (3).jpg"), out + QStringLiteral("y-softened (2).jpg"),
+                                  QStringLiteral("/other/x-softened.jpg")};
+    const bool renamed[] = {false, false, true, true, false, true, false};
+    for (std::size_t i = 0; i < targets.size(); ++i) {
+        EXPECT_EQ(targets[i].path, expected[int(i)]) << i;
+        EXPECT_EQ(targets[i].renamed, renamed[i]) << i;
+    }
+    EXPECT_EQ(numberedFileName(QStringLiteral("a.b-sharpened.bmp"), 12), QStringLiteral("a.b-sharpened (12).bmp"));
+    EXPECT_TRUE(batchTargets({}).empty());
+}
+
+TEST(SaveResults, SameStemItemsAreAllKeptUnderNumberedNames)
+{
+    Batch batch(4);
+    // Two differing only in the extension, one of the same name from another folder, and one
+    // whose output existed before the save: that file is replaced, as ever.
+    QDir(batch.dir.path()).mkpath(QStringLiteral("in/other"));
+    const QStringList sources = {batch.dir.filePath(QStringLiteral("in/x.png")), batch.dir.filePath(QStringLiteral("in/x.gif")),
+                                 batch.dir.filePath(QStringLiteral("in/other/x.png")),
+                                 batch.dir.filePath(QStringLiteral("in/y.png"))};
+    const QString stale = batch.dir.filePath(QStringLiteral("out/y-brightened.bmp"));
+    savePictureAsBmp(noisyPicture(3, 3, 99), stale);
+    std::vector<int> heard;
+    std::mutex heardMutex;
+    const auto outcomes = saveItems(batch.settings(OutputFormat::Bmp), sources, sources,
+                                    [&](int i) { return batch.results.picture(i).image(); },
+                                    [&](int i, const SaveOutcome &) {
+                                        std::lock_guard<std::mutex> lock(heardMutex);
+                                        heard.push_back(i);
+                                    },
+                                    3);
+    const QStringList names = {QStringLiteral("x-brightened.bmp"), QStringLiteral("x-brightened (2).bmp"),
+                               QStringLiteral("x-brightened (3).bmp"), QStringLiteral("y-brightened.bmp")};
+    for (int i = 0; i < 4; ++i) {
+        const SaveOutcome &o = outcomes[std::size_t(i)];
+        ASSERT_TRUE(o.written) << qPrintable(o.failure);
+        EXPECT_EQ(o.path, batch.dir.filePath(QStringLiteral("out/") + names[i]));
+        EXPECT_EQ(o.renamed, i == 1 || i == 2);
+        EXPECT_EQ(decodePicture(o.path), batch.results.picture(i).image()) << i; // nothing lost
+    }
+    EXPECT_EQ(QDir(batch.dir.filePath(QStringLiteral("out"))).entryList(QDir::Files).size(), 4);
+    EXPECT_EQ(heard.size(), 4u);
 }
 
 TEST(SaveResults, ExistingTargetReplacedAndFailingWriteLeavesNoTruncatedFile)

@@ -53,11 +53,11 @@ struct Fixture {
               const QList<int> &unread = {})
     {
         for (int i = 0; i < pictures.size(); ++i)
-            sources << writePicture(dir, QStringLiteral("src%1.png").arg(i), pictures[i]);
+            sources << writePicture(dir, sourceName(i), pictures[i]);
         auto session = std::make_shared<BatchSession>(AdjustmentKind::Sharpening, sources);
         ResultList &results = session->results();
         for (int i = 0; i < pictures.size(); ++i) {
-            results.addItem(QStringLiteral("src%1.png").arg(i));
+            results.addItem(GetFileNameFromPath(sources[i]));
             if (i > 0)
                 results.create(i);
             QImage result = pictures[i];
@@ -70,6 +70,15 @@ struct Fixture {
         window->setAfterPicture(results.picture(0).image());
         window->setBeforePicture(pictures[0]);
         window->showSession(session);
+    }
+    // Source files are src0.png, src1.png … unless `names` says otherwise.
+    QStringList names;
+    QString sourceName(int i)
+    {
+        if (i >= names.size())
+            return QStringLiteral("src%1.png").arg(i);
+        QDir(dir.path()).mkpath(QFileInfo(dir.filePath(names[i])).path());
+        return names[i];
     }
     QString unreadReason(int i) const { return QStringLiteral("The picture could not be read: ") + sources.at(i); }
     QString setting(const char *key) { return settings.GetSetting(QLatin1String(key), QStringLiteral("<none>")); }
@@ -523,4 +532,39 @@ TEST(Form2, ClosingDuringASaveLeavesOnlyWholeFiles)
         EXPECT_EQ(decodePicture(QDir(out).filePath(name)), w.resultList().picture(i).image()) << qPrintable(name);
     }
     EXPECT_TRUE(f.dialogs.plainMessages().empty());
+}
+
+TEST(Form2, SameStemResultsAreAllSavedAndTheRenamedOnesListedBeforeDone)
+{
+    Fixture f;
+    Form2 &w = f.open();
+    f.names = {QStringLiteral("a/photo.png"), QStringLiteral("b/photo.png"), QStringLiteral("a/photo.gif"),
+               QStringLiteral("a/other.png")};
+    f.fill({noisyPicture(8, 6, 1), noisyPicture(9, 7, 2), noisyPicture(5, 4, 3), noisyPicture(6, 6, 4)});
+    QDir(f.dir.path()).mkpath(QStringLiteral("out"));
+    const QString out = f.dir.filePath(QStringLiteral("out"));
+    w.Text1->setText(out);
+    QTest::mouseClick(w.Option1, Qt::LeftButton);
+    ASSERT_TRUE(f.save());
+
+    const QStringList expected = {QStringLiteral("other-sharpened.bmp"), QStringLiteral("photo-sharpened (2).bmp"),
+                                  QStringLiteral("photo-sharpened (3).bmp"), QStringLiteral("photo-sharpened.bmp")};
+    EXPECT_EQ(QDir(out).entryList(QDir::Files, QDir::Name), expected);
+    EXPECT_EQ(decodePicture(QDir(out).filePath(QStringLiteral("photo-sharpened.bmp"))), w.resultList().picture(0).image());
+    EXPECT_EQ(decodePicture(QDir(out).filePath(QStringLiteral("photo-sharpened (2).bmp"))), w.resultList().picture(1).image());
+    EXPECT_EQ(decodePicture(QDir(out).filePath(QStringLiteral("photo-sharpened (3).bmp"))), w.resultList().picture(2).image());
+
+    const auto messages = f.dialogs.plainMessages();
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_TRUE(messages[0].text.contains(f.sources[1] + QStringLiteral(": saved as photo-sharpened (2).bmp")))
+        << qPrintable(messages[0].text);
+    EXPECT_TRUE(messages[0].text.contains(f.sources[2] + QStringLiteral(": saved as photo-sharpened (3).bmp")));
+    EXPECT_FALSE(messages[0].text.contains(f.sources[0]));
+    EXPECT_FALSE(messages[0].text.contains(f.sources[3]));
+    EXPECT_EQ(messages[1].text, QStringLiteral("Done."));
+    EXPECT_TRUE(f.dialogs.reports().empty());
+
+    // Saving again replaces the files of the first save; nothing is numbered further.
+    ASSERT_TRUE(f.save());
+    EXPECT_EQ(QDir(out).entryList(QDir::Files, QDir::Name), expected);
 }
