@@ -246,11 +246,15 @@ void SessionRun::work()
         guard(steps.totalImages, [&] {
             results.mTotalImages = checkedNarrow<std::int16_t>(session.itemsDone() - 1);
         });
-    // A first file that could not be read was reported at its decode step already.
-    if (done > 0 && !(results.exists(0) && results.picture(0).isEmpty())) {
+    // The Before picture is decoded again even when the first file failed during the run: the
+    // window reports that step's failure too, as its own numbered step.
+    if (done > 0) {
         try {
             session.setFirstSource(decodeSource(sources.first()));
-        } catch (const std::exception &) {
+        } catch (const StepFailure &failure) {
+            session.setFirstSourceFailure(failure.description());
+        } catch (const std::bad_alloc &) {
+            session.setFirstSourceFailure(QStringLiteral("Out of memory"));
         }
     }
     QMetaObject::invokeMethod(

@@ -35,11 +35,14 @@ public:
     const ResultList &results() const { return m_results; }
     // The first source decoded again for the Before pane; empty when it cannot be read.
     const QImage &firstSource() const { return m_firstSource; }
+    // Why the first source could not be decoded again; empty when it could.
+    const QString &firstSourceFailure() const { return m_firstSourceFailure; }
 
     // Filled in by the run, or by whoever builds a finished session.
     void recordStrength(int index, int strength);
     void setItemsDone(int count, bool cancelled);
     void setFirstSource(QImage picture) { m_firstSource = std::move(picture); }
+    void setFirstSourceFailure(QString failure) { m_firstSourceFailure = std::move(failure); }
 
 private:
     AdjustmentKind m_kind;
@@ -47,6 +50,7 @@ private:
     std::vector<int> m_strengths;
     ResultList m_results;
     QImage m_firstSource;
+    QString m_firstSourceFailure;
     int m_itemsDone = 0;
     bool m_cancelled = false;
 };

@@ -457,7 +457,11 @@ void Form1::finishRun(AdjustmentKind kind)
     StepGuard guard(m_reporter, handlerLocation("Form1", adjustmentInfo(kind).startHandler));
     Form2 *results = resultsWindow();
     guard(steps.afterPicture, [&] { results->setAfterPicture(session->results().picture(0).image()); });
-    guard(steps.beforePicture, [&] { results->setBeforePicture(session->firstSource()); });
+    guard(steps.beforePicture, [&] {
+        results->setBeforePicture(session->firstSource());
+        if (!session->firstSourceFailure().isEmpty())
+            throw StepFailure(session->firstSourceFailure());
+    });
     guard(steps.showResults, [&] { results->showSession(session); });
     guard(steps.hideMain, [&] { hide(); });
 }

@@ -4,6 +4,7 @@
 #include "ui/form2.h"
 #include "engine/batch_session.h"
 #include "core/picture.h"
+#include "ui/picture_box.h"
 #include "scripted_dialogs.h"
 #include "core/settings_store.h"
 #include "test_images.h"
@@ -333,6 +334,39 @@ TEST(Form1, StartRunsOverTheListAndHandsOverToTheResultsWindow)
     const auto reports = f.dialogs.reports();
     ASSERT_EQ(reports.size(), 1u);
     EXPECT_TRUE(reports[0].text.contains(QStringLiteral("in Velmora12/4/2014.Form1.PushButton2_Click at line 112")));
+}
+
+TEST(Form1, FirstFileUnreadableIsReportedAtItsDecodeAndAgainForTheBeforePicture)
+{
+    const struct {
+        QPushButton *Form1::*start;
+        const char *handler;
+        int beforeStep;
+    } cases[] = {{&Form1::PushButton2, "PushButton2_Click", 200}, {&Form1::PushButton4, "PushButton4_Click", 206},
+                 {&Form1::PushButton6, "PushButton6_Click", 204}};
+    for (const auto &c : cases) {
+        Fixture f;
+        Form1 &w = f.open();
+        w.show();
+        QFile junk(f.dir.filePath(QStringLiteral("first.jpg")));
+        ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+        junk.write("no picture here");
+        junk.close();
+        w.addCommandLinePaths({junk.fileName(), writePicture(f.dir, QStringLiteral("second.png"), noisyPicture(9, 7))});
+        QTest::mouseClick(w.*c.start, Qt::LeftButton);
+        ASSERT_TRUE(waitForRunEnd(w));
+        const QString location = QStringLiteral("in Velmora12/4/2014.Form1.") + QLatin1String(c.handler) +
+                                 QStringLiteral(" at line ");
+        const auto reports = f.dialogs.reports();
+        ASSERT_EQ(reports.size(), 2u) << c.handler;
+        EXPECT_TRUE(reports[0].text.contains(location + QStringLiteral("112"))) << qPrintable(reports[0].text);
+        EXPECT_TRUE(reports[1].text.contains(location + QString::number(c.beforeStep))) << qPrintable(reports[1].text);
+        EXPECT_TRUE(reports[1].text.contains(junk.fileName()));
+        // The run still shows its results, the Before pane empty rather than stale.
+        ASSERT_NE(w.existingResults(), nullptr);
+        EXPECT_TRUE(w.existingResults()->isVisible());
+        EXPECT_TRUE(w.existingResults()->Picture4->picture().isNull());
+    }
 }
 
 TEST(Form1, ListCommandsAndStartDoNothingWhileARunIsUnderWay)
