@@ -40,8 +40,10 @@ struct Skipped {
 // Folders expand as a drop does: every file of the tree, "~" names skipped, or only *.EXT. A
 // folder that cannot be read, a file that is not a regular file, a link leading back into the
 // walk and a folder that holds nothing to take all count as failures, not silence.
+// `subfolders` gets, for each path, the folder it lies in relative to the folder given (empty
+// for a file given itself, or one at the top of its folder).
 QStringList expandPaths(const QStringList &arguments, const QString &ext, QTextStream &input,
-                        std::vector<Skipped> &skipped)
+                        std::vector<Skipped> &skipped, QStringList &subfolders)
 {
     QStringList paths;
     ScanReport report;
@@ -53,6 +55,7 @@ QStringList expandPaths(const QStringList &arguments, const QString &ext, QTextS
         const QString path = QFileInfo(raw).absoluteFilePath();
         if (!QFileInfo(path).isDir()) {
             paths << path;
+            subfolders << QString();
             return;
         }
         const std::size_t problemsBefore = skipped.size();
@@ -62,6 +65,15 @@ QStringList expandPaths(const QStringList &arguments, const QString &ext, QTextS
             skipped.push_back({path, ext.isEmpty() ? QStringLiteral("no file found in the folder")
                                                    : QStringLiteral("no file ending in .%1 found in the folder").arg(ext)});
         paths += found;
+        const QDir root(QDir::cleanPath(path));
+        for (const QString &file : found) {
+            QString relative = root.relativeFilePath(QFileInfo(file).absolutePath());
+            // Only folders inside the one given are mirrored; nothing may point outside DIR.
+            if (relative == QLatin1String(".") || relative.startsWith(QLatin1String("..")) ||
+                QDir::isAbsolutePath(relative))
+                relative.clear();
+            subfolders << relative;
+        }
     };
     for (const QString &argument : arguments) {
         if (argument == QLatin1String("-")) {
@@ -86,16 +98,22 @@ int runBatchCommandLine(const QStringList &arguments, QTextStream &input, QTextS
     parser.addHelpOption();
     parser.addVersionOption();
     const QCommandLineOption adjust(QStringLiteral("adjust"),
-                                    QStringLiteral("brightness (-100..100), contrast (0..100), softening or sharpening (1..10)."),
+                                    QStringLiteral("brightness (-100..100), contrast (0..100), softening or sharpening (1..10). "
+                                                   "Repeat --adjust KIND --strength N to apply several, in the order given."),
                                     QStringLiteral("kind"));
-    const QCommandLineOption strength(QStringLiteral("strength"), QStringLiteral("The slider value."), QStringLiteral("n"));
+    const QCommandLineOption strength(QStringLiteral("strength"), QStringLiteral("The slider value, one for each --adjust."),
+                                      QStringLiteral("n"));
     const QCommandLineOption output(QStringLiteral("output"), QStringLiteral("The existing folder to write to."), QStringLiteral("dir"));
     const QCommandLineOption format(QStringLiteral("format"), QStringLiteral("jpg (default) or bmp."), QStringLiteral("jpg|bmp"), QStringLiteral("jpg"));
     const QCommandLineOption quality(QStringLiteral("quality"), QStringLiteral("JPEG quality 1..100 (default 100)."), QStringLiteral("q"), QStringLiteral("100"));
     const QCommandLineOption jobs(QStringLiteral("jobs"), QStringLiteral("Pictures worked on at once (default: all cores)."), QStringLiteral("n"));
     const QCommandLineOption ext(QStringLiteral("ext"), QStringLiteral("In folders, only files ending in .EXT (any case)."), QStringLiteral("ext"));
     const QCommandLineOption quiet(QStringLiteral("quiet"), QStringLiteral("No progress line."));
-    parser.addOptions({adjust, strength, output, format, quality, jobs, ext, quiet});
+    const QCommandLineOption noClobber(QStringLiteral("no-clobber"),
+                                       QStringLiteral("Keep files already in DIR: such a picture is not written."));
+    const QCommandLineOption keepTree(QStringLiteral("keep-tree"),
+                                      QStringLiteral("For a folder given, write into the same subfolders under DIR."));
+    parser.addOptions({adjust, strength, output, format, quality, jobs, ext, quiet, noClobber, keepTree});
     parser.addPositionalArgument(QStringLiteral("paths"), QStringLiteral("Files or folders; - reads paths from standard input."),
                                  QStringLiteral("PATH..."));
 
@@ -117,15 +135,25 @@ int runBatchCommandLine(const QStringList &arguments, QTextStream &input, QTextS
         return CliAllWritten;
     }
 
-    AdjustmentKind kind;
-    if (!adjustmentFromName(parser.value(adjust), &kind))
-        return usage(QStringLiteral("unknown adjustment '%1': use brightness, contrast, softening or sharpening").arg(parser.value(adjust)));
-    const AdjustmentInfo &info = adjustmentInfo(kind);
+    // --adjust and --strength come in pairs, applied in the order given.
+    const QStringList kinds = parser.values(adjust), strengths = parser.values(strength);
+    std::vector<AdjustmentStep> chain;
     bool ok = false;
-    const int value = parser.value(strength).toInt(&ok);
-    if (!parser.isSet(strength) || !ok || value < info.minimum || value > info.maximum)
-        return usage(QStringLiteral("--strength for %1 must be a whole number from %2 to %3")
-                         .arg(QLatin1String(info.name)).arg(info.minimum).arg(info.maximum));
+    for (int k = 0; k < kinds.size(); ++k) {
+        AdjustmentKind kind;
+        if (!adjustmentFromName(kinds[k], &kind))
+            return usage(QStringLiteral("unknown adjustment '%1': use brightness, contrast, softening or sharpening").arg(kinds[k]));
+        const AdjustmentInfo &info = adjustmentInfo(kind);
+        const int value = k < strengths.size() ? strengths[k].toInt(&ok) : 0;
+        if (k >= strengths.size() || !ok || value < info.minimum || value > info.maximum)
+            return usage(QStringLiteral("--strength for %1 must be a whole number from %2 to %3")
+                             .arg(QLatin1String(info.name)).arg(info.minimum).arg(info.maximum));
+        chain.push_back({kind, value});
+    }
+    if (chain.empty())
+        return usage(QStringLiteral("--adjust KIND --strength N is needed"));
+    if (strengths.size() > kinds.size())
+        return usage(QStringLiteral("each --strength needs an --adjust before it"));
     const QString folder = parser.value(output);
     if (!parser.isSet(output) || !outputFolderExists(folder))
         return usage(QStringLiteral("--output must name an existing folder%1")
@@ -149,10 +177,15 @@ int runBatchCommandLine(const QStringList &arguments, QTextStream &input, QTextS
     settings.folder = folder;
     settings.format = formatText == QLatin1String("bmp") ? OutputFormat::Bmp : OutputFormat::Jpeg;
     settings.quality = q;
-    settings.resultWord = QString::fromLatin1(info.resultWord);
+    settings.resultWord = chainResultWord(chain);
 
     std::vector<Skipped> skipped;
-    const QStringList sources = expandPaths(parser.positionalArguments(), parser.value(ext), input, skipped);
+    SaveLayout layout;
+    const QStringList sources =
+        expandPaths(parser.positionalArguments(), parser.value(ext), input, skipped, layout.subfolders);
+    if (!parser.isSet(keepTree))
+        layout.subfolders.clear();
+    layout.keepExisting = parser.isSet(noClobber);
     // Names are printed with the bytes that are not valid text escaped as \xNN.
     for (const Skipped &s : skipped)
         errors << printableFileName(s.path) << ": " << printableFileName(s.reason) << "\n";
@@ -168,17 +201,27 @@ int runBatchCommandLine(const QStringList &arguments, QTextStream &input, QTextS
     clock.start();
 
     // Each picture goes the way a window run's does, decoded and adjusted where it is written.
-    auto produce = [&](int i) { return sourceToResult(sources[i], kind, value); };
+    auto produce = [&](int i) { return sourceToChainResult(sources[i], chain); };
+    const QDir outputDir(folder);
     auto written = [&](int i, const SaveOutcome &outcome) {
         const int finished = ++done;
-        const QString &said = outcome.written ? outcome.note : outcome.detail;
+        QStringList lines;
+        if (outcome.keptExisting)
+            lines << outcome.path + QStringLiteral(": exists");
+        else if (!outcome.written)
+            lines << sources[i] + QStringLiteral(": ") + outcome.detail;
+        if (outcome.written && outcome.renamed)
+            lines << sources[i] + QStringLiteral(": saved as ") + outputDir.relativeFilePath(outcome.path);
+        if (outcome.written && !outcome.note.isEmpty())
+            lines << sources[i] + QStringLiteral(": ") + outcome.note;
         std::lock_guard<std::mutex> lock(reportMutex);
         if (!outcome.written)
             ++failed;
-        if (!said.isEmpty()) {
+        if (!lines.isEmpty()) {
             if (progress)
                 errors << "\r\033[K";
-            errors << printableFileName(sources[i]) << ": " << printableFileName(said) << "\n";
+            for (const QString &line : lines)
+                errors << printableFileName(line) << "\n";
         }
         if (progress) {
             const double seconds = std::max(1e-9, clock.nsecsElapsed() / 1e9);
@@ -187,7 +230,7 @@ int runBatchCommandLine(const QStringList &arguments, QTextStream &input, QTextS
         }
         errors.flush();
     };
-    saveItems(settings, sources, sources, produce, written, workers);
+    saveItems(settings, sources, sources, produce, written, workers, nullptr, layout);
     if (progress)
         errors << "\n";
     errors.flush();

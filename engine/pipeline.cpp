@@ -4,6 +4,8 @@
 #include "core/picture.h"
 #include "core/pixel_memory.h"
 
+#include <QStringList>
+
 namespace lumivex {
 
 QImage decodeSource(const QString &path) { return decodePicture(path); }
@@ -30,6 +32,26 @@ QImage adjustPicture(AdjustmentKind kind, QImage picture, int v)
 QImage sourceToResult(const QString &path, AdjustmentKind kind, int v)
 {
     return adjustPicture(kind, decodeSource(path), v);
+}
+
+} // namespace lumivex
+
+namespace lumivex {
+
+QImage sourceToChainResult(const QString &path, const std::vector<AdjustmentStep> &steps)
+{
+    QImage picture = decodeSource(path);
+    for (const AdjustmentStep &step : steps)
+        picture = adjustPicture(step.kind, std::move(picture), step.strength);
+    return picture;
+}
+
+QString chainResultWord(const std::vector<AdjustmentStep> &steps)
+{
+    QStringList words;
+    for (const AdjustmentStep &step : steps)
+        words << QString::fromLatin1(adjustmentInfo(step.kind).resultWord);
+    return words.join(QLatin1Char('-'));
 }
 
 } // namespace lumivex

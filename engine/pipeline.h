@@ -4,6 +4,7 @@
 
 #include <QImage>
 #include <QString>
+#include <vector>
 
 namespace lumivex {
 
@@ -23,5 +24,15 @@ QImage adjustPicture(AdjustmentKind kind, QImage picture, int v);
 
 // Both stages.
 QImage sourceToResult(const QString &path, AdjustmentKind kind, int v);
+
+// Several adjustments in one pass, in the order given, each exactly as on its own: the second
+// works on the first one's 8-bit result, and so on. One step is sourceToResult itself.
+struct AdjustmentStep {
+    AdjustmentKind kind;
+    int strength;
+};
+QImage sourceToChainResult(const QString &path, const std::vector<AdjustmentStep> &steps);
+// The result words of the steps, in order, joined by "-": "brightened-sharpened".
+QString chainResultWord(const std::vector<AdjustmentStep> &steps);
 
 } // namespace lumivex

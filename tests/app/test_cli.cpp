@@ -286,3 +286,128 @@ TEST(Cli, ANameNotValidInTheEncodingIsProcessedByItsBytes)
     ::unlink(output.constData());
     ::unlink((folder + "/caf\xff.png").constData());
 }
+
+namespace {
+QStringList args(std::initializer_list<const char *> words)
+{
+    QStringList list;
+    for (const char *w : words)
+        list << QString::fromUtf8(w);
+    return list;
+}
+} // namespace
+
+TEST(Cli, SameStemSourcesAreAllWrittenAndTheRenamedOnesTold)
+{
+    Cli cli;
+    QDir(cli.dir.path()).mkpath(QStringLiteral("in2"));
+    const QString a = writePicture(cli.dir, QStringLiteral("in/x.png"), noisyPicture(7, 5, 1));
+    const QString b = writePicture(cli.dir, QStringLiteral("in/x.jpeg"), noisyPicture(8, 6, 2), "jpeg");
+    const QString c = writePicture(cli.dir, QStringLiteral("in2/x.png"), noisyPicture(9, 4, 3));
+    const QString y = writePicture(cli.dir, QStringLiteral("in/y.png"), noisyPicture(3, 3, 4));
+    // A file from before the run under the first name is replaced, as ever.
+    const QString stale = QDir(cli.out).filePath(QStringLiteral("x-brightened.bmp"));
+    writePicture(cli.dir, QStringLiteral("out/x-brightened.bmp"), noisyPicture(2, 2, 5), "bmp");
+    EXPECT_EQ(cli.run(args({"--adjust", "brightness", "--strength", "20", "--format", "bmp", "--jobs", "3", "--output"})
+                          << cli.out << a << b << c << y),
+              0)
+        << qPrintable(cli.errorText);
+    EXPECT_EQ(cli.written(), (QStringList{QStringLiteral("x-brightened (2).bmp"), QStringLiteral("x-brightened (3).bmp"),
+                                          QStringLiteral("x-brightened.bmp"), QStringLiteral("y-brightened.bmp")}));
+    // Each file holds its own source's result: sizes tell them apart.
+    EXPECT_EQ(QImage(stale).size(), QSize(7, 5));
+    EXPECT_EQ(QImage(QDir(cli.out).filePath(QStringLiteral("x-brightened (2).bmp"))).size(), QSize(8, 6));
+    EXPECT_EQ(QImage(QDir(cli.out).filePath(QStringLiteral("x-brightened (3).bmp"))).size(), QSize(9, 4));
+    QStringList lines = cli.errorText.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    lines.sort();
+    QStringList expected = {b + QStringLiteral(": saved as x-brightened (2).bmp"),
+                            c + QStringLiteral(": saved as x-brightened (3).bmp")};
+    expected.sort();
+    EXPECT_EQ(lines, expected);
+}
+
+TEST(Cli, NoClobberKeepsExistingFilesAndExitsOne)
+{
+    Cli cli;
+    const QString a = writePicture(cli.dir, QStringLiteral("in/a.png"), noisyPicture(5, 5, 1));
+    const QString b = writePicture(cli.dir, QStringLiteral("in/b.png"), noisyPicture(6, 6, 2));
+    const QString kept = QDir(cli.out).filePath(QStringLiteral("a-softened.jpg"));
+    QFile existing(kept);
+    ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
+    existing.write("keep me");
+    existing.close();
+    EXPECT_EQ(cli.run(args({"--adjust", "softening", "--strength", "3", "--no-clobber", "--output"}) << cli.out << a << b), 1);
+    EXPECT_EQ(contents(kept), QByteArray("keep me"));
+    EXPECT_EQ(cli.errorText, kept + QStringLiteral(": exists\n"));
+    EXPECT_EQ(QImage(QDir(cli.out).filePath(QStringLiteral("b-softened.jpg"))).size(), QSize(6, 6));
+    // Without it the file is replaced.
+    EXPECT_EQ(cli.run(args({"--adjust", "softening", "--strength", "3", "--output"}) << cli.out << a), 0);
+    EXPECT_EQ(QImage(kept).size(), QSize(5, 5));
+}
+
+TEST(Cli, KeepTreeMirrorsTheFoldersOfAFolderGiven)
+{
+    Cli cli;
+    QDir(cli.dir.path()).mkpath(QStringLiteral("in/sub/deeper"));
+    writePicture(cli.dir, QStringLiteral("in/top.png"), noisyPicture(4, 4, 1));
+    writePicture(cli.dir, QStringLiteral("in/sub/p.png"), noisyPicture(5, 4, 2));
+    writePicture(cli.dir, QStringLiteral("in/sub/deeper/p.png"), noisyPicture(6, 4, 3));
+    const QString loose = writePicture(cli.dir, QStringLiteral("loose.png"), noisyPicture(3, 2, 4));
+    EXPECT_EQ(cli.run(args({"--adjust", "contrast", "--strength", "70", "--keep-tree", "--output"})
+                          << cli.out << cli.dir.filePath(QStringLiteral("in")) << loose),
+              0)
+        << qPrintable(cli.errorText);
+    EXPECT_EQ(cli.written(), (QStringList{QStringLiteral("loose-contrasted.jpg"), QStringLiteral("top-contrasted.jpg")}));
+    EXPECT_EQ(QImage(QDir(cli.out).filePath(QStringLiteral("sub/p-contrasted.jpg"))).size(), QSize(5, 4));
+    EXPECT_EQ(QImage(QDir(cli.out).filePath(QStringLiteral("sub/deeper/p-contrasted.jpg"))).size(), QSize(6, 4));
+    EXPECT_TRUE(cli.errorText.isEmpty()) << qPrintable(cli.errorText);
+
+    // Without it the two p.png meet in one folder: both kept, the second numbered.
+    QDir(cli.out).removeRecursively();
+    QDir().mkpath(cli.out);
+    EXPECT_EQ(cli.run(args({"--adjust", "contrast", "--strength", "70", "--output"})
+                          << cli.out << cli.dir.filePath(QStringLiteral("in"))),
+              0);
+    EXPECT_EQ(cli.written(), (QStringList{QStringLiteral("p-contrasted (2).jpg"), QStringLiteral("p-contrasted.jpg"),
+                                          QStringLiteral("top-contrasted.jpg")}));
+    EXPECT_TRUE(cli.errorText.contains(QStringLiteral(": saved as p-contrasted (2).jpg")));
+}
+
+TEST(Cli, ChainEqualsItsAdjustmentsOneAfterAnother)
+{
+    Cli cli;
+    const QString source = writePicture(cli.dir, QStringLiteral("in/photo.png"), noisyPicture(23, 17, 7));
+    const char *steps[][2] = {{"softening", "4"}, {"brightness", "-30"}, {"sharpening", "7"}, {"contrast", "80"}};
+
+    // The chain in one pass.
+    QStringList chain = args({"--format", "bmp", "--output"}) << cli.out;
+    for (const auto &step : steps)
+        chain << QStringLiteral("--adjust") << QLatin1String(step[0]) << QStringLiteral("--strength") << QLatin1String(step[1]);
+    ASSERT_EQ(cli.run(chain << source), 0) << qPrintable(cli.errorText);
+    const QString chained = QDir(cli.out).filePath(QStringLiteral("photo-softened-brightened-sharpened-contrasted.bmp"));
+    ASSERT_TRUE(QFileInfo::exists(chained));
+
+    // The same one adjustment at a time, each run reading the previous one's lossless result.
+    QString current = source;
+    for (const auto &step : steps) {
+        const QString folder = cli.dir.filePath(QStringLiteral("step-") + QLatin1String(step[0]));
+        QDir().mkpath(folder);
+        ASSERT_EQ(cli.run(args({"--format", "bmp", "--adjust", step[0], "--strength", step[1], "--output"}) << folder << current), 0);
+        const QStringList made = QDir(folder).entryList(QDir::Files);
+        ASSERT_EQ(made.size(), 1);
+        current = QDir(folder).filePath(made.first());
+    }
+    const QImage stepwise(current), oneGo(chained);
+    ASSERT_FALSE(oneGo.isNull());
+    EXPECT_EQ(oneGo.convertToFormat(QImage::Format_RGB32), stepwise.convertToFormat(QImage::Format_RGB32));
+    EXPECT_NE(oneGo.convertToFormat(QImage::Format_RGB32), QImage(source).convertToFormat(QImage::Format_RGB32));
+
+    // JPEG names carry every word in order; a strength without its adjustment is refused.
+    EXPECT_EQ(cli.run(args({"--adjust", "brightness", "--strength", "10", "--adjust", "sharpening", "--strength", "3", "--output"})
+                      << cli.out << source),
+              0);
+    EXPECT_TRUE(QFileInfo::exists(QDir(cli.out).filePath(QStringLiteral("photo-brightened-sharpened.jpg"))));
+    EXPECT_EQ(cli.run(args({"--adjust", "brightness", "--strength", "10", "--strength", "3", "--output"}) << cli.out << source), 2);
+    EXPECT_EQ(cli.run(args({"--adjust", "brightness", "--strength", "10", "--adjust", "contrast", "--output"}) << cli.out << source), 2);
+    EXPECT_TRUE(cli.errorText.contains(QStringLiteral("--strength for contrast")));
+}
