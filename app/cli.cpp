@@ -3,6 +3,7 @@
 #include "engine/adjustment_kind.h"
 #include "engine/pipeline.h"
 #include "engine/save_results.h"
+#include "core/memory_budget.h"
 #include "core/paths.h"
 #include "core/saver.h"
 
@@ -108,12 +109,15 @@ int runBatchCommandLine(const QStringList &arguments, QTextStream &input, QTextS
     const QCommandLineOption quality(QStringLiteral("quality"), QStringLiteral("JPEG quality 1..100 (default 100)."), QStringLiteral("q"), QStringLiteral("100"));
     const QCommandLineOption jobs(QStringLiteral("jobs"), QStringLiteral("Pictures worked on at once (default: all cores)."), QStringLiteral("n"));
     const QCommandLineOption ext(QStringLiteral("ext"), QStringLiteral("In folders, only files ending in .EXT (any case)."), QStringLiteral("ext"));
+    const QCommandLineOption memory(QStringLiteral("memory"),
+                                    QStringLiteral("Megabytes the pictures being worked on may take together (default: half of memory)."),
+                                    QStringLiteral("mb"));
     const QCommandLineOption quiet(QStringLiteral("quiet"), QStringLiteral("No progress line."));
     const QCommandLineOption noClobber(QStringLiteral("no-clobber"),
                                        QStringLiteral("Keep files already in DIR: such a picture is not written."));
     const QCommandLineOption keepTree(QStringLiteral("keep-tree"),
                                       QStringLiteral("For a folder given, write into the same subfolders under DIR."));
-    parser.addOptions({adjust, strength, output, format, quality, jobs, ext, quiet, noClobber, keepTree});
+    parser.addOptions({adjust, strength, output, format, quality, jobs, ext, memory, quiet, noClobber, keepTree});
     parser.addPositionalArgument(QStringLiteral("paths"), QStringLiteral("Files or folders; - reads paths from standard input."),
                                  QStringLiteral("PATH..."));
 
@@ -169,6 +173,13 @@ int runBatchCommandLine(const QStringList &arguments, QTextStream &input, QTextS
         workers = parser.value(jobs).toInt(&ok);
         if (!ok || workers < 1 || workers > 1024)
             return usage(QStringLiteral("--jobs must be a whole number from 1 to 1024"));
+    }
+    std::size_t budgetBytes = MemoryBudget::defaultTotal();
+    if (parser.isSet(memory)) {
+        const qint64 mb = parser.value(memory).toLongLong(&ok);
+        if (!ok || mb < 1 || mb > (qint64(1) << 30))
+            return usage(QStringLiteral("--memory must be a whole number of megabytes from 1 to 1073741824"));
+        budgetBytes = std::size_t(mb) << 20;
     }
     if (parser.positionalArguments().isEmpty())
         return usage(QStringLiteral("no pictures given"));
@@ -230,7 +241,16 @@ int runBatchCommandLine(const QStringList &arguments, QTextStream &input, QTextS
         }
         errors.flush();
     };
-    saveItems(settings, sources, sources, produce, written, workers, nullptr, layout);
+    {
+        // However many workers there are, the pictures they hold together stay within one budget:
+        // a picture waits for room, or is refused when it could not fit even alone. A
+        // neighbourhood filter needs its result beside the picture it reads.
+        const bool filters = std::any_of(chain.begin(), chain.end(), [](const AdjustmentStep &step) {
+            return adjustmentInfo(step.kind).usesSourceCopy;
+        });
+        const PixelBudgetScope budget(std::make_shared<MemoryBudget>(budgetBytes), filters ? 2 : 1);
+        saveItems(settings, sources, sources, produce, written, workers, nullptr, layout);
+    }
     if (progress)
         errors << "\n";
     errors.flush();

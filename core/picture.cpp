@@ -117,8 +117,13 @@ void decodePictureInto(const QString &path, QImage &target)
     // reader fills an image of the right size and form in place.
     const bool sameBuffer = target.size() == announced && target.format() == QImage::Format_RGB32 &&
                             target.bytesPerLine() == announced.width() * 4 && target.isDetached();
+    // No format holds more than about a thousand pixel bytes per file byte; a file far smaller than
+    // its picture is likely to end early, and its pages are faulted in only as rows arrive.
+    const Prefault prefault = std::int64_t(st.st_size) * 1024 >= 4LL * announced.width() * announced.height()
+                                  ? Prefault::Yes
+                                  : Prefault::No;
     if (announced.isValid() && !sameBuffer)
-        target = allocatePixelImage(announced);
+        target = allocatePixelImage(announced, prefault);
     if (!reader.read(&target)) {
         const QString detail = reader.errorString();
         throw StepFailure(QStringLiteral("Cannot decode the picture (") + detail +

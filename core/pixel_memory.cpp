@@ -1,6 +1,11 @@
 #include "core/pixel_memory.h"
 
 #include "core/error_report.h"
+#include "core/memory_budget.h"
+
+#include <algorithm>
+#include <atomic>
+#include <memory>
 
 #include <mutex>
 #include <vector>
@@ -22,16 +27,56 @@ std::size_t poolLimit()
     return limit;
 }
 
+// Budget bytes set aside for one item's pictures (see PixelBudgetScope); returned to the budget
+// when the last picture drawn on it goes.
+struct Reservation {
+    std::shared_ptr<MemoryBudget> budget;
+    std::size_t reserved;
+    std::atomic<std::size_t> drawn{0};
+    Reservation(std::shared_ptr<MemoryBudget> b, std::size_t bytes) : budget(std::move(b)), reserved(bytes) {}
+    ~Reservation() { budget->release(reserved); }
+};
+
 struct Mapping {
     void *address;
     std::size_t length;
+    std::shared_ptr<Reservation> reservation;
 };
 
 std::mutex poolMutex;
 std::vector<Mapping> pool;
 std::size_t pooledBytes = 0;
 
-Mapping takeMapping(std::size_t length)
+std::mutex installMutex;
+std::shared_ptr<MemoryBudget> installedBudget;
+int installedPerItem = 1;
+thread_local std::weak_ptr<Reservation> openReservation;
+
+std::shared_ptr<MemoryBudget> currentBudget(int *perItem = nullptr)
+{
+    std::lock_guard<std::mutex> lock(installMutex);
+    if (perItem)
+        *perItem = installedPerItem;
+    return installedBudget;
+}
+
+// Pooled buffers are resident memory too: under a budget they are let go before it would pass.
+void trimPool(std::size_t keepAtMost)
+{
+    std::vector<Mapping> dropped;
+    {
+        std::lock_guard<std::mutex> lock(poolMutex);
+        while (pooledBytes > keepAtMost && !pool.empty()) {
+            dropped.push_back(pool.back());
+            pooledBytes -= pool.back().length;
+            pool.pop_back();
+        }
+    }
+    for (const Mapping &m : dropped)
+        munmap(m.address, m.length);
+}
+
+Mapping takeMapping(std::size_t length, Prefault prefault)
 {
     {
         std::lock_guard<std::mutex> lock(poolMutex);
@@ -53,16 +98,25 @@ Mapping takeMapping(std::size_t length)
     // Fault the whole buffer in with one call (Linux 5.14+), in large pages where the kernel
     // has them; older kernels refuse it and the pages come one fault at a time as before.
     constexpr int kPopulateWrite = 23; // MADV_POPULATE_WRITE
-    madvise(address, length, kPopulateWrite);
-    return Mapping{address, length};
+    if (prefault == Prefault::Yes)
+        madvise(address, length, kPopulateWrite);
+    return Mapping{address, length, nullptr};
 }
 
 void giveBack(void *info)
 {
     auto *mapping = static_cast<Mapping *>(info);
+    std::size_t keep = poolLimit();
+    if (mapping->reservation) {
+        mapping->reservation->drawn -= mapping->length;
+        const std::shared_ptr<MemoryBudget> &budget = mapping->reservation->budget;
+        const std::size_t held = budget->inUse();
+        keep = std::min(keep, budget->total() > held ? budget->total() - held : 0);
+        mapping->reservation.reset(); // may hand the item's bytes back to the budget
+    }
     {
         std::lock_guard<std::mutex> lock(poolMutex);
-        if (pooledBytes + mapping->length <= poolLimit()) {
+        if (pooledBytes + mapping->length <= keep) {
             pool.push_back(*mapping);
             pooledBytes += mapping->length;
             delete mapping;
@@ -73,9 +127,45 @@ void giveBack(void *info)
     delete mapping;
 }
 
+// The reservation a new picture of `length` bytes draws on, waiting for budget if need be.
+std::shared_ptr<Reservation> reserve(std::size_t length, const QSize &size)
+{
+    int perItem = 1;
+    const std::shared_ptr<MemoryBudget> budget = currentBudget(&perItem);
+    if (!budget)
+        return nullptr;
+    std::shared_ptr<Reservation> reservation = openReservation.lock();
+    if (!reservation || reservation->budget != budget || reservation->drawn + length > reservation->reserved) {
+        reservation.reset();
+        openReservation.reset();
+        const std::size_t wanted = length * std::size_t(std::max(1, perItem));
+        const std::size_t held = budget->inUse();
+        trimPool(budget->total() > held + wanted ? budget->total() - held - wanted : 0);
+        budget->acquire(wanted, QStringLiteral("%1 x %2 pixels").arg(size.width()).arg(size.height()));
+        reservation = std::make_shared<Reservation>(budget, wanted);
+        openReservation = reservation;
+    }
+    reservation->drawn += length;
+    return reservation;
+}
+
 } // namespace
 
-QImage allocatePixelImage(const QSize &size)
+PixelBudgetScope::PixelBudgetScope(std::shared_ptr<MemoryBudget> budget, int picturesPerItem)
+{
+    std::lock_guard<std::mutex> lock(installMutex);
+    installedBudget = std::move(budget);
+    installedPerItem = std::max(1, picturesPerItem);
+}
+
+PixelBudgetScope::~PixelBudgetScope()
+{
+    std::lock_guard<std::mutex> lock(installMutex);
+    installedBudget.reset();
+    installedPerItem = 1;
+}
+
+QImage allocatePixelImage(const QSize &size, Prefault prefault)
 {
     if (size.isEmpty())
         return QImage();
@@ -83,9 +173,18 @@ QImage allocatePixelImage(const QSize &size)
     if (bytes > std::size_t(2147483647))
         throw StepFailure(QStringLiteral("Overflow"));
     const std::size_t length = (bytes + kLargePage - 1) / kLargePage * kLargePage;
-    const Mapping mapping = takeMapping(length);
-    auto *info = new Mapping(mapping);
-    return QImage(static_cast<uchar *>(mapping.address), size.width(), size.height(), size.width() * 4,
+    std::shared_ptr<Reservation> reservation = reserve(length, size);
+    Mapping mapping;
+    try {
+        mapping = takeMapping(length, prefault);
+    } catch (...) {
+        if (reservation)
+            reservation->drawn -= length;
+        throw;
+    }
+    mapping.reservation = std::move(reservation);
+    auto *info = new Mapping(std::move(mapping));
+    return QImage(static_cast<uchar *>(info->address), size.width(), size.height(), size.width() * 4,
                   QImage::Format_RGB32, giveBack, info);
 }
 

@@ -9,6 +9,14 @@ namespace lumivex {
 // a small pool when the last copy of the image goes. Multi-megapixel pictures otherwise pay a
 // page fault per 4 KB on first touch, which on virtual machines costs more than decoding them.
 // Throws StepFailure when the memory cannot be had.
-QImage allocatePixelImage(const QSize &size);
+//
+// Prefault::No leaves the pages to come on first touch: for a decoder that cannot yet tell
+// whether the file holds that many pixels (a few hundred bytes declaring 23000 x 23000), so a
+// file that ends early costs what was decoded, not the whole picture.
+//
+// While a PixelBudgetScope lives (core/memory_budget.h) the memory is counted against its
+// budget: the call waits for room, or throws StepFailure naming the size when it cannot fit.
+enum class Prefault { Yes, No };
+QImage allocatePixelImage(const QSize &size, Prefault prefault = Prefault::Yes);
 
 } // namespace lumivex

@@ -411,3 +411,61 @@ TEST(Cli, ChainEqualsItsAdjustmentsOneAfterAnother)
     EXPECT_EQ(cli.run(args({"--adjust", "brightness", "--strength", "10", "--adjust", "contrast", "--output"}) << cli.out << source), 2);
     EXPECT_TRUE(cli.errorText.contains(QStringLiteral("--strength for contrast")));
 }
+
+namespace {
+
+quint32 crc32(const QByteArray &bytes)
+{
+    quint32 crc = 0xffffffffu;
+    for (const char c : bytes) {
+        crc ^= quint8(c);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+// A PNG of a few bytes whose header declares `width` x `height` pixels and whose data ends at once.
+QByteArray pngHeaderOnly(quint32 width, quint32 height)
+{
+    auto chunk = [](const QByteArray &type, const QByteArray &data) {
+        QByteArray out;
+        auto be32 = [&out](quint32 v) {
+            for (int shift = 24; shift >= 0; shift -= 8)
+                out += char((v >> shift) & 0xff);
+        };
+        be32(quint32(data.size()));
+        out += type + data;
+        be32(crc32(type + data));
+        return out;
+    };
+    QByteArray header;
+    for (quint32 v : {width, height})
+        for (int shift = 24; shift >= 0; shift -= 8)
+            header += char((v >> shift) & 0xff);
+    header += QByteArray("\x08\x02\x00\x00\x00", 5);
+    // The first bytes of the first row, compressed (qCompress puts the length before the stream).
+    const QByteArray data = qCompress(QByteArray(64, '\0')).mid(4);
+    return QByteArray("\x89PNG\r\n\x1a\n", 8) + chunk("IHDR", header) + chunk("IDAT", data) + chunk("IEND", QByteArray());
+}
+
+} // namespace
+
+TEST(Cli, APictureThatCannotFitTheMemoryBudgetIsRefusedWithItsSize)
+{
+    Cli cli;
+    const QString bomb = cli.dir.filePath(QStringLiteral("in/bomb.png"));
+    {
+        QFile file(bomb);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(pngHeaderOnly(23000, 23000));
+    }
+    const QString good = writePicture(cli.dir, QStringLiteral("in/good.png"), noisyPicture(9, 7));
+    EXPECT_EQ(cli.run(brightening(cli.out) << QStringLiteral("--memory") << QStringLiteral("1000")
+                                           << QStringLiteral("--jobs") << QStringLiteral("3") << bomb << good),
+              1);
+    EXPECT_EQ(cli.errorText, bomb + QStringLiteral(": Not enough memory: a picture of 23000 x 23000 pixels needs 2018 MB, "
+                                                   "more than the 1000 MB the batch may use\n"));
+    EXPECT_EQ(cli.written(), QStringList{QStringLiteral("good-brightened.bmp")});
+    EXPECT_EQ(cli.run(brightening(cli.out) << QStringLiteral("--memory") << QStringLiteral("0") << good), 2);
+}

@@ -1,0 +1,110 @@
+#include "core/error_report.h"
+#include "core/memory_budget.h"
+#include "core/pixel_memory.h"
+#include "deadline.h"
+#include "qstring_printer.h"
+
+#include <atomic>
+#include <gtest/gtest.h>
+#include <thread>
+#include <vector>
+
+using namespace lumivex;
+using namespace lumivex::testing;
+
+namespace {
+constexpr std::size_t kMB = std::size_t(1) << 20;
+// 1024 x 512 pixels: exactly 2 MB, one large page.
+const QSize kTwoMegabytes(1024, 512);
+} // namespace
+
+TEST(MemoryBudget, WorkersTogetherNeverHoldMoreThanTheBudget)
+{
+    MemoryBudget budget(100);
+    std::atomic<std::size_t> held{0}, most{0};
+    std::vector<std::thread> workers;
+    for (int t = 0; t < 6; ++t) {
+        workers.emplace_back([&, t] {
+            for (int round = 0; round < 300; ++round) {
+                const std::size_t bytes = 20 + std::size_t((t * 7 + round) % 30);
+                budget.acquire(bytes, QStringLiteral("x"));
+                const std::size_t now = held += bytes;
+                std::size_t seen = most;
+                while (now > seen && !most.compare_exchange_weak(seen, now)) {
+                }
+                held -= bytes;
+                budget.release(bytes);
+            }
+        });
+    }
+    for (std::thread &w : workers)
+        w.join();
+    EXPECT_LE(most.load(), 100u);
+    EXPECT_LE(budget.peak(), 100u);
+    EXPECT_EQ(budget.inUse(), 0u);
+}
+
+TEST(MemoryBudget, WhatCannotFitEvenAloneIsRefusedWithBothSizes)
+{
+    MemoryBudget budget(1000 * kMB);
+    try {
+        budget.acquire(2018 * kMB, QStringLiteral("23000 x 23000 pixels"));
+        FAIL();
+    } catch (const StepFailure &failure) {
+        EXPECT_EQ(failure.description(), QStringLiteral("Not enough memory: a picture of 23000 x 23000 pixels needs "
+                                                        "2018 MB, more than the 1000 MB the batch may use"));
+    }
+    EXPECT_EQ(budget.inUse(), 0u);
+}
+
+// Under a budget each item reserves room for its decoded picture and its result at once, so a
+// worker holding its decoded picture never waits on the others for its result.
+TEST(PixelBudget, PicturesInFlightStayWithinTheBudgetWithoutDeadlock)
+{
+    auto budget = std::make_shared<MemoryBudget>(5 * 2 * kMB); // two items and a half
+    bool finished = false;
+    ASSERT_TRUE(returnsWithin(std::chrono::seconds(60), [&] {
+        const PixelBudgetScope scope(budget, 2);
+        std::vector<std::thread> workers;
+        for (int t = 0; t < 4; ++t) {
+            workers.emplace_back([] {
+                for (int item = 0; item < 25; ++item) {
+                    QImage decoded = allocatePixelImage(kTwoMegabytes, Prefault::No);
+                    QImage result = allocatePixelImage(kTwoMegabytes, Prefault::No);
+                    result.bits()[0] = decoded.bits()[0];
+                }
+            });
+        }
+        for (std::thread &w : workers)
+            w.join();
+        finished = true;
+    })) << "workers deadlocked on the budget";
+    EXPECT_TRUE(finished);
+    EXPECT_LE(budget->peak(), budget->total());
+    // Whole items only, each with room for both its pictures: at most two fit at once.
+    EXPECT_LE(budget->peak(), 2 * 2 * 2 * kMB);
+    EXPECT_EQ(budget->peak() % (2 * 2 * kMB), 0u);
+    EXPECT_EQ(budget->inUse(), 0u);
+}
+
+TEST(PixelBudget, APictureTooLargeForTheBudgetIsRefusedAndNothingIsHeld)
+{
+    auto budget = std::make_shared<MemoryBudget>(3 * kMB);
+    const PixelBudgetScope scope(budget, 2);
+    try {
+        allocatePixelImage(kTwoMegabytes, Prefault::No);
+        FAIL();
+    } catch (const StepFailure &failure) {
+        EXPECT_EQ(failure.description(), QStringLiteral("Not enough memory: a picture of 1024 x 512 pixels needs 4 MB, "
+                                                        "more than the 3 MB the batch may use"));
+    }
+    EXPECT_EQ(budget->inUse(), 0u);
+    // Without the budget the same picture is made as before.
+    const auto alone = std::make_shared<MemoryBudget>(4 * kMB);
+    const PixelBudgetScope wider(alone, 2);
+    {
+        const QImage picture = allocatePixelImage(kTwoMegabytes);
+        EXPECT_EQ(alone->inUse(), 4 * kMB);
+    }
+    EXPECT_EQ(alone->inUse(), 0u);
+}
