@@ -1,7 +1,7 @@
 #include "engine/decode_ahead.h"
 
 #include "core/error_report.h"
-#include "core/picture.h"
+#include "engine/pipeline.h"
 
 #include <algorithm>
 #include <chrono>
@@ -49,7 +49,7 @@ void DecodeAhead::work()
         }
         Slot result;
         try {
-            result.image = decodePicture(m_paths[index]);
+            result.image = decodeSource(m_paths[index]);
         } catch (const StepFailure &failure) {
             result.failed = true;
             result.failure = failure.description();
