@@ -13,6 +13,7 @@
 #include <QImageWriter>
 #include <QPainter>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -92,9 +93,11 @@ void decodePictureInto(const QString &path, QImage &target)
     const int fd = path.isEmpty() ? -1
                                   : ::open(fileNameToBytes(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) {
-        if (path.isEmpty() || errno == ENOENT || errno == ENOTDIR)
+        const int error = path.isEmpty() ? ENOENT : errno;
+        if (error == ENOENT || error == ENOTDIR)
             throw StepFailure(QStringLiteral("File not found: ") + path);
-        throw StepFailure(QStringLiteral("File cannot be opened: ") + path);
+        throw StepFailure(QStringLiteral("File cannot be opened (") + QString::fromLocal8Bit(std::strerror(error)) +
+                          QStringLiteral("): ") + path);
     }
     QFile file;
     file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);

@@ -469,3 +469,25 @@ TEST(Cli, APictureThatCannotFitTheMemoryBudgetIsRefusedWithItsSize)
     EXPECT_EQ(cli.written(), QStringList{QStringLiteral("good-brightened.bmp")});
     EXPECT_EQ(cli.run(brightening(cli.out) << QStringLiteral("--memory") << QStringLiteral("0") << good), 2);
 }
+
+TEST(Cli, AFileThatCannotBeOpenedIsToldWithTheSystemReason)
+{
+    Cli cli;
+    const QString locked = writePicture(cli.dir, QStringLiteral("in/locked.png"), noisyPicture(4, 4));
+    for (const QString &folder : {cli.dir.path(), cli.dir.filePath(QStringLiteral("in")), cli.out})
+        QFile::setPermissions(folder, QFileDevice::Permissions(0x7777));
+    QFile::setPermissions(locked, QFileDevice::Permissions());
+    int status = 0;
+    {
+        // Root opens every file: the batch runs as another user for this one to be unreadable.
+        const bool root = geteuid() == 0;
+        if (root)
+            ASSERT_EQ(seteuid(65534), 0);
+        status = cli.run(brightening(cli.out) << locked);
+        if (root)
+            ASSERT_EQ(seteuid(0), 0);
+    }
+    EXPECT_EQ(status, 1);
+    EXPECT_EQ(cli.errorText, locked + QStringLiteral(": File cannot be opened (Permission denied): ") + locked +
+                                 QLatin1Char('\n'));
+}
