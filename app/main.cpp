@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <csignal>
 #include <cstdio>
 #include <unistd.h>
 
@@ -22,6 +23,10 @@ void describe()
 
 int main(int argc, char *argv[])
 {
+    // Past a file-size limit a write should fail with its reason (EFBIG) and be reported with its
+    // file, not end the program.
+    std::signal(SIGXFSZ, SIG_IGN);
+
     // Every byte of a path kept, even one not valid in the current encoding (see fileNameFromBytes).
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
