@@ -405,26 +405,36 @@ QStringList ListFiles(const QString &folder, const QString &pattern, const ScanR
     return names;
 }
 
-QStringList ScanFolderTree(const QString &folder, const QString &pattern, const YieldFunction &yield,
-                           const ScanReport &report)
+void ScanFolderTreeByFolder(const QString &folder, const QString &pattern,
+                            const std::function<void(const QStringList &paths)> &found,
+                            const YieldFunction &yield, const ScanReport &report)
 {
     if (isSystemFolder(canonicalOf(fileNameToBytes(withoutSeparator(folder))))) {
         tell(report, printableFileName(withoutSeparator(folder)), QStringLiteral("not scanned: a system folder"));
-        return {};
+        return;
     }
     QStringList folders{folder.endsWith(kSeparator) ? folder : folder + kSeparator};
     ListSubfolders(folders, true, yield, report);
-    QStringList paths;
     for (QString entry : folders) {
         if (entry.size() > 1)
             entry.chop(1);
+        QStringList paths;
         for (const QString &name : ListFiles(entry, pattern, report)) {
             if (!name.startsWith(QLatin1Char('~')))
                 paths << joinPath(entry, name);
         }
+        if (!paths.isEmpty())
+            found(paths);
         if (!callYield(yield))
             break;
     }
+}
+
+QStringList ScanFolderTree(const QString &folder, const QString &pattern, const YieldFunction &yield,
+                           const ScanReport &report)
+{
+    QStringList paths;
+    ScanFolderTreeByFolder(folder, pattern, [&paths](const QStringList &found) { paths += found; }, yield, report);
     return paths;
 }
 

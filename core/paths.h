@@ -70,6 +70,12 @@ QStringList ListFiles(const QString &folder, const QString &pattern, const ScanR
 QStringList ScanFolderTree(const QString &folder, const QString &pattern, const YieldFunction &yield = {},
                            const ScanReport &report = {});
 
+// The same, handing each folder's matching files to `found` as soon as that folder is listed, so
+// that a window can show them while the walk goes on.
+void ScanFolderTreeByFolder(const QString &folder, const QString &pattern,
+                            const std::function<void(const QStringList &paths)> &found,
+                            const YieldFunction &yield = {}, const ScanReport &report = {});
+
 // File names are bytes to the system; Qt reads them as UTF-8, which cannot hold a byte that is
 // not valid there. These keep every byte: one that does not decode becomes the lone surrogate
 // U+DC80 + byte (as Python's "surrogateescape"), which no decoded text contains.

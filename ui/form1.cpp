@@ -333,15 +333,16 @@ void Form1::PushButton8_Click()
 
     ++m_scans;
     guard(110, [&] { setBusyPointer(true); });
-    QStringList paths;
+    // Each folder's files go into the list as soon as it is read, the window repainting between.
     guard(114, [&] {
-        paths = ScanFolderTree(folder, QStringLiteral("*.") + answer, [this] { return yieldDuringScan(); });
+        ScanFolderTreeByFolder(
+            folder, QStringLiteral("*.") + answer,
+            [&](const QStringList &paths) {
+                for (const QString &path : paths)
+                    guard(128, [&] { ListView1->append(path); });
+            },
+            [this] { return yieldDuringScan(); });
     });
-    for (const QString &path : paths) {
-        if (m_closing)
-            break;
-        guard(128, [&] { ListView1->append(path); });
-    }
     guard(132, [&] { setBusyPointer(false); });
     --m_scans;
 }

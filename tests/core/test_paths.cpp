@@ -98,6 +98,25 @@ TEST(Folders, ScanSkipsTildeNamesAndListsLevelByLevel)
                                   tree.root + QStringLiteral("/B/b.jpg"), tree.root + QStringLiteral("/A/A1/deep.jpg")}));
 }
 
+TEST(Folders, ScanHandsOverEachFolderAsItIsRead)
+{
+    Tree tree;
+    QDir(tree.root).mkpath(QStringLiteral("C")); // a folder with nothing matching says nothing
+    touch(tree.root + QStringLiteral("/C/c.txt"));
+    std::vector<QStringList> batches;
+    int yields = 0;
+    ScanFolderTreeByFolder(
+        tree.root, QStringLiteral("*.jpg"), [&](const QStringList &paths) { batches.push_back(paths); },
+        [&] { ++yields; return true; });
+    ASSERT_EQ(batches.size(), 4u);
+    EXPECT_EQ(batches[0].size(), 3);
+    EXPECT_EQ(batches[1], QStringList{tree.root + QStringLiteral("/A/a1.jpg")});
+    EXPECT_EQ(batches[2], QStringList{tree.root + QStringLiteral("/B/b.jpg")});
+    EXPECT_EQ(batches[3], QStringList{tree.root + QStringLiteral("/A/A1/deep.jpg")});
+    // The window gets a turn after every folder read, not only at the end.
+    EXPECT_GE(yields, 5);
+}
+
 TEST(Folders, SymbolicLinkLoopEndsAndListsEachFileOnce)
 {
     Tree tree;
