@@ -213,7 +213,8 @@ int runBatchCommandLine(const QStringList &arguments, QTextStream &input, QTextS
 
     // Each picture goes the way a window run's does, decoded and adjusted where it is written.
     auto produce = [&](int i) { return sourceToChainResult(sources[i], chain); };
-    const QDir outputDir(folder);
+    // Absolute on both sides: a folder given relative to the current one names it the same.
+    const QDir outputDir(QFileInfo(folder).absoluteFilePath());
     auto written = [&](int i, const SaveOutcome &outcome) {
         const int finished = ++done;
         QStringList lines;
@@ -222,7 +223,7 @@ int runBatchCommandLine(const QStringList &arguments, QTextStream &input, QTextS
         else if (!outcome.written)
             lines << sources[i] + QStringLiteral(": ") + outcome.detail;
         if (outcome.written && outcome.renamed)
-            lines << sources[i] + QStringLiteral(": saved as ") + outputDir.relativeFilePath(outcome.path);
+            lines << sources[i] + QStringLiteral(": saved as ") + outputDir.relativeFilePath(QFileInfo(outcome.path).absoluteFilePath());
         if (outcome.written && !outcome.note.isEmpty())
             lines << sources[i] + QStringLiteral(": ") + outcome.note;
         std::lock_guard<std::mutex> lock(reportMutex);

@@ -19,6 +19,7 @@
 #include <QScrollBar>
 #include <QSlider>
 #include <QTreeWidget>
+#include <QKeyEvent>
 #include <QWheelEvent>
 #include <QSignalBlocker>
 
@@ -183,6 +184,9 @@ void Form2::createControls()
 void Form2::Form_Load()
 {
     ApplyButtonFaceColors(this);
+    // The notes are part of their white viewports, not labels of the window.
+    for (QLabel *note : {m_beforeNote, m_afterNote})
+        note->setAutoFillBackground(false);
     CenterForm(this);
     setWindowTitle(applicationTitle());
     setWindowIcon(applicationIcon());
@@ -538,8 +542,24 @@ bool Form2::eventFilter(QObject *watched, QEvent *event)
         return handled;
     }
     if (watched == ListView1 && event->type() == QEvent::KeyRelease) {
-        ListView1_Click();
+        // A modifier on its own selects nothing; showing the pair again would throw away where
+        // Shift + wheel has just scrolled the panes to.
+        switch (static_cast<QKeyEvent *>(event)->key()) {
+        case Qt::Key_Shift:
+        case Qt::Key_Control:
+        case Qt::Key_Alt:
+        case Qt::Key_Meta:
+        case Qt::Key_AltGr:
+            break;
+        default:
+            ListView1_Click();
+        }
         return false;
+    }
+    // A fitted picture may leave part of its viewport empty: a double-click there toggles too.
+    if (event->type() == QEvent::MouseButtonDblClick && (watched == Picture2 || watched == Picture3)) {
+        toggleFit();
+        return true;
     }
     if (event->type() == QEvent::Wheel) {
         const bool after = watched == Picture2 || watched == HScroll1 || watched == VScroll1;

@@ -324,6 +324,14 @@ TEST(Cli, SameStemSourcesAreAllWrittenAndTheRenamedOnesTold)
                             c + QStringLiteral(": saved as x-brightened (3).bmp")};
     expected.sort();
     EXPECT_EQ(lines, expected);
+
+    // The same with the folder named relative to the current one: the message names the file.
+    const QString here = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(cli.dir.path()));
+    const int status = cli.run(args({"--adjust", "brightness", "--strength", "20", "--output", "out"}) << a << b);
+    QDir::setCurrent(here);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(cli.errorText, b + QStringLiteral(": saved as x-brightened (2).jpg\n"));
 }
 
 TEST(Cli, NoClobberKeepsExistingFilesAndExitsOne)

@@ -351,6 +351,11 @@ TEST(Form2, WheelScrollsOnePaneAndShiftTurnsItSideways)
     turn(w.Picture1, -120, Qt::ShiftModifier);
     EXPECT_EQ(w.HScroll1->value(), PreviewPane::kWheelNotchTwips / w.afterPane().horizontalUnit());
     EXPECT_EQ(w.VScroll1->value(), notch);
+    // Letting go of Shift while the list has the focus selects nothing: the panes stay put.
+    w.ListView1->setFocus();
+    QTest::keyRelease(w.ListView1, Qt::Key_Shift);
+    EXPECT_EQ(w.VScroll1->value(), notch);
+    EXPECT_EQ(w.afterPane().top(), -notch * w.afterPane().verticalUnit());
     // Over a bar the wheel moves by the same arithmetic, not the bar's own three steps.
     turn(w.VScroll1, 120);
     EXPECT_EQ(w.VScroll1->value(), 0);
@@ -393,7 +398,10 @@ TEST(Form2, DoubleClickFitsBothPanesAndAgainShowsFullSize)
     EXPECT_EQ(w.Picture1->height(), inner.height());
     EXPECT_FALSE(w.VScroll1->isEnabled());
 
-    QTest::mouseDClick(w.Picture4, Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
+    // A double-click beside the fitted picture, where the viewport is empty, goes back as well.
+    const QPoint beside(w.Picture3->width() - 12, 12);
+    ASSERT_FALSE(w.Picture4->geometry().contains(w.Picture4->parentWidget()->mapFrom(w.Picture3, beside)));
+    QTest::mouseDClick(w.Picture3, Qt::LeftButton, Qt::NoModifier, beside);
     EXPECT_FALSE(w.fitsWholePicture());
     EXPECT_EQ(w.Picture1->size(), QSize(600, 1200));
     EXPECT_EQ(w.Picture4->size(), QSize(600, 1200));
