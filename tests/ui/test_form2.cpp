@@ -369,7 +369,11 @@ TEST(Form2, DoubleClickFitsBothPanesAndAgainShowsFullSize)
 {
     Fixture f;
     Form2 &w = f.open();
-    const QImage wide = noisyPicture(1500, 700, 1);
+    QImage wide(1500, 700, QImage::Format_RGB32); // blue, with its right fifth red
+    wide.fill(Qt::blue);
+    for (int y = 0; y < 700; ++y)
+        for (int x = 1200; x < 1500; ++x)
+            wide.setPixel(x, y, qRgb(255, 0, 0));
     f.fill({wide, noisyPicture(40, 30, 2), noisyPicture(600, 1200, 3)});
     w.HScroll1->setValue(40);
     QTest::mouseDClick(w.Picture1, Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
@@ -385,9 +389,10 @@ TEST(Form2, DoubleClickFitsBothPanesAndAgainShowsFullSize)
     EXPECT_EQ(w.Picture1->size(), w.Picture4->size());
     for (QScrollBar *bar : {w.HScroll1, w.VScroll1, w.HScroll2, w.VScroll2})
         EXPECT_FALSE(bar->isEnabled());
-    // The painted pane holds the whole picture, scaled.
+    // What is painted is the whole picture scaled down: its red right end shows at the pane's.
     const QImage shown = w.Picture4->grab().toImage();
-    EXPECT_EQ(shown.size(), w.Picture4->size());
+    EXPECT_EQ(QColor(shown.pixel(shown.width() - 2, shown.height() / 2)), QColor(Qt::red));
+    EXPECT_EQ(QColor(shown.pixel(1, shown.height() / 2)), QColor(Qt::blue));
 
     // A further selection stays fitted; a small picture is not enlarged.
     w.ListView1->setCurrentItem(w.ListView1->topLevelItem(1));
