@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <memory>
 #include <mutex>
+#include <thread>
 
 namespace lumivex {
 
@@ -18,7 +19,11 @@ public:
     // Waits until `bytes` fit beside what is held. Throws StepFailure naming both sizes when
     // they exceed the whole budget.
     void acquire(std::size_t bytes, const QString &what);
-    void release(std::size_t bytes);
+    // For a worker that already holds memory for its item and needs more: waiting for others
+    // could be waiting on itself, so one worker at a time may pass the budget, by what its item
+    // still needs. Returns true when it did; that is handed back to release().
+    bool acquireBeyond(std::size_t bytes, const QString &what);
+    void release(std::size_t bytes, bool beyond = false);
 
     std::size_t total() const { return m_total; }
     std::size_t inUse() const;
@@ -33,13 +38,17 @@ private:
     std::condition_variable m_freed;
     std::size_t m_inUse = 0;
     std::size_t m_peak = 0;
+    std::thread::id m_beyondOwner; // the one worker past the budget, if any
+    int m_beyondCount = 0;
 };
 
 // While it lives, the pictures allocated by allocatePixelImage on any thread are counted against
 // `budget`: the first picture memory a thread takes for an item reserves `picturesPerItem` times
 // its size (the decoded picture and, for the neighbourhood filters, the result beside it), and the
-// item's further pictures draw on that reservation. A reservation ends when its last picture goes,
-// so only pictures in flight count: results kept elsewhere must not be made under a budget.
+// item's further pictures draw on that reservation. An item that needs more than it reserved (a
+// picture turned upright beside the decoded one) never waits on itself: one item at a time may
+// pass the budget by what it still needs. A reservation ends when its last picture goes, so only
+// pictures in flight count: results kept elsewhere must not be made under a budget.
 class PixelBudgetScope {
 public:
     PixelBudgetScope(std::shared_ptr<MemoryBudget> budget, int picturesPerItem);

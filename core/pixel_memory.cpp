@@ -33,8 +33,9 @@ struct Reservation {
     std::shared_ptr<MemoryBudget> budget;
     std::size_t reserved;
     std::atomic<std::size_t> drawn{0};
+    bool beyond = false;
     Reservation(std::shared_ptr<MemoryBudget> b, std::size_t bytes) : budget(std::move(b)), reserved(bytes) {}
-    ~Reservation() { budget->release(reserved); }
+    ~Reservation() { budget->release(reserved, beyond); }
 };
 
 struct Mapping {
@@ -136,13 +137,22 @@ std::shared_ptr<Reservation> reserve(std::size_t length, const QSize &size)
         return nullptr;
     std::shared_ptr<Reservation> reservation = openReservation.lock();
     if (!reservation || reservation->budget != budget || reservation->drawn + length > reservation->reserved) {
+        // Memory this thread still holds for its item (a picture turned upright beside the one
+        // decoded, say) must not make it wait for itself.
+        const bool holding = reservation && reservation->budget == budget;
         reservation.reset();
         openReservation.reset();
         const std::size_t wanted = length * std::size_t(std::max(1, perItem));
         const std::size_t held = budget->inUse();
         trimPool(budget->total() > held + wanted ? budget->total() - held - wanted : 0);
-        budget->acquire(wanted, QStringLiteral("%1 x %2 pixels").arg(size.width()).arg(size.height()));
+        const QString what = QStringLiteral("%1 x %2 pixels").arg(size.width()).arg(size.height());
+        bool beyond = false;
+        if (holding)
+            beyond = budget->acquireBeyond(wanted, what);
+        else
+            budget->acquire(wanted, what);
         reservation = std::make_shared<Reservation>(budget, wanted);
+        reservation->beyond = beyond;
         openReservation = reservation;
     }
     reservation->drawn += length;

@@ -87,6 +87,30 @@ TEST(PixelBudget, PicturesInFlightStayWithinTheBudgetWithoutDeadlock)
     EXPECT_EQ(budget->inUse(), 0u);
 }
 
+// A budget of one item, and items that need a second picture beside their first: a worker must
+// not wait on memory it holds itself, and only one worker at a time goes past the budget.
+TEST(PixelBudget, AnItemNeedingMoreThanItReservedNeverWaitsOnItself)
+{
+    auto budget = std::make_shared<MemoryBudget>(2 * kMB);
+    ASSERT_TRUE(returnsWithin(std::chrono::seconds(60), [&] {
+        const PixelBudgetScope scope(budget, 1);
+        std::vector<std::thread> workers;
+        for (int t = 0; t < 3; ++t) {
+            workers.emplace_back([] {
+                for (int item = 0; item < 20; ++item) {
+                    const QImage decoded = allocatePixelImage(kTwoMegabytes, Prefault::No);
+                    const QImage upright = allocatePixelImage(kTwoMegabytes, Prefault::No);
+                    EXPECT_NE(decoded.constBits(), upright.constBits());
+                }
+            });
+        }
+        for (std::thread &w : workers)
+            w.join();
+    })) << "a worker waited on memory it held itself";
+    EXPECT_LE(budget->peak(), budget->total() + 2 * kMB);
+    EXPECT_EQ(budget->inUse(), 0u);
+}
+
 TEST(PixelBudget, APictureTooLargeForTheBudgetIsRefusedAndNothingIsHeld)
 {
     auto budget = std::make_shared<MemoryBudget>(3 * kMB);
