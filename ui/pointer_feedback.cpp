@@ -38,13 +38,14 @@ void PointerFeedback::apply() { applyPointer(m_window, m_state.pointer(), m_hasH
 
 bool PointerFeedback::eventFilter(QObject *watched, QEvent *event)
 {
-    QPointF position;
-    if (event->type() == QEvent::MouseMove)
-        position = static_cast<QMouseEvent *>(event)->position();
-    else if (event->type() == QEvent::Enter)
-        position = static_cast<QEnterEvent *>(event)->position();
-    else
+    if (event->type() != QEvent::MouseMove && event->type() != QEvent::Enter)
         return false;
+    // Not every Enter carries a position (one sent as a plain event has none): the pointer is
+    // then left as it is, and the next move decides.
+    const auto *pointed = dynamic_cast<const QSinglePointEvent *>(event);
+    if (!pointed)
+        return false;
+    const QPointF position = pointed->position();
     auto *widget = static_cast<QWidget *>(watched);
     QWidget *under = widget->childAt(position.toPoint());
     for (QWidget *w = under ? under : widget; w; w = w->parentWidget()) {
