@@ -375,22 +375,16 @@ TEST(Form1, ListCommandsAndStartDoNothingWhileARunIsUnderWay)
     Form1 &w = f.open();
     w.addCommandLinePaths({writePicture(f.dir, QStringLiteral("a.png"), noisyPicture(4, 4)),
                            writePicture(f.dir, QStringLiteral("b.png"), noisyPicture(4, 4))});
-    // Clicks that arrive while the run yields between images.
-    bool tried = false;
-    QMetaObject::Connection c = QObject::connect(w.ProgressBar1, &QProgressBar::valueChanged, [&](int value) {
-        if (value == 50 && !tried) {
-            tried = true;
-            QTimer::singleShot(0, [&] {
-                w.PushButton1_Click();
-                w.addCommandLinePaths({QStringLiteral("/late.jpg")});
-                w.PushButton4_Click();
-            });
-        }
-    });
+    // Clicks that arrive while the run waits at its second image. (Timed by the run itself: a
+    // timer left over from a run that ended first would fire into the next test's window.)
+    w.runStarting = [](SessionRun &run) { run.holdAtItem(2); };
     w.PushButton2_Click();
+    ASSERT_TRUE(w.currentRun()->waitUntilHeld(10000));
+    w.PushButton1_Click();
+    w.addCommandLinePaths({QStringLiteral("/late.jpg")});
+    w.PushButton4_Click();
+    w.currentRun()->release();
     ASSERT_TRUE(waitForRunEnd(w));
-    QObject::disconnect(c);
-    EXPECT_TRUE(tried);
     EXPECT_EQ(f.rows().size(), 2);
     EXPECT_EQ(w.existingResults()->resultList().resultWord, QStringLiteral("brightened"));
     EXPECT_EQ(w.existingResults()->resultList().itemCount(), 2);
