@@ -24,7 +24,9 @@ JpegStatus encodeJpeg(const QImage &picture, int quality, QByteArray *out);
 // status number.
 void SaveJPG(const QImage &picture, const QString &path, int quality);
 
-// SaveJPG with the source's camera data carried over (see copyMetadataIntoJpeg). Returns a note
+// SaveJPG with the source's camera data written by the encoder: EXIF (orientation reset to normal,
+// since the result is stored upright, and the thumbnail of the unadjusted picture dropped), XMP,
+// IPTC and the ICC profile. Returns a note
 // when the data had to be left out; the picture is saved all the same.
 QString SaveJPGWithMetadata(const QImage &picture, const QString &path, int quality, const QString &sourcePath);
 

@@ -15,7 +15,8 @@ constexpr std::int64_t kMaxPixelBytes = 2147483647;
 // reason on a missing, unreadable, undecodable or oversized file.
 QImage decodePicture(const QString &path);
 
-// The same into an image whose buffer may be reused when size and form match.
+// The same into `target`, which is replaced by the new picture: nothing of what it held before
+// (pixels, text, colour space, resolution) reaches the new one.
 void decodePictureInto(const QString &path, QImage &target);
 
 // Brings any image into the pixel form, in place where Qt can.

@@ -1,0 +1,53 @@
+#pragma once
+
+// Shared by the format backends; not part of the codec's interface.
+
+#include "core/codec/codec.h"
+
+#include <QImage>
+#include <QString>
+#include <cstddef>
+#include <cstdint>
+
+namespace lumivex::codec {
+
+struct Input {
+    const unsigned char *data;
+    std::size_t size;
+    const QString &path;
+};
+
+[[noreturn]] void failDecode(const QString &reason, const QString &path);
+[[noreturn]] void failTruncated(const QString &path);
+[[noreturn]] void failTooLarge(std::int64_t width, std::int64_t height);
+
+// Refuses a size whose 4·W·H bytes pass the pixel limit, or that is empty.
+void checkPictureSize(std::int64_t width, std::int64_t height, const QString &path);
+
+// A pooled picture of that size, the size checked first.
+QImage newPicture(int width, int height, const QString &path);
+
+// A plain ARGB32 scratch image for decoders that hand over transparency; laid on white by
+// layOnWhite into a pooled picture.
+QImage newScratch(int width, int height, const QString &path);
+QImage layOnWhite(const QImage &argb, const QString &path);
+
+// The picture turned upright by EXIF orientation 2..8; 1 and unknown values return it as is.
+QImage orientPicture(const QImage &picture, int orientation, const QString &path);
+
+QImage decodeJpeg(const Input &in);
+QImage decodePng(const Input &in);
+QImage decodeTiff(const Input &in);
+QImage decodeWebp(const Input &in);
+QImage decodeHeif(const Input &in);
+QImage decodeWithQt(const Input &in, PictureFormat format);
+
+QByteArray encodeJpeg(const QImage &picture, int quality, const MetadataBlocks &metadata);
+QByteArray encodePng(const QImage &picture, const MetadataBlocks &metadata);
+QByteArray encodeTiff(const QImage &picture, const MetadataBlocks &metadata);
+QByteArray encodeWebp(const QImage &picture, int quality, const MetadataBlocks &metadata);
+QByteArray encodeBmp(const QImage &picture);
+
+MetadataBlocks heifMetadata(const Input &in);
+
+} // namespace lumivex::codec

@@ -1,0 +1,419 @@
+#include "core/codec/codec.h"
+
+#include "core/codec/backends.h"
+#include "core/error_report.h"
+#include "core/paths.h"
+#include "core/picture.h"
+#include "core/pixel_memory.h"
+
+#include <QFile>
+#include <QPainter>
+#include <cerrno>
+#include <cstring>
+#include <exiv2/exiv2.hpp>
+#include <fcntl.h>
+#include <mutex>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace lumivex {
+
+namespace codec {
+
+void failDecode(const QString &reason, const QString &path)
+{
+    throw StepFailure(QStringLiteral("Cannot decode the picture (") + reason + QStringLiteral("): ") + path);
+}
+
+void failTruncated(const QString &path)
+{
+    failDecode(QStringLiteral("the file ends too early"), path);
+}
+
+void failTooLarge(std::int64_t width, std::int64_t height)
+{
+    const double megabytes = 4.0 * double(width) * double(height) / (1024.0 * 1024.0);
+    throw StepFailure(QStringLiteral("Picture is too large: %1 x %2 pixels would need %3 MB; the limit is 2048 MB")
+                          .arg(width)
+                          .arg(height)
+                          .arg(megabytes, 0, 'f', 0));
+}
+
+void checkPictureSize(std::int64_t width, std::int64_t height, const QString &path)
+{
+    if (width <= 0 || height <= 0)
+        failDecode(QStringLiteral("the picture has no pixels"), path);
+    if (width > kMaxPixelBytes || height > kMaxPixelBytes || 4 * width * height > kMaxPixelBytes)
+        failTooLarge(width, height);
+}
+
+QImage newPicture(int width, int height, const QString &path)
+{
+    checkPictureSize(width, height, path);
+    return allocatePixelImage(QSize(width, height));
+}
+
+QImage newScratch(int width, int height, const QString &path)
+{
+    checkPictureSize(width, height, path);
+    QImage scratch(width, height, QImage::Format_ARGB32);
+    if (scratch.isNull())
+        throw std::bad_alloc();
+    return scratch;
+}
+
+QImage layOnWhite(const QImage &argb, const QString &path)
+{
+    QImage flat = newPicture(argb.width(), argb.height(), path);
+    flat.setDotsPerMeterX(argb.dotsPerMeterX());
+    flat.setDotsPerMeterY(argb.dotsPerMeterY());
+    flat.fill(Qt::white);
+    QPainter painter(&flat);
+    painter.drawImage(0, 0, argb);
+    painter.end();
+    return flat;
+}
+
+QImage orientPicture(const QImage &picture, int orientation, const QString &path)
+{
+    if (orientation < 2 || orientation > 8)
+        return picture;
+    const int w = picture.width(), h = picture.height();
+    const bool swaps = orientation >= 5;
+    QImage out = swaps ? newPicture(h, w, path) : newPicture(w, h, path);
+    out.setDotsPerMeterX(swaps ? picture.dotsPerMeterY() : picture.dotsPerMeterX());
+    out.setDotsPerMeterY(swaps ? picture.dotsPerMeterX() : picture.dotsPerMeterY());
+    const int ow = out.width(), oh = out.height();
+    // Where stored pixel (x, y) lands in the upright picture.
+    for (int y = 0; y < h; ++y) {
+        const auto *row = reinterpret_cast<const quint32 *>(picture.constScanLine(y));
+        for (int x = 0; x < w; ++x) {
+            int tx = x, ty = y;
+            switch (orientation) {
+            case 2: tx = w - 1 - x; break;
+            case 3: tx = w - 1 - x; ty = h - 1 - y; break;
+            case 4: ty = h - 1 - y; break;
+            case 5: tx = y; ty = x; break;
+            case 6: tx = ow - 1 - y; ty = x; break;
+            case 7: tx = ow - 1 - y; ty = oh - 1 - x; break;
+            case 8: tx = y; ty = oh - 1 - x; break;
+            }
+            reinterpret_cast<quint32 *>(out.scanLine(ty))[tx] = row[x];
+        }
+    }
+    return out;
+}
+
+} // namespace codec
+
+using namespace codec;
+
+PictureFormat sniffPictureFormat(const char *data, std::size_t size)
+{
+    auto starts = [&](const char *magic, std::size_t length, std::size_t at = 0) {
+        return size >= at + length && std::memcmp(data + at, magic, length) == 0;
+    };
+    if (starts("\xFF\xD8\xFF", 3))
+        return PictureFormat::Jpeg;
+    if (starts("\x89PNG\r\n\x1A\n", 8))
+        return PictureFormat::Png;
+    if (starts("GIF87a", 6) || starts("GIF89a", 6))
+        return PictureFormat::Gif;
+    if (starts("BM", 2) && size >= 26)
+        return PictureFormat::Bmp;
+    if (starts("II*\0", 4) || starts("MM\0*", 4))
+        return PictureFormat::Tiff;
+    if (starts("RIFF", 4) && starts("WEBP", 4, 8))
+        return PictureFormat::Webp;
+    if (starts("ftyp", 4, 4) && size >= 12) {
+        // The major brand, then the compatible ones: AVIF is AV1 in the same container as HEIF.
+        const std::size_t boxSize = std::size_t(quint8(data[0])) << 24 | std::size_t(quint8(data[1])) << 16 |
+                                    std::size_t(quint8(data[2])) << 8 | std::size_t(quint8(data[3]));
+        const std::size_t end = std::min(size, std::max<std::size_t>(boxSize, 12));
+        bool heif = false, avif = false;
+        for (std::size_t at = 8; at + 4 <= end; at += 4) {
+            if (at == 12)
+                continue; // minor version
+            const QByteArray brand(data + at, 4);
+            if (brand == "avif" || brand == "avis")
+                avif = true;
+            else if (brand == "heic" || brand == "heix" || brand == "heim" || brand == "heis" ||
+                     brand == "hevc" || brand == "hevx" || brand == "mif1" || brand == "msf1")
+                heif = true;
+            if (at == 8 && (avif || heif))
+                break; // the major brand decides
+        }
+        if (avif)
+            return PictureFormat::Avif;
+        if (heif)
+            return PictureFormat::Heif;
+    }
+    return PictureFormat::Unknown;
+}
+
+const char *formatName(PictureFormat format)
+{
+    switch (format) {
+    case PictureFormat::Jpeg: return "JPEG";
+    case PictureFormat::Png: return "PNG";
+    case PictureFormat::Gif: return "GIF";
+    case PictureFormat::Bmp: return "BMP";
+    case PictureFormat::Tiff: return "TIFF";
+    case PictureFormat::Webp: return "WebP";
+    case PictureFormat::Heif: return "HEIF";
+    case PictureFormat::Avif: return "AVIF";
+    case PictureFormat::Unknown: break;
+    }
+    return "unknown";
+}
+
+QStringList readablePictureExtensions()
+{
+    return {QStringLiteral("jpg"), QStringLiteral("jpeg"), QStringLiteral("jpe"), QStringLiteral("jfif"),
+            QStringLiteral("png"), QStringLiteral("gif"), QStringLiteral("bmp"), QStringLiteral("dib"),
+            QStringLiteral("tif"), QStringLiteral("tiff"), QStringLiteral("webp"), QStringLiteral("heic"),
+            QStringLiteral("heif"), QStringLiteral("avif")};
+}
+
+QByteArray readRegularFile(const QString &path)
+{
+    if (path.isEmpty())
+        throw StepFailure(QStringLiteral("File not found: ") + path);
+    // Opened by the name's own bytes, so names that are not valid in the locale's encoding work.
+    const QByteArray name = fileNameToBytes(path);
+    // Without O_NONBLOCK, opening a FIFO waits for a writer forever.
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        const int error = errno;
+        if (error == ENOENT || error == ENOTDIR)
+            throw StepFailure(QStringLiteral("File not found: ") + path);
+        throw StepFailure(QStringLiteral("File cannot be opened (") + QString::fromLocal8Bit(std::strerror(error)) +
+                          QStringLiteral("): ") + path);
+    }
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    struct stat info {};
+    if (::fstat(fd, &info) != 0)
+        throw StepFailure(QStringLiteral("File cannot be opened (") + QString::fromLocal8Bit(std::strerror(errno)) +
+                          QStringLiteral("): ") + path);
+    if (S_ISDIR(info.st_mode))
+        throw StepFailure(QStringLiteral("Not a picture file (it is a folder): ") + path);
+    if (!S_ISREG(info.st_mode))
+        throw StepFailure(QStringLiteral("Not a regular file: ") + path);
+    if (info.st_size > kMaxPixelBytes)
+        failDecode(QStringLiteral("the file is larger than 2 GB"), path);
+    QByteArray bytes(qsizetype(info.st_size), Qt::Uninitialized);
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t got = ::read(fd, bytes.data() + done, std::size_t(bytes.size() - done));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            failDecode(QString::fromLocal8Bit(std::strerror(errno)), path);
+        if (got == 0)
+            break; // shrank while being read
+        done += got;
+    }
+    bytes.truncate(done);
+    return bytes;
+}
+
+DecodedPicture decodePictureBytes(const QByteArray &bytes, const QString &path)
+{
+    DecodedPicture decoded;
+    decoded.format = sniffPictureFormat(bytes.constData(), std::size_t(bytes.size()));
+    const Input in{reinterpret_cast<const unsigned char *>(bytes.constData()), std::size_t(bytes.size()), path};
+    switch (decoded.format) {
+    case PictureFormat::Jpeg: decoded.image = decodeJpeg(in); break;
+    case PictureFormat::Png: decoded.image = decodePng(in); break;
+    case PictureFormat::Tiff: decoded.image = decodeTiff(in); break;
+    case PictureFormat::Webp: decoded.image = decodeWebp(in); break;
+    case PictureFormat::Heif:
+    case PictureFormat::Avif: decoded.image = decodeHeif(in); break;
+    case PictureFormat::Gif:
+    case PictureFormat::Bmp: decoded.image = decodeWithQt(in, decoded.format); break;
+    case PictureFormat::Unknown:
+        throw StepFailure(QStringLiteral("Not a picture file this program can read: ") + path);
+    }
+    if (decoded.image.isNull() || decoded.image.format() != QImage::Format_RGB32)
+        failDecode(QStringLiteral("the decoder gave no picture"), path);
+    return decoded;
+}
+
+DecodedPicture decodePictureFile(const QString &path)
+{
+    return decodePictureBytes(readRegularFile(path), path);
+}
+
+int exifOrientation(const char *tiff, std::size_t size)
+{
+    if (size < 8)
+        return 1;
+    const auto *p = reinterpret_cast<const unsigned char *>(tiff);
+    const bool little = p[0] == 'I' && p[1] == 'I';
+    if (!little && !(p[0] == 'M' && p[1] == 'M'))
+        return 1;
+    auto u16 = [&](std::size_t at) {
+        return little ? unsigned(p[at] | p[at + 1] << 8) : unsigned(p[at] << 8 | p[at + 1]);
+    };
+    auto u32 = [&](std::size_t at) {
+        return little ? std::uint32_t(p[at]) | std::uint32_t(p[at + 1]) << 8 | std::uint32_t(p[at + 2]) << 16 |
+                            std::uint32_t(p[at + 3]) << 24
+                      : std::uint32_t(p[at]) << 24 | std::uint32_t(p[at + 1]) << 16 | std::uint32_t(p[at + 2]) << 8 |
+                            std::uint32_t(p[at + 3]);
+    };
+    const std::size_t ifd = u32(4);
+    if (ifd + 2 > size)
+        return 1;
+    const unsigned count = u16(ifd);
+    for (unsigned i = 0; i < count; ++i) {
+        const std::size_t entry = ifd + 2 + std::size_t(i) * 12;
+        if (entry + 12 > size)
+            return 1;
+        if (u16(entry) == 0x0112 && u16(entry + 2) == 3) {
+            const unsigned value = u16(entry + 8);
+            return value >= 1 && value <= 8 ? int(value) : 1;
+        }
+    }
+    return 1;
+}
+
+// ---- metadata through Exiv2, which knows every container's places for it ----
+
+namespace {
+
+void initialiseExiv2()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        // Problems are reported through our own notes, not printed.
+        Exiv2::LogMsg::setLevel(Exiv2::LogMsg::mute);
+        Exiv2::XmpParser::initialize();
+    });
+}
+
+QString unreadableNote(const char *what)
+{
+    return QStringLiteral("saved without its camera data (the source's metadata could not be read: %1)")
+        .arg(QString::fromLocal8Bit(what));
+}
+
+QByteArray fromBuf(const Exiv2::DataBuf &buf)
+{
+    return buf.size_ > 0 ? QByteArray(reinterpret_cast<const char *>(buf.pData_), int(buf.size_)) : QByteArray();
+}
+
+QByteArray exifBlock(const Exiv2::ExifData &exif, Exiv2::ByteOrder order)
+{
+    if (exif.empty())
+        return QByteArray();
+    Exiv2::Blob blob;
+    Exiv2::ExifParser::encode(blob, order == Exiv2::invalidByteOrder ? Exiv2::littleEndian : order, exif);
+    return QByteArray(reinterpret_cast<const char *>(blob.data()), int(blob.size()));
+}
+
+} // namespace
+
+MetadataBlocks readPictureMetadataBytes(const QByteArray &bytes, QString *note)
+{
+    MetadataBlocks blocks;
+    const PictureFormat format = sniffPictureFormat(bytes.constData(), std::size_t(bytes.size()));
+    // GIF and BMP have no place for camera data; a file of no known format has nothing to carry.
+    if (format == PictureFormat::Unknown || format == PictureFormat::Gif || format == PictureFormat::Bmp)
+        return blocks;
+    if (format == PictureFormat::Heif || format == PictureFormat::Avif) {
+        const Input in{reinterpret_cast<const unsigned char *>(bytes.constData()), std::size_t(bytes.size()), QString()};
+        return heifMetadata(in);
+    }
+    initialiseExiv2();
+    try {
+        Exiv2::Image::AutoPtr image =
+            Exiv2::ImageFactory::open(reinterpret_cast<const Exiv2::byte *>(bytes.constData()), long(bytes.size()));
+        image->readMetadata();
+        blocks.exif = exifBlock(image->exifData(), image->byteOrder());
+        blocks.xmp = QByteArray::fromStdString(image->xmpPacket());
+        if (blocks.xmp.isEmpty() && !image->xmpData().empty()) {
+            std::string packet;
+            Exiv2::XmpParser::encode(packet, image->xmpData());
+            blocks.xmp = QByteArray::fromStdString(packet);
+        }
+        if (!image->iptcData().empty())
+            blocks.iptc = fromBuf(Exiv2::IptcParser::encode(image->iptcData()));
+        if (image->iccProfileDefined())
+            blocks.icc = fromBuf(*image->iccProfile());
+    } catch (const std::exception &e) {
+        if (note)
+            *note = unreadableNote(e.what());
+        return MetadataBlocks();
+    }
+    return blocks;
+}
+
+MetadataBlocks readPictureMetadata(const QString &path, QString *note)
+{
+    QByteArray bytes;
+    try {
+        bytes = readRegularFile(path);
+    } catch (const StepFailure &failure) {
+        if (note)
+            *note = unreadableNote(failure.description().toLocal8Bit().constData());
+        return MetadataBlocks();
+    }
+    return readPictureMetadataBytes(bytes, note);
+}
+
+MetadataBlocks metadataForResult(const MetadataBlocks &source, QString *note)
+{
+    MetadataBlocks result = source;
+    if (source.exif.isEmpty() && source.xmp.isEmpty())
+        return result;
+    initialiseExiv2();
+    try {
+        if (!source.exif.isEmpty()) {
+            Exiv2::ExifData exif;
+            const Exiv2::ByteOrder order = Exiv2::ExifParser::decode(
+                exif, reinterpret_cast<const Exiv2::byte *>(source.exif.constData()), uint32_t(source.exif.size()));
+            if (exif.findKey(Exiv2::ExifKey("Exif.Image.Orientation")) != exif.end())
+                exif["Exif.Image.Orientation"] = uint16_t(1);
+            Exiv2::ExifThumb(exif).erase();
+            result.exif = exifBlock(exif, order);
+        }
+        if (!source.xmp.isEmpty()) {
+            Exiv2::XmpData xmp;
+            if (Exiv2::XmpParser::decode(xmp, source.xmp.toStdString()) == 0 &&
+                xmp.findKey(Exiv2::XmpKey("Xmp.tiff.Orientation")) != xmp.end()) {
+                xmp["Xmp.tiff.Orientation"] = "1";
+                std::string packet;
+                if (Exiv2::XmpParser::encode(packet, xmp, Exiv2::XmpParser::omitPacketWrapper) == 0)
+                    result.xmp = QByteArray::fromStdString(packet);
+            }
+        }
+    } catch (const std::exception &e) {
+        if (note)
+            *note = unreadableNote(e.what());
+        return MetadataBlocks();
+    }
+    return result;
+}
+
+QByteArray encodePicture(const QImage &picture, const EncodeOptions &options, const MetadataBlocks &metadata)
+{
+    if (picture.isNull())
+        throw StepFailure(QStringLiteral("There is no picture to encode"));
+    QImage pixels = picture;
+    if (pixels.format() != QImage::Format_RGB32)
+        pixels = pixels.convertToFormat(QImage::Format_RGB32);
+    switch (options.format) {
+    case PictureFormat::Jpeg: return encodeJpeg(pixels, options.quality, metadata);
+    case PictureFormat::Png: return encodePng(pixels, metadata);
+    case PictureFormat::Tiff: return encodeTiff(pixels, metadata);
+    case PictureFormat::Webp: return encodeWebp(pixels, options.quality, metadata);
+    case PictureFormat::Bmp: return encodeBmp(pixels);
+    default: break;
+    }
+    throw StepFailure(QStringLiteral("This program cannot write %1 files").arg(QLatin1String(formatName(options.format))));
+}
+
+} // namespace lumivex

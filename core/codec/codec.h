@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+#include <QStringList>
+#include <cstddef>
+
+namespace lumivex {
+
+// The formats pictures are read from, recognised by their first bytes, never by the file name.
+enum class PictureFormat { Unknown, Jpeg, Png, Gif, Bmp, Tiff, Webp, Heif, Avif };
+
+// A file's camera data, kept as the bytes its format stores, so it travels with the picture it
+// came from and nowhere else.
+struct MetadataBlocks {
+    QByteArray exif; // a TIFF structure ("II*\0" or "MM\0*"), without the "Exif\0\0" marker prefix
+    QByteArray xmp;  // the XMP packet
+    QByteArray iptc; // IPTC-IIM data sets, as a Photoshop 0x0404 resource holds them
+    QByteArray icc;  // the ICC colour profile
+    bool isEmpty() const { return exif.isEmpty() && xmp.isEmpty() && iptc.isEmpty() && icc.isEmpty(); }
+    bool operator==(const MetadataBlocks &o) const
+    {
+        return exif == o.exif && xmp == o.xmp && iptc == o.iptc && icc == o.icc;
+    }
+};
+
+struct DecodedPicture {
+    QImage image; // QImage::Format_RGB32 (B,G,R,X bytes) in pooled memory, every byte written
+    PictureFormat format = PictureFormat::Unknown;
+};
+
+PictureFormat sniffPictureFormat(const char *data, std::size_t size);
+const char *formatName(PictureFormat format);
+
+// Decodes a regular file: EXIF orientation applied, transparency laid on white, the size checked
+// against the pixel limit before any memory is taken. Throws StepFailure with one report:
+// "File not found: PATH", "Not a regular file: PATH", "Not a picture file this program can read:
+// PATH", "Picture is too large: ...", "Cannot decode the picture (the file ends too early): PATH"
+// or "Cannot decode the picture (REASON): PATH" with the library's own reason.
+DecodedPicture decodePictureFile(const QString &path);
+
+// The same over bytes already in memory; `path` only names the picture in reports.
+DecodedPicture decodePictureBytes(const QByteArray &bytes, const QString &path);
+
+// Reads a whole regular file without ever blocking on a FIFO or device, refusing anything else.
+QByteArray readRegularFile(const QString &path);
+
+// The camera data of a file without decoding its pixels. `note` receives a reason when the file
+// holds metadata that could not be read.
+MetadataBlocks readPictureMetadata(const QString &path, QString *note = nullptr);
+MetadataBlocks readPictureMetadataBytes(const QByteArray &bytes, QString *note = nullptr);
+
+// What a result written upright keeps of its source's data: EXIF orientation reset to normal and
+// its thumbnail (the unadjusted picture) dropped, XMP orientation reset likewise.
+MetadataBlocks metadataForResult(const MetadataBlocks &source, QString *note = nullptr);
+
+// EXIF orientation 1..8 of an EXIF block, 1 when it has none.
+int exifOrientation(const char *tiff, std::size_t size);
+
+struct EncodeOptions {
+    PictureFormat format = PictureFormat::Jpeg; // Jpeg, Png, Webp, Tiff or Bmp
+    int quality = 85;                           // 1..100 for JPEG and WebP
+};
+
+// Encodes a picture with the metadata blocks written by the encoder itself. JPEG uses the
+// settings of libjpeg-turbo's `cjpeg -quality Q` (4:2:0, baseline, standard tables) and writes
+// JFIF density from the picture's dots per meter. Throws StepFailure with the reason; throws
+// std::bad_alloc when memory runs out.
+QByteArray encodePicture(const QImage &picture, const EncodeOptions &options, const MetadataBlocks &metadata);
+
+// Every file name extension of a format this program reads, lower case, without the dot.
+QStringList readablePictureExtensions();
+
+} // namespace lumivex

@@ -1,0 +1,274 @@
+// PNG on libpng: every colour type and bit depth, 16-bit samples rounded to 8, a transparent
+// colour (tRNS) turned into alpha and laid on white.
+
+#include "core/codec/backends.h"
+#include "core/error_report.h"
+#include "core/picture.h"
+#include "core/pixel_memory.h"
+
+#include <csetjmp>
+#include <cstring>
+#include <png.h>
+#include <vector>
+
+namespace lumivex::codec {
+
+namespace {
+
+struct ReadJob {
+    const unsigned char *data;
+    std::size_t size;
+    std::size_t at;
+    QImage *target;
+    std::vector<png_bytep> *rows;
+    char message[256];
+    bool endedEarly;
+    bool tooSmall;
+    bool noMemory;
+    bool alpha;
+    std::int64_t width, height;
+    png_uint_32 dpmX, dpmY;
+};
+
+void pngError(png_structp png, png_const_charp message)
+{
+    auto *job = static_cast<ReadJob *>(png_get_error_ptr(png));
+    if (job && !job->message[0]) {
+        std::strncpy(job->message, message, sizeof job->message - 1);
+        job->message[sizeof job->message - 1] = 0;
+    }
+    png_longjmp(png, 1);
+}
+
+void pngWarning(png_structp, png_const_charp) {}
+
+void readBytes(png_structp png, png_bytep out, png_size_t length)
+{
+    auto *job = static_cast<ReadJob *>(png_get_io_ptr(png));
+    if (length > job->size - job->at) {
+        job->endedEarly = true;
+        png_error(png, "the file ends too early");
+    }
+    std::memcpy(out, job->data + job->at, length);
+    job->at += length;
+}
+
+bool prepareTarget(ReadJob &job)
+{
+    try {
+        if (job.alpha) {
+            *job.target = QImage(int(job.width), int(job.height), QImage::Format_ARGB32);
+            if (job.target->isNull())
+                throw std::bad_alloc();
+        } else {
+            *job.target = allocatePixelImage(QSize(int(job.width), int(job.height)));
+        }
+        job.rows->resize(std::size_t(job.height));
+        for (std::int64_t y = 0; y < job.height; ++y)
+            (*job.rows)[std::size_t(y)] = job.target->scanLine(int(y));
+    } catch (...) {
+        job.noMemory = true;
+        return false;
+    }
+    return true;
+}
+
+// Holds no C++ object across libpng calls: errors jump back here.
+bool runRead(ReadJob &job)
+{
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &job, pngError, pngWarning);
+    if (!png)
+        return false;
+    png_infop info = png_create_info_struct(png);
+    if (!info) {
+        png_destroy_read_struct(&png, nullptr, nullptr);
+        return false;
+    }
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_read_struct(&png, &info, nullptr);
+        return false;
+    }
+    png_set_read_fn(png, &job, readBytes);
+    // Bounds against hostile files: sizes beyond the pixel limit, endless ancillary chunks, and
+    // single chunks asking for huge buffers.
+    png_set_user_limits(png, 1u << 24, 1u << 24);
+    png_set_chunk_cache_max(png, 1000);
+    png_set_chunk_malloc_max(png, 16u << 20);
+    png_read_info(png, info);
+
+    png_uint_32 width = 0, height = 0;
+    int depth = 0, colour = 0, interlace = 0;
+    png_get_IHDR(png, info, &width, &height, &depth, &colour, &interlace, nullptr, nullptr);
+    job.width = width;
+    job.height = height;
+    if (width == 0 || height == 0 || 4 * job.width * job.height > kMaxPixelBytes) {
+        png_destroy_read_struct(&png, &info, nullptr);
+        return false;
+    }
+    // Deflate packs at most 1032 bytes into one, so the rest of the file bounds the rows it can
+    // hold: a small file declaring a huge picture is refused before its memory is taken.
+    const int channels = png_get_channels(png, info);
+    const double rowBytes = 1.0 + (double(width) * channels * depth + 7) / 8;
+    if (rowBytes * double(height) > 1100.0 * double(job.size - job.at) + 65536.0) {
+        job.tooSmall = true;
+        png_destroy_read_struct(&png, &info, nullptr);
+        return false;
+    }
+    png_uint_32 unit = 0;
+    if (png_get_pHYs(png, info, &job.dpmX, &job.dpmY, reinterpret_cast<int *>(&unit)) &&
+        unit != PNG_RESOLUTION_METER) {
+        job.dpmX = job.dpmY = 0;
+    }
+
+    bool alpha = (colour & PNG_COLOR_MASK_ALPHA) != 0;
+    if (colour == PNG_COLOR_TYPE_PALETTE)
+        png_set_palette_to_rgb(png);
+    if (colour == PNG_COLOR_TYPE_GRAY && depth < 8)
+        png_set_expand_gray_1_2_4_to_8(png);
+    if (png_get_valid(png, info, PNG_INFO_tRNS)) {
+        png_set_tRNS_to_alpha(png);
+        alpha = true;
+    }
+    if (depth == 16)
+        png_set_scale_16(png);
+    if (!(colour & PNG_COLOR_MASK_COLOR))
+        png_set_gray_to_rgb(png);
+    png_set_bgr(png);
+    if (!alpha)
+        png_set_filler(png, 0xFF, PNG_FILLER_AFTER);
+    png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+    if (png_get_rowbytes(png, info) != png_size_t(width) * 4) {
+        std::strcpy(job.message, "unexpected row layout");
+        png_destroy_read_struct(&png, &info, nullptr);
+        return false;
+    }
+    job.alpha = alpha;
+    if (!prepareTarget(job)) {
+        png_destroy_read_struct(&png, &info, nullptr);
+        return false;
+    }
+    png_read_image(png, job.rows->data());
+    png_destroy_read_struct(&png, &info, nullptr);
+    return true;
+}
+
+} // namespace
+
+QImage decodePng(const Input &in)
+{
+    QImage target;
+    std::vector<png_bytep> rows;
+    ReadJob job{};
+    job.data = in.data;
+    job.size = in.size;
+    job.target = &target;
+    job.rows = &rows;
+    if (!runRead(job)) {
+        target = QImage();
+        if (job.endedEarly || job.tooSmall)
+            failTruncated(in.path);
+        if (job.noMemory)
+            throw StepFailure(QStringLiteral("Out of memory"));
+        if (job.width > 0 && job.height > 0)
+            checkPictureSize(job.width, job.height, in.path);
+        failDecode(job.message[0] ? QString::fromLocal8Bit(job.message) : QStringLiteral("unknown PNG error"), in.path);
+    }
+    if (job.dpmX > 0 && job.dpmY > 0) {
+        target.setDotsPerMeterX(int(job.dpmX));
+        target.setDotsPerMeterY(int(job.dpmY));
+    }
+    return job.alpha ? layOnWhite(target, in.path) : target;
+}
+
+namespace {
+
+struct WriteJob {
+    const QImage *picture;
+    const MetadataBlocks *metadata;
+    QByteArray *out;
+    char message[256];
+};
+
+void writeError(png_structp png, png_const_charp message)
+{
+    auto *job = static_cast<WriteJob *>(png_get_error_ptr(png));
+    std::strncpy(job->message, message, sizeof job->message - 1);
+    png_longjmp(png, 1);
+}
+
+void writeBytes(png_structp png, png_bytep data, png_size_t length)
+{
+    auto *job = static_cast<WriteJob *>(png_get_io_ptr(png));
+    bool grown = true;
+    try {
+        job->out->append(reinterpret_cast<const char *>(data), qsizetype(length));
+    } catch (...) {
+        grown = false;
+    }
+    if (!grown)
+        png_error(png, "out of memory");
+}
+
+void flushNothing(png_structp) {}
+
+bool runWrite(WriteJob &job)
+{
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &job, writeError, pngWarning);
+    if (!png)
+        return false;
+    png_infop info = png_create_info_struct(png);
+    if (!info) {
+        png_destroy_write_struct(&png, nullptr);
+        return false;
+    }
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        return false;
+    }
+    png_set_write_fn(png, &job, writeBytes, flushNothing);
+    const QImage &picture = *job.picture;
+    png_set_IHDR(png, info, png_uint_32(picture.width()), png_uint_32(picture.height()), 8, PNG_COLOR_TYPE_RGB,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_pHYs(png, info, png_uint_32(picture.dotsPerMeterX()), png_uint_32(picture.dotsPerMeterY()),
+                 PNG_RESOLUTION_METER);
+    const MetadataBlocks &meta = *job.metadata;
+    if (!meta.icc.isEmpty())
+        png_set_iCCP(png, info, "ICC profile", PNG_COMPRESSION_TYPE_BASE,
+                     reinterpret_cast<png_const_bytep>(meta.icc.constData()), png_uint_32(meta.icc.size()));
+    if (!meta.exif.isEmpty())
+        png_set_eXIf_1(png, info, png_uint_32(meta.exif.size()),
+                       reinterpret_cast<png_bytep>(const_cast<char *>(meta.exif.constData())));
+    png_text text{};
+    if (!meta.xmp.isEmpty()) {
+        text.compression = PNG_ITXT_COMPRESSION_NONE;
+        text.key = const_cast<png_charp>("XML:com.adobe.xmp");
+        text.text = const_cast<png_charp>(meta.xmp.constData());
+        text.itxt_length = std::size_t(meta.xmp.size());
+        text.lang = const_cast<png_charp>("");
+        text.lang_key = const_cast<png_charp>("");
+        png_set_text(png, info, &text, 1);
+    }
+    png_write_info(png, info);
+    png_set_bgr(png);
+    png_set_filler(png, 0, PNG_FILLER_AFTER); // drops the X byte
+    for (int y = 0; y < picture.height(); ++y)
+        png_write_row(png, const_cast<png_bytep>(picture.constScanLine(y)));
+    png_write_end(png, info);
+    png_destroy_write_struct(&png, &info);
+    return true;
+}
+
+} // namespace
+
+QByteArray encodePng(const QImage &picture, const MetadataBlocks &metadata)
+{
+    QByteArray out;
+    out.reserve(qsizetype(picture.sizeInBytes() / 2));
+    WriteJob job{&picture, &metadata, &out, {}};
+    if (!runWrite(job))
+        throw StepFailure(QStringLiteral("The PNG encoder failed: ") + QString::fromLocal8Bit(job.message));
+    return out;
+}
+
+} // namespace lumivex::codec

@@ -1,0 +1,172 @@
+// GIF (first frame) and BMP stay on Qt's readers and BMP on Qt's writer, whose output is what
+// earlier versions wrote. Qt accepts a file that ends early and leaves the missing rows as
+// they were, so the file's structure is checked here first: every byte the pixels need must
+// be in the file.
+
+#include "core/codec/backends.h"
+#include "core/error_report.h"
+#include "core/picture.h"
+#include "core/pixel_memory.h"
+
+#include <QBuffer>
+#include <QImageReader>
+#include <QImageWriter>
+#include <cstdlib>
+
+namespace lumivex::codec {
+
+namespace {
+
+std::uint32_t le16(const unsigned char *p) { return std::uint32_t(p[0] | p[1] << 8); }
+std::uint32_t le32(const unsigned char *p)
+{
+    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
+}
+
+// Run-length coded rows: the stream must reach its end-of-picture code inside the file.
+bool rleComplete(const unsigned char *data, std::size_t size, std::size_t at, bool fourBit)
+{
+    while (at + 2 <= size) {
+        const unsigned count = data[at], code = data[at + 1];
+        at += 2;
+        if (count > 0)
+            continue;
+        if (code == 1)
+            return true;
+        if (code == 0)
+            continue;
+        if (code == 2) {
+            at += 2;
+            continue;
+        }
+        std::size_t bytes = fourBit ? (code + 1) / 2 : code;
+        at += bytes + (bytes & 1);
+    }
+    return false;
+}
+
+QSize checkBmp(const Input &in)
+{
+    const unsigned char *d = in.data;
+    if (in.size < 26)
+        failTruncated(in.path);
+    const std::size_t offset = le32(d + 10);
+    const std::uint32_t header = le32(d + 14);
+    std::int64_t width, height;
+    unsigned bits, compression = 0;
+    if (header == 12) {
+        width = le16(d + 18);
+        height = le16(d + 20);
+        bits = le16(d + 24);
+    } else {
+        if (in.size < 34)
+            failTruncated(in.path);
+        width = std::int32_t(le32(d + 18));
+        height = std::int32_t(le32(d + 22));
+        bits = le16(d + 28);
+        compression = le32(d + 30);
+    }
+    height = std::abs(height);
+    checkPictureSize(width, height, in.path);
+    if (offset > in.size)
+        failTruncated(in.path);
+    if (compression == 1 || compression == 2) {
+        if (!rleComplete(d, in.size, offset, compression == 2))
+            failTruncated(in.path);
+    } else if (compression == 0 || compression == 3 || compression == 6) {
+        const std::int64_t stride = (width * bits + 31) / 32 * 4;
+        if (std::int64_t(offset) + stride * height > std::int64_t(in.size))
+            failTruncated(in.path);
+    }
+    return QSize(int(width), int(height));
+}
+
+// Walks the blocks up to the end of the first picture's compressed data.
+QSize checkGif(const Input &in)
+{
+    const unsigned char *d = in.data;
+    const std::size_t size = in.size;
+    if (size < 13)
+        failTruncated(in.path);
+    const QSize screen(int(le16(d + 6)), int(le16(d + 8)));
+    std::size_t at = 13;
+    if (d[10] & 0x80)
+        at += 3u << ((d[10] & 7) + 1);
+    auto skipSubBlocks = [&] {
+        for (;;) {
+            if (at >= size)
+                failTruncated(in.path);
+            const unsigned length = d[at++];
+            if (length == 0)
+                return;
+            at += length;
+        }
+    };
+    for (;;) {
+        if (at >= size)
+            failTruncated(in.path);
+        const unsigned char kind = d[at++];
+        if (kind == 0x21) {
+            ++at; // label
+            skipSubBlocks();
+        } else if (kind == 0x2C) {
+            if (at + 9 > size)
+                failTruncated(in.path);
+            const unsigned packed = d[at + 8];
+            const std::int64_t right = std::int64_t(le16(d + at)) + le16(d + at + 4);
+            const std::int64_t bottom = std::int64_t(le16(d + at + 2)) + le16(d + at + 6);
+            at += 9;
+            if (packed & 0x80)
+                at += 3u << ((packed & 7) + 1);
+            ++at; // smallest code size
+            skipSubBlocks();
+            const std::int64_t w = std::max<std::int64_t>(screen.width(), right);
+            const std::int64_t h = std::max<std::int64_t>(screen.height(), bottom);
+            checkPictureSize(w, h, in.path);
+            return screen;
+        } else if (kind == 0x3B) {
+            failDecode(QStringLiteral("the GIF file holds no picture"), in.path);
+        } else {
+            failDecode(QStringLiteral("the GIF file is corrupt"), in.path);
+        }
+    }
+}
+
+} // namespace
+
+QImage decodeWithQt(const Input &in, PictureFormat format)
+{
+    const QSize size = format == PictureFormat::Bmp ? checkBmp(in) : checkGif(in);
+    QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(in.data), qsizetype(in.size));
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, format == PictureFormat::Bmp ? "bmp" : "gif");
+    reader.setAllocationLimit(2048);
+    // Qt fills an image of the right size and form in place; whatever it leaves is white, never
+    // what the memory held before.
+    QImage picture;
+    if (size.isValid() && !size.isEmpty()) {
+        picture = allocatePixelImage(size);
+        picture.fill(0xFFFFFFFFu);
+    }
+    if (!reader.read(&picture)) {
+        picture = QImage();
+        failDecode(reader.errorString(), in.path);
+    }
+    checkPictureSize(picture.width(), picture.height(), in.path);
+    toPixelForm(picture);
+    return picture;
+}
+
+QByteArray encodeBmp(const QImage &picture)
+{
+    QByteArray out;
+    QBuffer buffer(&out);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "bmp");
+    if (!writer.write(picture))
+        throw StepFailure(QStringLiteral("The BMP encoder failed: ") + writer.errorString());
+    return out;
+}
+
+} // namespace lumivex::codec

@@ -1,0 +1,151 @@
+// WebP on libwebp: decoded straight into the picture (B,G,R,A with A 255 where there is no
+// transparency), the first frame of an animation, metadata chunks through libwebpmux.
+
+#include "core/codec/backends.h"
+#include "core/error_report.h"
+
+#include <webp/decode.h>
+#include <webp/demux.h>
+#include <webp/encode.h>
+#include <webp/mux.h>
+
+namespace lumivex::codec {
+
+namespace {
+
+QString statusText(VP8StatusCode status)
+{
+    switch (status) {
+    case VP8_STATUS_OUT_OF_MEMORY: return QStringLiteral("out of memory");
+    case VP8_STATUS_INVALID_PARAM: return QStringLiteral("invalid parameter");
+    case VP8_STATUS_BITSTREAM_ERROR: return QStringLiteral("the WebP bitstream is corrupt");
+    case VP8_STATUS_UNSUPPORTED_FEATURE: return QStringLiteral("a WebP feature this program cannot read");
+    case VP8_STATUS_SUSPENDED: return QStringLiteral("decoding was suspended");
+    case VP8_STATUS_USER_ABORT: return QStringLiteral("decoding was stopped");
+    default: break;
+    }
+    return QStringLiteral("WebP error %1").arg(int(status));
+}
+
+struct DemuxFree {
+    WebPDemuxer *d;
+    ~DemuxFree() { WebPDemuxDelete(d); }
+};
+
+} // namespace
+
+QImage decodeWebp(const Input &in)
+{
+    const uint8_t *data = in.data;
+    std::size_t size = in.size;
+    WebPBitstreamFeatures features;
+    VP8StatusCode status = WebPGetFeatures(data, size, &features);
+    if (status == VP8_STATUS_NOT_ENOUGH_DATA)
+        failTruncated(in.path);
+    if (status != VP8_STATUS_OK)
+        failDecode(statusText(status), in.path);
+
+    DemuxFree demux{nullptr};
+    if (features.has_animation) {
+        WebPData whole{data, size};
+        WebPDemuxState state;
+        demux.d = WebPDemuxPartial(&whole, &state);
+        if (!demux.d || state != WEBP_DEMUX_DONE)
+            failTruncated(in.path);
+        WebPIterator frame;
+        if (!WebPDemuxGetFrame(demux.d, 1, &frame))
+            failDecode(QStringLiteral("the animation holds no frame"), in.path);
+        data = frame.fragment.bytes;
+        size = frame.fragment.size;
+        WebPDemuxReleaseIterator(&frame);
+        status = WebPGetFeatures(data, size, &features);
+        if (status != VP8_STATUS_OK)
+            failDecode(statusText(status), in.path);
+    }
+    checkPictureSize(features.width, features.height, in.path);
+
+    QImage target = features.has_alpha ? newScratch(features.width, features.height, in.path)
+                                       : newPicture(features.width, features.height, in.path);
+    WebPDecoderConfig config;
+    WebPInitDecoderConfig(&config);
+    config.output.colorspace = MODE_BGRA;
+    config.output.is_external_memory = 1;
+    config.output.u.RGBA.rgba = target.bits();
+    config.output.u.RGBA.stride = int(target.bytesPerLine());
+    config.output.u.RGBA.size = std::size_t(target.sizeInBytes());
+    status = WebPDecode(data, size, &config);
+    WebPFreeDecBuffer(&config.output);
+    if (status == VP8_STATUS_NOT_ENOUGH_DATA)
+        failTruncated(in.path);
+    if (status != VP8_STATUS_OK)
+        failDecode(statusText(status), in.path);
+    return features.has_alpha ? layOnWhite(target, in.path) : target;
+}
+
+namespace {
+
+struct MuxFree {
+    WebPMux *m;
+    ~MuxFree() { WebPMuxDelete(m); }
+};
+
+} // namespace
+
+QByteArray encodeWebp(const QImage &picture, int quality, const MetadataBlocks &metadata)
+{
+    if (quality < 1 || quality > 100)
+        throw StepFailure(QStringLiteral("WebP quality must be 1..100"));
+    if (picture.width() > WEBP_MAX_DIMENSION || picture.height() > WEBP_MAX_DIMENSION)
+        throw StepFailure(QStringLiteral("WebP holds at most %1 x %1 pixels").arg(WEBP_MAX_DIMENSION));
+    WebPConfig config;
+    if (!WebPConfigInit(&config))
+        throw StepFailure(QStringLiteral("The WebP encoder failed: version mismatch"));
+    config.quality = float(quality);
+    WebPPicture pic;
+    WebPPictureInit(&pic);
+    pic.use_argb = 1;
+    pic.width = picture.width();
+    pic.height = picture.height();
+    WebPMemoryWriter writer;
+    WebPMemoryWriterInit(&writer);
+    pic.writer = WebPMemoryWrite;
+    pic.custom_ptr = &writer;
+    bool ok = WebPPictureImportBGRX(&pic, picture.constBits(), int(picture.bytesPerLine())) && WebPEncode(&config, &pic);
+    const int error = pic.error_code;
+    WebPPictureFree(&pic);
+    if (!ok) {
+        WebPMemoryWriterClear(&writer);
+        if (error == VP8_ENC_ERROR_OUT_OF_MEMORY)
+            throw std::bad_alloc();
+        throw StepFailure(QStringLiteral("The WebP encoder failed: error %1").arg(error));
+    }
+    QByteArray out;
+    if (metadata.isEmpty() || (metadata.exif.isEmpty() && metadata.xmp.isEmpty() && metadata.icc.isEmpty())) {
+        out = QByteArray(reinterpret_cast<const char *>(writer.mem), qsizetype(writer.size));
+        WebPMemoryWriterClear(&writer);
+        return out;
+    }
+    WebPData image{writer.mem, writer.size};
+    MuxFree mux{WebPMuxCreate(&image, 1)};
+    WebPMemoryWriterClear(&writer);
+    if (!mux.m)
+        throw StepFailure(QStringLiteral("The WebP encoder failed: cannot add metadata"));
+    auto chunk = [&](const char *name, const QByteArray &bytes) {
+        if (bytes.isEmpty())
+            return;
+        WebPData piece{reinterpret_cast<const uint8_t *>(bytes.constData()), std::size_t(bytes.size())};
+        if (WebPMuxSetChunk(mux.m, name, &piece, 1) != WEBP_MUX_OK)
+            throw StepFailure(QStringLiteral("The WebP encoder failed: cannot add metadata"));
+    };
+    chunk("ICCP", metadata.icc);
+    chunk("EXIF", metadata.exif);
+    chunk("XMP ", metadata.xmp);
+    WebPData assembled{nullptr, 0};
+    if (WebPMuxAssemble(mux.m, &assembled) != WEBP_MUX_OK)
+        throw StepFailure(QStringLiteral("The WebP encoder failed: cannot add metadata"));
+    out = QByteArray(reinterpret_cast<const char *>(assembled.bytes), qsizetype(assembled.size));
+    WebPDataClear(&assembled);
+    return out;
+}
+
+} // namespace lumivex::codec
