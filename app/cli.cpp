@@ -105,8 +105,8 @@ int runBatchCommandLine(const QStringList &arguments, QTextStream &input, QTextS
     const QCommandLineOption strength(QStringLiteral("strength"), QStringLiteral("The slider value, one for each --adjust."),
                                       QStringLiteral("n"));
     const QCommandLineOption output(QStringLiteral("output"), QStringLiteral("The existing folder to write to."), QStringLiteral("dir"));
-    const QCommandLineOption format(QStringLiteral("format"), QStringLiteral("jpg (default) or bmp."), QStringLiteral("jpg|bmp"), QStringLiteral("jpg"));
-    const QCommandLineOption quality(QStringLiteral("quality"), QStringLiteral("JPEG quality 1..100 (default 100)."), QStringLiteral("q"), QStringLiteral("100"));
+    const QCommandLineOption format(QStringLiteral("format"), QStringLiteral("jpg (default), bmp, png (lossless), webp (at --quality) or tiff (lossless, deflate)."), QStringLiteral("jpg|bmp|png|webp|tiff"), QStringLiteral("jpg"));
+    const QCommandLineOption quality(QStringLiteral("quality"), QStringLiteral("JPEG and WebP quality 1..100 (default 100)."), QStringLiteral("q"), QStringLiteral("100"));
     const QCommandLineOption jobs(QStringLiteral("jobs"), QStringLiteral("Pictures worked on at once (default: all cores)."), QStringLiteral("n"));
     const QCommandLineOption ext(QStringLiteral("ext"), QStringLiteral("In folders, only files ending in .EXT (any case)."), QStringLiteral("ext"));
     const QCommandLineOption memory(QStringLiteral("memory"),
@@ -163,8 +163,15 @@ int runBatchCommandLine(const QStringList &arguments, QTextStream &input, QTextS
         return usage(QStringLiteral("--output must name an existing folder%1")
                          .arg(folder.isEmpty() ? QString() : QStringLiteral(": ") + folder));
     const QString formatText = parser.value(format).toLower();
-    if (formatText != QLatin1String("jpg") && formatText != QLatin1String("jpeg") && formatText != QLatin1String("bmp"))
-        return usage(QStringLiteral("--format must be jpg or bmp"));
+    const QHash<QString, OutputFormat> formats{{QStringLiteral("jpg"), OutputFormat::Jpeg},
+                                               {QStringLiteral("jpeg"), OutputFormat::Jpeg},
+                                               {QStringLiteral("bmp"), OutputFormat::Bmp},
+                                               {QStringLiteral("png"), OutputFormat::Png},
+                                               {QStringLiteral("webp"), OutputFormat::Webp},
+                                               {QStringLiteral("tif"), OutputFormat::Tiff},
+                                               {QStringLiteral("tiff"), OutputFormat::Tiff}};
+    if (!formats.contains(formatText))
+        return usage(QStringLiteral("--format must be jpg, bmp, png, webp or tiff"));
     const int q = parser.value(quality).toInt(&ok);
     if (!ok || q < 1 || q > 100)
         return usage(QStringLiteral("--quality must be a whole number from 1 to 100"));
@@ -186,7 +193,7 @@ int runBatchCommandLine(const QStringList &arguments, QTextStream &input, QTextS
 
     SaveSettings settings;
     settings.folder = folder;
-    settings.format = formatText == QLatin1String("bmp") ? OutputFormat::Bmp : OutputFormat::Jpeg;
+    settings.format = formats.value(formatText);
     settings.quality = q;
     settings.resultWord = chainResultWord(chain);
 

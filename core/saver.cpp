@@ -1,6 +1,7 @@
 #include "core/saver.h"
 
 #include "core/paths.h"
+#include "core/codec/codec.h"
 #include "core/jpeg_writer.h"
 #include "core/error_report.h"
 #include "core/picture.h"
@@ -12,6 +13,18 @@
 
 namespace lumivex {
 
+QString outputExtension(OutputFormat format)
+{
+    switch (format) {
+    case OutputFormat::Bmp: return QStringLiteral("bmp");
+    case OutputFormat::Png: return QStringLiteral("png");
+    case OutputFormat::Webp: return QStringLiteral("webp");
+    case OutputFormat::Tiff: return QStringLiteral("tif");
+    case OutputFormat::Jpeg: break;
+    }
+    return QStringLiteral("jpg");
+}
+
 QString outputFileName(const QString &sourcePath, const QString &resultWord, OutputFormat format)
 {
     const QString fileName = GetFileNameFromPath(sourcePath);
@@ -19,8 +32,7 @@ QString outputFileName(const QString &sourcePath, const QString &resultWord, Out
     if (parts.size() > 1)
         parts.removeLast();
     const QString stem = parts.join(QLatin1Char('.'));
-    return stem + QLatin1Char('-') + resultWord + QLatin1Char('.') +
-           (format == OutputFormat::Bmp ? QStringLiteral("bmp") : QStringLiteral("jpg"));
+    return stem + QLatin1Char('-') + resultWord + QLatin1Char('.') + outputExtension(format);
 }
 
 QString numberedFileName(const QString &fileName, int number)
@@ -106,7 +118,15 @@ QString saveOneResult(const QImage &picture, const QString &path, const SaveSett
         savePictureAsBmp(picture, path);
         return QString();
     }
-    return SaveJPGWithMetadata(picture, path, settings.quality, sourcePath);
+    if (settings.format == OutputFormat::Jpeg)
+        return SaveJPGWithMetadata(picture, path, settings.quality, sourcePath);
+    QString note;
+    const MetadataBlocks metadata = metadataForResult(readPictureMetadata(sourcePath, &note), &note);
+    const PictureFormat format = settings.format == OutputFormat::Png    ? PictureFormat::Png
+                                 : settings.format == OutputFormat::Webp ? PictureFormat::Webp
+                                                                         : PictureFormat::Tiff;
+    writeFileAtomically(path, encodePicture(picture, EncodeOptions{format, settings.quality}, metadata));
+    return note;
 }
 
 } // namespace lumivex

@@ -7,10 +7,12 @@
 
 namespace lumivex {
 
-enum class OutputFormat { Bmp, Jpeg };
+// The results window offers BMP and JPEG; the command line also PNG, WebP and TIFF.
+enum class OutputFormat { Bmp, Jpeg, Png, Webp, Tiff };
 
 // The output file name for a source: its file name without the last extension, "-", the
-// result word, "." and "bmp" or "jpg". A name without any "." keeps the whole name as stem.
+// result word, "." and the format's extension ("bmp", "jpg", "png", "webp", "tif"). A name without any "." keeps the whole name as stem.
+QString outputExtension(OutputFormat format);
 QString outputFileName(const QString &sourcePath, const QString &resultWord, OutputFormat format);
 
 // The output paths of one batch, in list order. An item whose path an earlier item of the same
@@ -49,8 +51,9 @@ struct SaveOutcome {
 };
 
 // Writes one result; throws StepFailure with the reason. Refuses to write over a source file
-// and refuses a result that holds no picture. JPEG results carry their source's camera data;
-// the returned note says when that could not be done.
+// and refuses a result that holds no picture. Results carry their source's camera data as far
+// as the format holds it (JPEG, WebP: EXIF, XMP, ICC and for JPEG IPTC; PNG: EXIF, XMP, ICC;
+// TIFF: all four; BMP: none); the returned note says when that could not be done.
 QString saveOneResult(const QImage &picture, const QString &path, const SaveSettings &settings,
                       const QString &sourcePath, const QStringList &sourcePaths);
 

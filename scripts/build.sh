@@ -11,6 +11,7 @@ build=${LUMIVEX_BUILD_DIR:-$root/build}
 
 packages=(build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev
           libgtest-dev libgmock-dev libbenchmark-dev libhwy-dev libzstd-dev libexiv2-dev
+          libjpeg62-turbo-dev libpng-dev libtiff-dev libwebp-dev libheif-dev
           fonts-liberation)
 if [ "$mode" = run ] && [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   packages+=(xvfb xauth)

@@ -2,6 +2,7 @@
 
 #include "ui/image_list_view.h"
 #include "engine/batch_session.h"
+#include "core/codec/codec.h"
 #include "core/paths.h"
 #include "ui/form2.h"
 #include "core/dialogs.h"
@@ -280,8 +281,13 @@ void Form1::PushButton7_Click()
         return;
     StepGuard guard(m_reporter, handlerLocation("Form1", "PushButton7_Click"));
     const QString title = QStringLiteral("Add File(s) - Hold Ctrl or Shift to select multiple files");
-    const QString filter = QStringLiteral(
-        "All Pictures (*.bmp;*.jpg;*.gif;*.png;*.ico;*.wmf)|*.bmp;*.jpg;*.gif;*.png;*.ico;*.wmf|All Files (*.*)|*.*");
+    QStringList readable;
+    for (const QString &extension : readablePictureExtensions())
+        readable << QStringLiteral("*.") + extension;
+    const QString filter =
+        QStringLiteral("All Pictures (*.bmp;*.jpg;*.gif;*.png;*.ico;*.wmf)|*.bmp;*.jpg;*.gif;*.png;*.ico;*.wmf|") +
+        QStringLiteral("Every Readable Picture (") + readable.join(QLatin1Char(';')) + QStringLiteral(")|") +
+        readable.join(QLatin1Char(';')) + QStringLiteral("|All Files (*.*)|*.*");
     QStringList parts;
     guard(108, [&] { parts = m_dialogs.openFiles(this, title, filter); });
     bool cancelled = false;

@@ -1,5 +1,4 @@
 #include "core/jpeg_writer.h"
-#include "core/metadata.h"
 #include "core/saver.h"
 #include "core/picture.h"
 #include "test_images.h"

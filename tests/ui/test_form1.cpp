@@ -187,7 +187,10 @@ TEST(Form1, AddFilesJoinsFolderAndNamesAndCancelChangesNothing)
     EXPECT_EQ(f.dialogs.fileDialogs[0].caption,
               QStringLiteral("Add File(s) - Hold Ctrl or Shift to select multiple files"));
     EXPECT_EQ(f.dialogs.fileDialogs[0].text,
-              QStringLiteral("All Pictures (*.bmp;*.jpg;*.gif;*.png;*.ico;*.wmf)|*.bmp;*.jpg;*.gif;*.png;*.ico;*.wmf|All Files (*.*)|*.*"));
+              QStringLiteral("All Pictures (*.bmp;*.jpg;*.gif;*.png;*.ico;*.wmf)|*.bmp;*.jpg;*.gif;*.png;*.ico;*.wmf|"
+                             "Every Readable Picture (*.jpg;*.jpeg;*.jpe;*.jfif;*.png;*.gif;*.bmp;*.dib;*.tif;*.tiff;"
+                             "*.webp;*.heic;*.heif;*.avif)|*.jpg;*.jpeg;*.jpe;*.jfif;*.png;*.gif;*.bmp;*.dib;*.tif;*.tiff;"
+                             "*.webp;*.heic;*.heif;*.avif|All Files (*.*)|*.*"));
     EXPECT_TRUE(f.dialogs.shown.empty());
 }
 
