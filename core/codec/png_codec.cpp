@@ -157,6 +157,16 @@ bool runRead(ReadJob &job)
 
 QImage decodePng(const Input &in)
 {
+    // The size first, from the header chunk that must open every PNG, so an oversized picture is
+    // named as such even when nothing follows its header.
+    if (in.size >= 24 && std::memcmp(in.data + 12, "IHDR", 4) == 0) {
+        auto be32 = [&](std::size_t at) {
+            return std::int64_t(in.data[at]) << 24 | std::int64_t(in.data[at + 1]) << 16 |
+                   std::int64_t(in.data[at + 2]) << 8 | std::int64_t(in.data[at + 3]);
+        };
+        if (be32(16) > 0 && be32(20) > 0)
+            checkPictureSize(be32(16), be32(20), in.path);
+    }
     QImage target;
     std::vector<png_bytep> rows;
     ReadJob job{};
@@ -227,6 +237,9 @@ bool runWrite(WriteJob &job)
         return false;
     }
     png_set_write_fn(png, &job, writeBytes, flushNothing);
+    // A colour profile libpng finds inconsistent is left out with a warning rather than costing
+    // the whole picture.
+    png_set_benign_errors(png, 1);
     const QImage &picture = *job.picture;
     png_set_IHDR(png, info, png_uint_32(picture.width()), png_uint_32(picture.height()), 8, PNG_COLOR_TYPE_RGB,
                  PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);

@@ -218,13 +218,18 @@ QImage decodeTiff(const Input &in)
 
 namespace {
 
-// EXIF goes in through Exiv2, which knows which of its tags describe the image structure that
-// libtiff already wrote.
-QByteArray addExif(const QByteArray &tiff, const QByteArray &exifBlock)
+// EXIF and IPTC go in through Exiv2, which knows which EXIF tags describe the image structure
+// libtiff already wrote, and stores IPTC in the byte order readers expect of it.
+QByteArray addExifAndIptc(const QByteArray &tiff, const QByteArray &exifBlock, const QByteArray &iptcBlock)
 {
     Exiv2::ExifData exif;
-    Exiv2::ExifParser::decode(exif, reinterpret_cast<const Exiv2::byte *>(exifBlock.constData()),
-                              uint32_t(exifBlock.size()));
+    if (!exifBlock.isEmpty())
+        Exiv2::ExifParser::decode(exif, reinterpret_cast<const Exiv2::byte *>(exifBlock.constData()),
+                                  uint32_t(exifBlock.size()));
+    Exiv2::IptcData iptc;
+    if (!iptcBlock.isEmpty())
+        Exiv2::IptcParser::decode(iptc, reinterpret_cast<const Exiv2::byte *>(iptcBlock.constData()),
+                                  uint32_t(iptcBlock.size()));
     Exiv2::Image::AutoPtr image =
         Exiv2::ImageFactory::open(reinterpret_cast<const Exiv2::byte *>(tiff.constData()), long(tiff.size()));
     image->readMetadata();
@@ -234,6 +239,7 @@ QByteArray addExif(const QByteArray &tiff, const QByteArray &exifBlock)
             merged.add(d);
     }
     image->setExifData(merged);
+    image->setIptcData(iptc);
     image->writeMetadata();
     Exiv2::BasicIo &io = image->io();
     io.open();
@@ -273,13 +279,6 @@ QByteArray encodeTiff(const QImage &picture, const MetadataBlocks &metadata)
             TIFFSetField(tif, TIFFTAG_ICCPROFILE, uint32_t(metadata.icc.size()), metadata.icc.constData());
         if (!metadata.xmp.isEmpty())
             TIFFSetField(tif, TIFFTAG_XMLPACKET, uint32_t(metadata.xmp.size()), metadata.xmp.constData());
-        QByteArray iptc = metadata.iptc;
-        if (!iptc.isEmpty()) {
-            // Stored as 32-bit words.
-            while (iptc.size() % 4)
-                iptc.append('\0');
-            TIFFSetField(tif, TIFFTAG_RICHTIFFIPTC, uint32_t(iptc.size() / 4), iptc.constData());
-        }
         std::vector<uchar> row(std::size_t(width) * 3);
         for (uint32_t y = 0; y < height; ++y) {
             const uchar *p = picture.constScanLine(int(y));
@@ -294,11 +293,11 @@ QByteArray encodeTiff(const QImage &picture, const MetadataBlocks &metadata)
         if (!TIFFWriteDirectory(tif))
             throw StepFailure(QStringLiteral("The TIFF encoder failed: ") + reason(report, "cannot write"));
     }
-    if (!metadata.exif.isEmpty()) {
+    if (!metadata.exif.isEmpty() || !metadata.iptc.isEmpty()) {
         try {
-            out = addExif(out, metadata.exif);
+            out = addExifAndIptc(out, metadata.exif, metadata.iptc);
         } catch (const Exiv2::AnyError &) {
-            // The picture stands without its EXIF block rather than not at all.
+            // The picture stands without these blocks rather than not at all.
         }
     }
     return out;

@@ -38,6 +38,15 @@ QImage decodeWebp(const Input &in)
 {
     const uint8_t *data = in.data;
     std::size_t size = in.size;
+    // The RIFF header states the file's length: a shorter file is refused before its header's
+    // picture size is allocated, since lossless WebP can describe huge flat pictures in a few
+    // bytes.
+    if (size < 12)
+        failTruncated(in.path);
+    const std::size_t riff = std::size_t(data[4]) | std::size_t(data[5]) << 8 | std::size_t(data[6]) << 16 |
+                             std::size_t(data[7]) << 24;
+    if (riff + 8 > size)
+        failTruncated(in.path);
     WebPBitstreamFeatures features;
     VP8StatusCode status = WebPGetFeatures(data, size, &features);
     if (status == VP8_STATUS_NOT_ENOUGH_DATA)

@@ -1,0 +1,692 @@
+#include "app/cli.h"
+#include "codec_testing.h"
+#include "core/codec/codec.h"
+#include "core/error_report.h"
+#include "core/picture.h"
+#include "core/saver.h"
+#include "engine/batch_run.h"
+#include "engine/save_results.h"
+#include "scripted_run_host.h"
+#include "test_images.h"
+
+#include <QColorSpace>
+#include <QDir>
+#include <QDirIterator>
+#include <QTemporaryDir>
+#include <atomic>
+#include <exiv2/exiv2.hpp>
+#include <gtest/gtest.h>
+#include <png.h>
+#include <random>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <thread>
+#include <tiffio.h>
+#include <webp/demux.h>
+#include <zlib.h>
+
+using namespace lumivex;
+using namespace lumivex::testing;
+
+namespace {
+
+QImage decodeBytes(const QByteArray &bytes)
+{
+    return decodePictureBytes(bytes, QStringLiteral("in-memory")).image;
+}
+
+QString failureOf(const QByteArray &bytes, const QString &name = QStringLiteral("/pictures/x"))
+{
+    try {
+        decodePictureBytes(bytes, name);
+    } catch (const StepFailure &f) {
+        return f.description();
+    }
+    return QString();
+}
+
+QString failureOfFile(const QString &path)
+{
+    try {
+        decodePictureFile(path);
+    } catch (const StepFailure &f) {
+        return f.description();
+    }
+    return QString();
+}
+
+std::vector<std::uint16_t> randomSamples(std::size_t count, int maximum, unsigned seed)
+{
+    std::mt19937 random(seed);
+    std::vector<std::uint16_t> samples(count);
+    for (auto &s : samples)
+        s = std::uint16_t(random() % unsigned(maximum + 1));
+    return samples;
+}
+
+int to8(int value, int depth)
+{
+    return depth == 16 ? (value * 255 + 32895) >> 16 : value * 255 / ((1 << depth) - 1);
+}
+
+// Camera data of every kind, with an orientation and a thumbnail a result must not keep.
+MetadataBlocks sampleMetadata()
+{
+    Exiv2::ExifData exif;
+    exif["Exif.Image.Make"] = "Quenwick Optics";
+    exif["Exif.Image.Orientation"] = uint16_t(6);
+    exif["Exif.Photo.DateTimeOriginal"] = "2024:05:17 10:42:00";
+    Exiv2::Blob blob;
+    Exiv2::ExifParser::encode(blob, Exiv2::littleEndian, exif);
+    Exiv2::XmpData xmp;
+    xmp["Xmp.dc.title"] = "lang=\"x-default\" Harbour";
+    std::string packet;
+    Exiv2::XmpParser::encode(packet, xmp);
+    Exiv2::IptcData iptc;
+    iptc["Iptc.Application2.Caption"] = "Boats at dusk";
+    MetadataBlocks blocks;
+    blocks.exif = QByteArray(reinterpret_cast<const char *>(blob.data()), int(blob.size()));
+    blocks.xmp = QByteArray::fromStdString(packet);
+    const Exiv2::DataBuf iptcBuf = Exiv2::IptcParser::encode(iptc);
+    blocks.iptc = QByteArray(reinterpret_cast<const char *>(iptcBuf.pData_), int(iptcBuf.size_));
+    // The smallest profile header every library accepts: RGB display, XYZ connection space, D50.
+    blocks.icc = QByteArray(132, '\0');
+    blocks.icc[3] = char(132);
+    blocks.icc[8] = 2, blocks.icc[9] = 0x10;
+    blocks.icc.replace(12, 4, "mntr");
+    blocks.icc.replace(16, 4, "RGB ");
+    blocks.icc.replace(20, 4, "XYZ ");
+    blocks.icc.replace(36, 4, "acsp");
+    blocks.icc.replace(68, 12, QByteArray("\0\0\xf6\xd6\0\x01\0\0\0\0\xd3\x2d", 12));
+    return blocks;
+}
+
+QString exifMake(const QByteArray &exifBlock)
+{
+    Exiv2::ExifData exif;
+    Exiv2::ExifParser::decode(exif, reinterpret_cast<const Exiv2::byte *>(exifBlock.constData()), uint32_t(exifBlock.size()));
+    auto make = exif.findKey(Exiv2::ExifKey("Exif.Image.Make"));
+    return make == exif.end() ? QString() : QString::fromStdString(make->toString());
+}
+
+// Soft gradients: what lossy codecs are made for, unlike noise.
+QImage smoothPicture(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            image.setPixel(x, y, qRgb(x * 255 / width, y * 255 / height, (x + y) * 127 / (width + height) + 64));
+    return image;
+}
+
+long peakMemoryKb()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+} // namespace
+
+// ---- each backend against its own library ----
+
+TEST(Jpeg, DecodesExactlyAsLibjpegItself)
+{
+    QImage cmykSource = noisyPicture(45, 31, 4);
+    std::mt19937 random(9);
+    for (int y = 0; y < cmykSource.height(); ++y)
+        for (int x = 0; x < cmykSource.width(); ++x)
+            cmykSource.scanLine(y)[x * 4 + 3] = uchar(random()); // K varies too
+    const struct {
+        JpegKind kind;
+        const QImage picture;
+    } cases[] = {{JpegKind::Colour, noisyPicture(45, 31, 1)},
+                 {JpegKind::Progressive, noisyPicture(64, 17, 2)},
+                 {JpegKind::Grey, noisyPicture(33, 40, 3)},
+                 {JpegKind::Cmyk, cmykSource}};
+    for (const auto &c : cases) {
+        const QByteArray jpeg = libjpegEncode(c.picture, 85, c.kind);
+        const QImage decoded = decodeBytes(jpeg);
+        EXPECT_EQ(decoded.format(), QImage::Format_RGB32);
+        EXPECT_EQ(maxDifference(decoded, libjpegDecode(jpeg)), 0) << int(c.kind);
+    }
+}
+
+TEST(Jpeg, EncodesWithCjpegSettingsStraightFromThePicture)
+{
+    QImage picture = noisyPicture(70, 50, 5);
+    picture.setDotsPerMeterX(3780);
+    picture.setDotsPerMeterY(3780);
+    for (int quality : {40, 85, 100}) {
+        // Without metadata the file is what libjpeg writes with cjpeg's settings (and the 96 dpi
+        // JFIF density the picture carries).
+        const QByteArray ours = encodePicture(picture, EncodeOptions{PictureFormat::Jpeg, quality}, MetadataBlocks());
+        QByteArray reference = libjpegEncode(picture, quality);
+        reference[13] = 1; // density unit: dots per inch
+        reference[14] = 0, reference[15] = 96, reference[16] = 0, reference[17] = 96;
+        EXPECT_EQ(ours, reference) << quality;
+    }
+    const QByteArray low = encodePicture(picture, EncodeOptions{PictureFormat::Jpeg, 30}, MetadataBlocks());
+    const QByteArray high = encodePicture(picture, EncodeOptions{PictureFormat::Jpeg, 95}, MetadataBlocks());
+    EXPECT_LT(low.size(), high.size());
+    EXPECT_GT(psnr(decodeBytes(high), picture), psnr(decodeBytes(low), picture));
+    EXPECT_THROW(encodePicture(picture, EncodeOptions{PictureFormat::Jpeg, 0}, MetadataBlocks()), StepFailure);
+}
+
+TEST(Png, EveryColourTypeAndDepthAsWritten)
+{
+    const int w = 13, h = 7;
+    const struct {
+        int colour, depth;
+        bool interlaced;
+    } cases[] = {{PNG_COLOR_TYPE_GRAY, 1, false},  {PNG_COLOR_TYPE_GRAY, 2, false}, {PNG_COLOR_TYPE_GRAY, 4, true},
+                 {PNG_COLOR_TYPE_GRAY, 8, false},  {PNG_COLOR_TYPE_GRAY, 16, false}, {PNG_COLOR_TYPE_RGB, 8, false},
+                 {PNG_COLOR_TYPE_RGB, 8, true},    {PNG_COLOR_TYPE_RGB, 16, false}, {PNG_COLOR_TYPE_PALETTE, 4, false},
+                 {PNG_COLOR_TYPE_PALETTE, 8, true}};
+    for (const auto &c : cases) {
+        const bool palette = c.colour == PNG_COLOR_TYPE_PALETTE;
+        const int channels = c.colour == PNG_COLOR_TYPE_RGB ? 3 : 1;
+        const int maximum = palette ? 9 : (1 << c.depth) - 1;
+        const auto samples = randomSamples(std::size_t(w * h * channels), maximum, unsigned(c.depth * 10 + c.colour));
+        std::vector<std::uint8_t> colours;
+        for (int i = 0; i < 10 * 3; ++i)
+            colours.push_back(std::uint8_t(i * 37 % 256));
+        const QImage decoded = decodeBytes(
+            libpngEncode(w, h, PngSpec{c.colour, c.depth, c.interlaced}, samples, palette ? colours : std::vector<std::uint8_t>{}));
+        ASSERT_EQ(decoded.size(), QSize(w, h));
+        int wrong = 0;
+        for (int i = 0; i < w * h; ++i) {
+            QRgb expected;
+            if (palette) {
+                const int k = samples[std::size_t(i)] * 3;
+                expected = qRgb(colours[std::size_t(k)], colours[std::size_t(k + 1)], colours[std::size_t(k + 2)]);
+            } else if (channels == 1) {
+                const int v = to8(samples[std::size_t(i)], c.depth);
+                expected = qRgb(v, v, v);
+            } else {
+                expected = qRgb(to8(samples[std::size_t(i) * 3], c.depth), to8(samples[std::size_t(i) * 3 + 1], c.depth),
+                                to8(samples[std::size_t(i) * 3 + 2], c.depth));
+            }
+            wrong += decoded.pixel(i % w, i / w) != expected;
+        }
+        EXPECT_EQ(wrong, 0) << "colour type " << c.colour << " depth " << c.depth;
+    }
+}
+
+TEST(Png, TransparencyLiesOnWhiteIncludingSixteenBitTransparentColourWithBackground)
+{
+    const int w = 11, h = 6;
+    // 16-bit RGB whose transparent colour is given by tRNS, with a bKGD chunk: Qt's plugin
+    // turned this into stripes.
+    auto samples = randomSamples(std::size_t(w * h * 3), 65535, 77);
+    const std::vector<std::uint16_t> key{0x1111, 0x2222, 0x3333};
+    for (int i = 0; i < w * h; i += 4)
+        std::copy(key.begin(), key.end(), samples.begin() + i * 3);
+    const QImage keyed = decodeBytes(libpngEncode(w, h, PngSpec{PNG_COLOR_TYPE_RGB, 16}, samples, {}, key, true));
+    ASSERT_EQ(keyed.size(), QSize(w, h));
+    for (int i = 0; i < w * h; ++i) {
+        const QRgb expected = i % 4 == 0 ? qRgb(255, 255, 255)
+                                         : qRgb(to8(samples[std::size_t(i) * 3], 16), to8(samples[std::size_t(i) * 3 + 1], 16),
+                                                to8(samples[std::size_t(i) * 3 + 2], 16));
+        ASSERT_EQ(keyed.pixel(i % w, i / w), expected) << "pixel " << i;
+    }
+
+    // Palette with partly transparent entries, and RGBA: colour blended onto white.
+    std::vector<std::uint8_t> colours{200, 0, 0, 0, 100, 0, 10, 20, 30};
+    const QImage indexed = decodeBytes(libpngEncode(3, 1, PngSpec{PNG_COLOR_TYPE_PALETTE, 8}, {0, 1, 2}, colours, {0, 128}));
+    EXPECT_EQ(indexed.pixel(0, 0), qRgb(255, 255, 255));
+    EXPECT_NEAR(qRed(indexed.pixel(1, 0)), 127, 1);
+    EXPECT_NEAR(qGreen(indexed.pixel(1, 0)), 177, 1);
+    EXPECT_EQ(indexed.pixel(2, 0), qRgb(10, 20, 30));
+    const QImage rgba = decodeBytes(libpngEncode(2, 1, PngSpec{PNG_COLOR_TYPE_RGB_ALPHA, 16}, {0, 65535, 0, 32768, 0, 0, 0, 65535}));
+    EXPECT_NEAR(qRed(rgba.pixel(0, 0)), 127, 1);
+    EXPECT_EQ(qGreen(rgba.pixel(0, 0)), 255);
+    EXPECT_EQ(rgba.pixel(1, 0), qRgb(0, 0, 0));
+}
+
+TEST(Tiff, RgbGreyPaletteAndOrientationAsLibtiffWroteThem)
+{
+    QTemporaryDir dir;
+    const int w = 9, h = 5;
+    std::mt19937 random(3);
+    std::vector<std::uint16_t> values(std::size_t(w * h * 3));
+    for (auto &v : values)
+        v = std::uint16_t(random() % 256);
+    auto write = [&](const QString &name, int samples, int bits, int photometric, int orientation) {
+        const QString path = dir.filePath(name);
+        TIFF *tif = TIFFOpen(QFile::encodeName(path).constData(), "w");
+        TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, w);
+        TIFFSetField(tif, TIFFTAG_IMAGELENGTH, h);
+        TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, samples);
+        TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, bits);
+        TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, photometric);
+        TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+        TIFFSetField(tif, TIFFTAG_ORIENTATION, orientation);
+        TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_LZW);
+        std::vector<uint16_t> map(256);
+        for (int i = 0; i < 256; ++i)
+            map[std::size_t(i)] = uint16_t((255 - i) * 257);
+        if (photometric == PHOTOMETRIC_PALETTE)
+            TIFFSetField(tif, TIFFTAG_COLORMAP, map.data(), map.data(), map.data());
+        std::vector<unsigned char> row(std::size_t(w * samples * bits / 8));
+        for (int y = 0; y < h; ++y) {
+            for (int i = 0; i < w * samples; ++i) {
+                const std::uint16_t v = values[std::size_t(y * w * samples + i)];
+                if (bits == 16)
+                    reinterpret_cast<std::uint16_t *>(row.data())[i] = std::uint16_t(v * 257);
+                else
+                    row[std::size_t(i)] = uchar(v);
+            }
+            TIFFWriteScanline(tif, row.data(), uint32_t(y), 0);
+        }
+        TIFFClose(tif);
+        return decodePictureFile(path).image;
+    };
+    auto expected = [&](int x, int y, int samples, bool palette) {
+        const std::size_t i = std::size_t((y * w + x) * samples);
+        if (samples == 3)
+            return qRgb(values[i], values[i + 1], values[i + 2]);
+        const int v = palette ? 255 - values[i] : values[i];
+        return qRgb(v, v, v);
+    };
+    for (int bits : {8, 16}) {
+        const QImage rgb = write(QStringLiteral("rgb%1.tif").arg(bits), 3, bits, PHOTOMETRIC_RGB, ORIENTATION_TOPLEFT);
+        ASSERT_EQ(rgb.size(), QSize(w, h));
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                ASSERT_EQ(rgb.pixel(x, y), expected(x, y, 3, false)) << bits << " bits at " << x << "," << y;
+    }
+    const QImage grey = write(QStringLiteral("grey.tif"), 1, 8, PHOTOMETRIC_MINISBLACK, ORIENTATION_TOPLEFT);
+    const QImage palette = write(QStringLiteral("palette.tif"), 1, 8, PHOTOMETRIC_PALETTE, ORIENTATION_TOPLEFT);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            ASSERT_EQ(grey.pixel(x, y), expected(x, y, 1, false));
+            ASSERT_EQ(palette.pixel(x, y), expected(x, y, 1, true));
+        }
+    // Orientation 6: stored rows become columns, turned clockwise.
+    const QImage turned = write(QStringLiteral("turned.tif"), 3, 8, PHOTOMETRIC_RGB, ORIENTATION_RIGHTTOP);
+    ASSERT_EQ(turned.size(), QSize(h, w));
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            ASSERT_EQ(turned.pixel(h - 1 - y, x), expected(x, y, 3, false));
+}
+
+TEST(Webp, LosslessExactLossyAsLibwebpDecodesIt)
+{
+    const QImage picture = noisyPicture(37, 23, 8);
+    EXPECT_EQ(maxDifference(decodeBytes(libwebpEncode(picture, 0, true)), picture), 0);
+    const QByteArray lossy = libwebpEncode(picture, 70, false);
+    EXPECT_EQ(maxDifference(decodeBytes(lossy), libwebpDecode(lossy)), 0);
+
+    QImage clear(2, 1, QImage::Format_ARGB32);
+    clear.setPixel(0, 0, qRgba(0, 0, 0, 0));
+    clear.setPixel(1, 0, qRgba(10, 20, 30, 255));
+    const QImage flat = decodeBytes(libwebpEncode(clear, 0, true));
+    EXPECT_EQ(flat.pixel(0, 0), qRgb(255, 255, 255));
+    EXPECT_EQ(flat.pixel(1, 0), qRgb(10, 20, 30));
+}
+
+TEST(Heif, HeicAndAvifAsLibheifDecodesThem)
+{
+    const QImage picture = smoothPicture(64, 48);
+    int tried = 0;
+    for (bool av1 : {false, true}) {
+        if (!heifEncoderAvailable(av1))
+            continue;
+        ++tried;
+        const QByteArray file = libheifEncode(picture, av1, sampleMetadata().exif);
+        ASSERT_FALSE(file.isEmpty());
+        const DecodedPicture decoded = decodePictureBytes(file, QStringLiteral("x"));
+        EXPECT_EQ(decoded.format, av1 ? PictureFormat::Avif : PictureFormat::Heif);
+        EXPECT_EQ(maxDifference(decoded.image, libheifDecode(file)), 0) << av1;
+        EXPECT_GT(psnr(decoded.image, picture), 30.0);
+        EXPECT_EQ(exifMake(readPictureMetadataBytes(file).exif), QStringLiteral("Quenwick Optics"));
+    }
+    EXPECT_GT(tried, 0) << "no HEIF encoder in libheif";
+}
+
+// ---- what is written ----
+
+TEST(Encode, LosslessFormatsRoundTripAndWebpAtItsQuality)
+{
+    QImage picture = noisyPicture(29, 19, 12);
+    picture.setDotsPerMeterX(11811);
+    picture.setDotsPerMeterY(11811);
+    for (PictureFormat format : {PictureFormat::Png, PictureFormat::Tiff, PictureFormat::Bmp}) {
+        const DecodedPicture back = decodePictureBytes(encodePicture(picture, EncodeOptions{format, 85}, MetadataBlocks()), QString());
+        EXPECT_EQ(back.format, format);
+        EXPECT_EQ(maxDifference(back.image, picture), 0) << formatName(format);
+        EXPECT_EQ(back.image.dotsPerMeterX(), 11811) << formatName(format);
+    }
+    const QImage smooth = smoothPicture(64, 48);
+    const QByteArray small = encodePicture(smooth, EncodeOptions{PictureFormat::Webp, 20}, MetadataBlocks());
+    const QByteArray large = encodePicture(smooth, EncodeOptions{PictureFormat::Webp, 95}, MetadataBlocks());
+    EXPECT_LT(small.size(), large.size());
+    EXPECT_EQ(maxDifference(decodeBytes(large), libwebpDecode(large)), 0);
+    EXPECT_GT(psnr(decodeBytes(large), smooth), 35.0);
+}
+
+TEST(Encode, MetadataWrittenIntoEveryFormatThatHoldsIt)
+{
+    const MetadataBlocks source = sampleMetadata();
+    const MetadataBlocks result = metadataForResult(source);
+    // The result is stored upright and without the source's orientation.
+    Exiv2::ExifData exif;
+    Exiv2::ExifParser::decode(exif, reinterpret_cast<const Exiv2::byte *>(result.exif.constData()), uint32_t(result.exif.size()));
+    EXPECT_EQ(exif["Exif.Image.Orientation"].toLong(), 1);
+    const QImage picture = smoothPicture(32, 32);
+    const struct {
+        PictureFormat format;
+        bool iptc;
+    } formats[] = {{PictureFormat::Jpeg, true}, {PictureFormat::Png, false}, {PictureFormat::Webp, false}, {PictureFormat::Tiff, true}};
+    for (const auto &f : formats) {
+        const QByteArray file = encodePicture(picture, EncodeOptions{f.format, 90}, result);
+        QString note;
+        const MetadataBlocks back = readPictureMetadataBytes(file, &note);
+        EXPECT_TRUE(note.isEmpty()) << qPrintable(note);
+        EXPECT_EQ(exifMake(back.exif), QStringLiteral("Quenwick Optics")) << formatName(f.format);
+        EXPECT_EQ(exifOrientation(back.exif.constData(), std::size_t(back.exif.size())), 1) << formatName(f.format);
+        EXPECT_TRUE(back.xmp.contains("Harbour")) << formatName(f.format);
+        EXPECT_EQ(back.icc, source.icc) << formatName(f.format);
+        if (f.iptc)
+            EXPECT_TRUE(back.iptc.contains("Boats at dusk")) << formatName(f.format);
+        const bool lossy = f.format == PictureFormat::Jpeg || f.format == PictureFormat::Webp;
+        EXPECT_GT(psnr(decodeBytes(file), picture), lossy ? 30.0 : 98.0) << formatName(f.format);
+    }
+    EXPECT_TRUE(readPictureMetadataBytes(encodePicture(picture, EncodeOptions{PictureFormat::Bmp, 0}, result)).isEmpty());
+}
+
+TEST(Encode, SaversJpegPathIsCloseToTheResultAndQualityChangesTheSize)
+{
+    QTemporaryDir dir;
+    const QImage source = decodePictureFile(QStringLiteral(LUMIVEX_SAMPLES_DIR "/Harbour at dusk.jpg")).image;
+    SaveSettings settings;
+    settings.folder = dir.path();
+    QVector<qint64> sizes;
+    for (int quality : {50, 90}) {
+        settings.quality = quality;
+        const QString path = dir.filePath(QStringLiteral("q%1.jpg").arg(quality));
+        saveOneResult(source, path, settings, QStringLiteral(LUMIVEX_SAMPLES_DIR "/Harbour at dusk.jpg"), {});
+        const QImage back = decodePictureFile(path).image;
+        EXPECT_GT(psnr(back, source), quality == 90 ? 36.0 : 30.0) << quality;
+        sizes << QFileInfo(path).size();
+    }
+    EXPECT_LT(sizes[0], sizes[1]);
+}
+
+// ---- bad input ----
+
+TEST(BadInput, HeaderOnlyBombsAreRefusedBeforeTheirMemoryIsTaken)
+{
+    // 23000 x 23000 pixels is just inside the pixel limit (2 GB), but these files hold only a
+    // header: nothing may be allocated for them.
+    const quint32 side = 23000;
+    auto bytes = [](std::initializer_list<int> list) {
+        QByteArray out;
+        for (int b : list)
+            out.append(char(b & 255));
+        return out;
+    };
+    auto be32 = [&](quint32 v) { return bytes({int(v >> 24), int(v >> 16), int(v >> 8), int(v)}); };
+    auto le32 = [&](quint32 v) { return bytes({int(v), int(v >> 8), int(v >> 16), int(v >> 24)}); };
+    const QByteArray sides = bytes({int(side), int(side >> 8), int(side), int(side >> 8)});
+    QByteArray ihdr = QByteArray("IHDR") + be32(side) + be32(side) + QByteArray("\x08\x02\0\0\0", 5);
+    const QByteArray png = QByteArray("\x89PNG\r\n\x1a\n", 8) + be32(13) + ihdr + be32(quint32(crc32(0, reinterpret_cast<const Bytef *>(ihdr.constData()), 17))) +
+                           be32(40) + QByteArray("IDAT") + QByteArray(44, '\0');
+    QByteArray jpeg = libjpegEncode(noisyPicture(16, 16), 80);
+    const int sof = int(jpeg.indexOf("\xff\xc0"));
+    jpeg[sof + 5] = char(side >> 8), jpeg[sof + 6] = char(side & 255), jpeg[sof + 7] = char(side >> 8), jpeg[sof + 8] = char(side & 255);
+    QByteArray bmp = QByteArray("BM") + le32(54 + 100) + le32(0) + le32(54) + le32(40) + le32(side) + le32(side) +
+                     QByteArray("\x01\0\x18\0", 4) + QByteArray(24, '\0') + QByteArray(100, '\0');
+    QByteArray gif = QByteArray("GIF89a") + sides + QByteArray("\0\0\0", 3) + QByteArray("\x2c\0\0\0\0", 5) + sides +
+                     QByteArray("\0\x08\x02\x4c\x01", 5);
+    QByteArray webp = libwebpEncode(noisyPicture(8, 8), 0, true);
+    webp.truncate(30);
+    const QByteArray tiffGood = encodePicture(noisyPicture(8, 8), EncodeOptions{PictureFormat::Tiff, 0}, MetadataBlocks());
+    QByteArray tiff = tiffGood;
+    {
+        // Width and length entries rewritten in place.
+        const quint32 ifd = quint32(quint8(tiff[4])) | quint32(quint8(tiff[5])) << 8 | quint32(quint8(tiff[6])) << 16 | quint32(quint8(tiff[7])) << 24;
+        const int count = quint8(tiff[int(ifd)]) | quint8(tiff[int(ifd) + 1]) << 8;
+        for (int i = 0; i < count; ++i) {
+            const int entry = int(ifd) + 2 + i * 12;
+            const int tag = quint8(tiff[entry]) | quint8(tiff[entry + 1]) << 8;
+            if (tag == 256 || tag == 257) {
+                tiff[entry + 2] = 4, tiff[entry + 3] = 0; // LONG
+                tiff.replace(entry + 8, 4, le32(side));
+            }
+        }
+    }
+    const long before = peakMemoryKb();
+    const struct {
+        const char *name;
+        QByteArray bytes;
+    } bombs[] = {{"png", png}, {"jpeg", jpeg.left(sof + 200)}, {"bmp", bmp}, {"gif", gif}, {"webp", webp}, {"tiff", tiff}};
+    for (const auto &b : bombs) {
+        const QString failure = failureOf(b.bytes, QStringLiteral("/pictures/bomb"));
+        EXPECT_EQ(failure, QStringLiteral("Cannot decode the picture (the file ends too early): /pictures/bomb")) << b.name;
+    }
+    EXPECT_LT(peakMemoryKb() - before, 256 * 1024) << "a header-only bomb took its memory";
+
+    // Beyond the pixel limit it is the size that is refused, with the existing text.
+    ihdr = QByteArray("IHDR") + be32(30000) + be32(30000) + QByteArray("\x08\x02\0\0\0", 5);
+    const QByteArray huge = QByteArray("\x89PNG\r\n\x1a\n", 8) + be32(13) + ihdr +
+                            be32(quint32(crc32(0, reinterpret_cast<const Bytef *>(ihdr.constData()), 17)));
+    EXPECT_TRUE(failureOf(huge).startsWith(QStringLiteral("Picture is too large: 30000 x 30000 pixels")));
+}
+
+TEST(BadInput, TruncatedFilesOfEveryFormatAreFailuresNeverPartialPictures)
+{
+    const QImage picture = noisyPicture(40, 30, 4);
+    struct Case {
+        const char *name;
+        QByteArray bytes;
+        bool exactText;
+    };
+    std::vector<Case> cases{
+        {"jpeg", libjpegEncode(picture, 90), true},
+        {"progressive jpeg", libjpegEncode(picture, 90, JpegKind::Progressive), true},
+        {"png", encodePicture(picture, EncodeOptions{PictureFormat::Png, 0}, MetadataBlocks()), true},
+        {"bmp", encodePicture(picture, EncodeOptions{PictureFormat::Bmp, 0}, MetadataBlocks()), true},
+        {"tiff", encodePicture(picture, EncodeOptions{PictureFormat::Tiff, 0}, MetadataBlocks()), false},
+        {"webp", libwebpEncode(picture, 80, false), true},
+    };
+    {
+        QTemporaryDir dir;
+        const QString gif = dir.filePath(QStringLiteral("a.gif"));
+        // Qt writes no GIF; a small one by hand: 2x2, two colours, LZW data, trailer.
+        writeBytes(gif, QByteArray("GIF89a\x02\0\x02\0\x80\0\0\xff\0\0\0\0\xff\x2c\0\0\0\0\x02\0\x02\0\0\x02\x03\x84\x1d\x05\0\x3b", 35));
+        ASSERT_EQ(decodePictureFile(gif).image.size(), QSize(2, 2));
+        cases.push_back({"gif", fileBytes(gif), true});
+    }
+    if (heifEncoderAvailable(false))
+        cases.push_back({"heic", libheifEncode(picture, false), false});
+    for (const Case &c : cases) {
+        ASSERT_FALSE(decodeBytes(c.bytes).isNull()) << c.name;
+        for (double fraction : {0.3, 0.6, 0.9, 0.99}) {
+            const qsizetype keep = std::min<qsizetype>(c.bytes.size() - 1, qsizetype(c.bytes.size() * fraction));
+            const QString failure = failureOf(c.bytes.left(keep), QStringLiteral("/pictures/cut"));
+            EXPECT_FALSE(failure.isEmpty()) << c.name << " cut at " << keep << " of " << c.bytes.size();
+            EXPECT_TRUE(failure.endsWith(QStringLiteral(": /pictures/cut"))) << qPrintable(failure);
+            if (c.exactText)
+                EXPECT_EQ(failure, QStringLiteral("Cannot decode the picture (the file ends too early): /pictures/cut"))
+                    << c.name << " cut at " << keep;
+        }
+    }
+}
+
+TEST(BadInput, CorruptFilesGiveTheLibrarysReason)
+{
+    QByteArray png = encodePicture(noisyPicture(20, 20), EncodeOptions{PictureFormat::Png, 0}, MetadataBlocks());
+    png[28] = char(png[28] ^ 0x40); // inside IHDR: its CRC no longer matches
+    EXPECT_TRUE(failureOf(png).contains(QStringLiteral("CRC"))) << qPrintable(failureOf(png));
+    QByteArray jpeg = libjpegEncode(noisyPicture(20, 20), 80);
+    const int sof = int(jpeg.indexOf("\xff\xc0"));
+    jpeg[sof + 9] = 7; // seven components
+    EXPECT_TRUE(failureOf(jpeg).startsWith(QStringLiteral("Cannot decode the picture ("))) << qPrintable(failureOf(jpeg));
+    EXPECT_EQ(failureOf(QByteArray("RIFF\x04\0\0\0WEBP", 12)).left(27), QStringLiteral("Cannot decode the picture ("));
+    EXPECT_EQ(failureOf(QByteArray("plain text, not a picture")),
+              QStringLiteral("Not a picture file this program can read: /pictures/x"));
+}
+
+TEST(BadInput, KeptCrashersAndOddFilesFailCleanly)
+{
+    // Every file the fuzzers ever found trouble with: each decodes or fails with a report.
+    int files = 0;
+    QDirIterator it(QStringLiteral(LUMIVEX_CODEC_DATA_DIR), QDir::Files);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        ++files;
+        try {
+            const QImage image = decodePictureFile(path).image;
+            EXPECT_EQ(image.format(), QImage::Format_RGB32) << qPrintable(path);
+        } catch (const StepFailure &f) {
+            EXPECT_FALSE(f.description().isEmpty()) << qPrintable(path);
+        }
+        QString note;
+        readPictureMetadata(path, &note);
+    }
+    EXPECT_GT(files, 0);
+}
+
+// ---- files, not names ----
+
+TEST(Files, FormatComesFromTheContentAndOnlyRegularFilesAreOpened)
+{
+    QTemporaryDir dir;
+    const QImage picture = noisyPicture(6, 5, 3);
+    const QString pngNamedJpg = dir.filePath(QStringLiteral("really-a-png.jpg"));
+    writeBytes(pngNamedJpg, encodePicture(picture, EncodeOptions{PictureFormat::Png, 0}, MetadataBlocks()));
+    const DecodedPicture decoded = decodePictureFile(pngNamedJpg);
+    EXPECT_EQ(decoded.format, PictureFormat::Png);
+    EXPECT_EQ(maxDifference(decoded.image, picture), 0);
+
+    EXPECT_EQ(failureOfFile(dir.filePath(QStringLiteral("none.jpg"))), QStringLiteral("File not found: ") + dir.filePath(QStringLiteral("none.jpg")));
+    EXPECT_EQ(failureOfFile(dir.path()), QStringLiteral("Not a picture file (it is a folder): ") + dir.path());
+
+    // A FIFO has no writer: opening it plainly would wait forever.
+    const QString fifo = dir.filePath(QStringLiteral("x.jpg"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    std::atomic<bool> finished{false};
+    QString failure;
+    std::thread reader([&] {
+        failure = failureOfFile(fifo);
+        finished = true;
+    });
+    for (int i = 0; i < 1000 && !finished; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    if (!finished) {
+        QFile writer(fifo); // lets the blocked reader go before failing
+        writer.open(QIODevice::WriteOnly);
+    }
+    reader.join();
+    EXPECT_EQ(failure, QStringLiteral("Not a regular file: ") + fifo);
+    EXPECT_EQ(failureOfFile(QStringLiteral("/dev/zero")), QStringLiteral("Not a regular file: /dev/zero"));
+}
+
+// ---- nothing of one picture reaches another ----
+
+TEST(Isolation, APictureDecodesTheSameAloneAndAfterAnother)
+{
+    QTemporaryDir dir;
+    // First a PNG with text, a resolution and camera data; then a JPEG of the same size with
+    // none of them; then a truncated BMP of the same size after a whole one.
+    QImage first = noisyPicture(48, 32, 1);
+    first.setDotsPerMeterX(11811);
+    first.setDotsPerMeterY(11811);
+    first.setText(QStringLiteral("Description"), QStringLiteral("first picture's text"));
+    const QString a = dir.filePath(QStringLiteral("a.png"));
+    writeBytes(a, encodePicture(first, EncodeOptions{PictureFormat::Png, 0}, sampleMetadata()));
+    QByteArray plainJpeg = libjpegEncode(noisyPicture(48, 32, 2), 90);
+    plainJpeg[13] = 0; // JFIF density without unit: no resolution of its own
+    const QString b = dir.filePath(QStringLiteral("b.jpg"));
+    writeBytes(b, plainJpeg);
+
+    QImage working;
+    decodePictureInto(a, working);
+    decodePictureInto(b, working);
+    const QImage alone = decodePicture(b);
+    EXPECT_EQ(working, alone);
+    EXPECT_EQ(working.dotsPerMeterX(), alone.dotsPerMeterX());
+    EXPECT_EQ(working.dotsPerMeterX(), QImage(1, 1, QImage::Format_RGB32).dotsPerMeterX());
+    EXPECT_TRUE(working.textKeys().isEmpty());
+    EXPECT_FALSE(working.colorSpace().isValid());
+    EXPECT_TRUE(readPictureMetadata(b).isEmpty());
+
+    const QByteArray bmp = encodePicture(noisyPicture(48, 32, 3), EncodeOptions{PictureFormat::Bmp, 0}, MetadataBlocks());
+    const QString whole = dir.filePath(QStringLiteral("whole.bmp")), cut = dir.filePath(QStringLiteral("cut.bmp"));
+    writeBytes(whole, bmp);
+    writeBytes(cut, bmp.left(bmp.size() - 200));
+    for (int i = 0; i < 2; ++i) {
+        decodePictureInto(whole, working); // its memory goes back to the pool for the next one
+        working = QImage();
+        EXPECT_EQ(failureOfFile(cut), QStringLiteral("Cannot decode the picture (the file ends too early): ") + cut);
+    }
+}
+
+TEST(Isolation, CommandLineBytesEqualTheWindowsSaveForAMixedBatch)
+{
+    QTemporaryDir dir;
+    QDir(dir.path()).mkpath(QStringLiteral("out"));
+    QDir(dir.path()).mkpath(QStringLiteral("one"));
+    QImage withData = noisyPicture(40, 30, 1);
+    withData.setDotsPerMeterX(11811);
+    withData.setDotsPerMeterY(11811);
+    const QStringList sources{
+        dir.filePath(QStringLiteral("1.png")), dir.filePath(QStringLiteral("2.jpg")), dir.filePath(QStringLiteral("3.jpg")),
+        dir.filePath(QStringLiteral("4.tif")), dir.filePath(QStringLiteral("5.webp"))};
+    writeBytes(sources[0], encodePicture(withData, EncodeOptions{PictureFormat::Png, 0}, sampleMetadata()));
+    QByteArray plain = libjpegEncode(noisyPicture(40, 30, 2), 90);
+    plain[13] = 0;
+    writeBytes(sources[1], plain);
+    writeBytes(sources[2], encodePicture(noisyPicture(40, 30, 3), EncodeOptions{PictureFormat::Jpeg, 80}, sampleMetadata()));
+    writeBytes(sources[3], encodePicture(noisyPicture(40, 30, 4), EncodeOptions{PictureFormat::Tiff, 0}, MetadataBlocks()));
+    writeBytes(sources[4], libwebpEncode(noisyPicture(40, 30, 5), 0, true));
+
+    for (const char *format : {"jpg", "png", "webp", "tiff"}) {
+        QString errorText;
+        QTextStream errors(&errorText);
+        QString none;
+        QTextStream input(&none);
+        QStringList arguments{QStringLiteral("lumivex"), QStringLiteral("--adjust"), QStringLiteral("brightness"),
+                              QStringLiteral("--strength"), QStringLiteral("12"), QStringLiteral("--jobs"), QStringLiteral("1"),
+                              QStringLiteral("--format"), QLatin1String(format), QStringLiteral("--quality"), QStringLiteral("80"),
+                              QStringLiteral("--output"), dir.filePath(QStringLiteral("out"))};
+        ASSERT_EQ(runBatchCommandLine(arguments + sources, input, errors, false), 0) << qPrintable(errorText);
+        // Each picture alone, as the window decodes them: fresh, one at a time.
+        for (const QString &source : sources) {
+            errorText.clear();
+            ASSERT_EQ(runBatchCommandLine(QStringList(arguments).replaceInStrings(dir.filePath(QStringLiteral("out")), dir.filePath(QStringLiteral("one"))) << source,
+                                          input, errors, false),
+                      0);
+        }
+        const QString extension = format == std::string("tiff") ? QStringLiteral("tif") : QLatin1String(format);
+        const QStringList written = QDir(dir.filePath(QStringLiteral("out"))).entryList({QStringLiteral("*.") + extension}, QDir::Files);
+        EXPECT_EQ(written.size(), sources.size()) << format;
+        for (const QString &name : written)
+            EXPECT_EQ(fileBytes(dir.filePath(QStringLiteral("out/") + name)), fileBytes(dir.filePath(QStringLiteral("one/") + name)))
+                << format << " " << qPrintable(name);
+    }
+    // The window's way for its own format: a run over the files, then "Save Results".
+    ScriptedRunHost host;
+    host.rows = sources;
+    host.slider = 12;
+    BatchRun().run(AdjustmentKind::Brightness, host);
+    SaveSettings settings;
+    settings.folder = dir.filePath(QStringLiteral("window"));
+    QDir().mkpath(settings.folder);
+    settings.format = OutputFormat::Jpeg;
+    settings.quality = 80;
+    settings.resultWord = host.list.resultWord;
+    for (const SaveOutcome &o : saveResults(settings, sources, host.list))
+        ASSERT_TRUE(o.written) << qPrintable(o.failure);
+    for (const QString &name : QDir(settings.folder).entryList(QDir::Files))
+        EXPECT_EQ(fileBytes(dir.filePath(QStringLiteral("out/") + name)), fileBytes(QDir(settings.folder).filePath(name)))
+            << qPrintable(name);
+    EXPECT_EQ(QDir(settings.folder).entryList(QDir::Files).size(), sources.size());
+
+    // The plain JPEG's result carries nothing of the PNG before it.
+    EXPECT_TRUE(readPictureMetadata(dir.filePath(QStringLiteral("out/2-brightened.jpg"))).isEmpty());
+    EXPECT_EQ(decodePicture(dir.filePath(QStringLiteral("out/2-brightened.jpg"))).dotsPerMeterX(), 3779); // 96 dpi, not 300
+    EXPECT_EQ(exifMake(readPictureMetadata(dir.filePath(QStringLiteral("out/3-brightened.jpg"))).exif), QStringLiteral("Quenwick Optics"));
+}
