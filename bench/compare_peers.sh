@@ -1,10 +1,15 @@
 #!/usr/bin/env bash
 # Times Lumivex's command line against the tools people use for the same job, on the same files:
 # ImageMagick, GraphicsMagick, the libvips CLI, and the bare libjpeg-turbo pipeline
-# djpeg | cjpeg (decode and encode with nothing in between). JPEG quality 85 everywhere.
+# djpeg | cjpeg (decode and encode with nothing in between), and the codec floor: libjpeg-turbo
+# decode-only then encode-only of the same files from memory at the same parallelism
+# (bench/codec_floor), which any program decoding and re-encoding with libjpeg-turbo must
+# spend. JPEG quality 85 everywhere.
 #
 #   bench/compare_peers.sh [RUNS]     RUNS: repetitions per cell, median reported (default 3)
 #   LUMIVEX_BENCH_KINDS="contrast" bench/compare_peers.sh    only some adjustments
+#   LUMIVEX_BENCH_JOBS="1 2 16"  job counts (default: 1, 2 and every core the machine has)
+#   LUMIVEX_BENCH_PEERS=0        Lumivex against the floor only (quick)
 #
 # The corpus: real photographs from Debian's mate-backgrounds package, re-encoded to twenty
 # 12-megapixel (4000 x 3000) JPEGs at quality 90, kept in build/bench-corpus.
@@ -13,7 +18,9 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${LUMIVEX_BUILD_DIR:-$root/build}
 runs=${1:-3}
 
-need=(imagemagick graphicsmagick libvips-tools libjpeg-turbo-progs mate-backgrounds)
+peers=${LUMIVEX_BENCH_PEERS:-1}
+need=(libjpeg-turbo-progs mate-backgrounds imagemagick)
+[ "$peers" = 0 ] || need+=(graphicsmagick libvips-tools)
 missing=()
 for p in "${need[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
@@ -23,7 +30,7 @@ if [ ${#missing[@]} -gt 0 ]; then
   $sudo apt-get update >/dev/null
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}" >/dev/null
 fi
-[ -x "$build/lumivex" ] || bash "$root/scripts/build.sh" test >/dev/null
+[ -x "$build/lumivex" ] && [ -x "$build/codec_floor" ] || bash "$root/scripts/build.sh" test >/dev/null
 
 corpus=$build/bench-corpus
 if [ "$(ls "$corpus"/*.jpg 2>/dev/null | wc -l)" -ne 20 ]; then
@@ -79,18 +86,42 @@ vips_script() {
 
 declare -A strength=([brightness]=20 [contrast]=75 [softening]=5 [sharpening]=5)
 files="$corpus/*.jpg"
-printf '%-11s %4s %9s %9s %9s %9s %9s %14s %14s\n' adjustment jobs lumivex magick gm vips djpeg+cjpeg lumivex/peer lumivex/pipe
+# The floor reads the files before its clock starts and prints its own time.
+floor_time() {
+  local times=()
+  for _ in $(seq "$runs"); do
+    times+=("$("$build/codec_floor" --jobs "$1" --quality 85 $files | awk '{print $6}')")
+  done
+  printf '%s\n' "${times[@]}" | median
+}
+job_counts=${LUMIVEX_BENCH_JOBS:-$(printf '%s\n' 1 2 "$(nproc)" | sort -nu | tr '\n' ' ')}
+declare -A floor
+for jobs in $job_counts; do floor[$jobs]=$(floor_time "$jobs"); done
+
+if [ "$peers" = 0 ]; then
+  printf '%-11s %4s %9s %9s %14s\n' adjustment jobs lumivex floor lumivex/floor
+  for kind in ${LUMIVEX_BENCH_KINDS:-brightness contrast softening sharpening}; do
+    for jobs in $job_counts; do
+      l=$(timeit "'$build/lumivex' --adjust $kind --strength ${strength[$kind]} --output '$out' --quality 85 --jobs $jobs --quiet $files")
+      printf '%-11s %4s %9.2f %9.2f %14.2f\n' "$kind" "$jobs" "$l" "${floor[$jobs]}" "$(echo "$l / ${floor[$jobs]}" | bc -l)"
+    done
+  done
+  echo "seconds, median of $runs; the floor is libjpeg-turbo decode-only plus encode-only from memory"
+  exit 0
+fi
+
+printf '%-11s %4s %9s %9s %9s %9s %9s %9s %14s %14s %14s\n' adjustment jobs lumivex magick gm vips djpeg+cjpeg floor lumivex/peer lumivex/pipe lumivex/floor
 for kind in ${LUMIVEX_BENCH_KINDS:-brightness contrast softening sharpening}; do
-  for jobs in 1 2; do
-    per=$((20 / jobs))
+  for jobs in $job_counts; do
+    per=$(( (20 + jobs - 1) / jobs ))
     l=$(timeit "'$build/lumivex' --adjust $kind --strength ${strength[$kind]} --output '$out' --quality 85 --jobs $jobs --quiet $files")
     m=$(timeit "ls $files | xargs -P $jobs -n $per mogrify -path '$out' $(im_op $kind) -quality 85")
     g=$(timeit "cd '$corpus' && ls *.jpg | xargs -P $jobs -n $per gm mogrify -output-directory '$out' $(gm_op $kind) -quality 85")
     v=$(timeit "ls $files | xargs -P $jobs -n 1 $(vips_script $kind)")
     p=$(timeit "ls $files | xargs -P $jobs -I{} sh -c 'djpeg {} | cjpeg -quality 85 > $out/\$(basename {})'")
     best=$(printf '%s\n' "$m" "$g" "$v" | sort -g | head -1)
-    printf '%-11s %4s %9.2f %9.2f %9.2f %9.2f %11.2f %14.2f %14.2f\n' "$kind" "$jobs" "$l" "$m" "$g" "$v" "$p" \
-      "$(echo "$l / $best" | bc -l)" "$(echo "$l / $p" | bc -l)"
+    printf '%-11s %4s %9.2f %9.2f %9.2f %9.2f %11.2f %9.2f %14.2f %14.2f %14.2f\n' "$kind" "$jobs" "$l" "$m" "$g" "$v" "$p" \
+      "${floor[$jobs]}" "$(echo "$l / $best" | bc -l)" "$(echo "$l / $p" | bc -l)" "$(echo "$l / ${floor[$jobs]}" | bc -l)"
   done
 done
 echo "seconds, median of $runs; ratios below 1 mean Lumivex is faster"

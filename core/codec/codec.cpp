@@ -327,10 +327,27 @@ MetadataBlocks readPictureMetadataBytes(const QByteArray &bytes, QString *note)
         const Input in{reinterpret_cast<const unsigned char *>(bytes.constData()), std::size_t(bytes.size()), QString()};
         return heifMetadata(in);
     }
+    // A JPEG's camera data all comes before its first scan: Exiv2 is handed only that part.
+    qsizetype length = bytes.size();
+    if (format == PictureFormat::Jpeg) {
+        qsizetype at = 2;
+        while (at + 4 <= bytes.size() && quint8(bytes[at]) == 0xFF) {
+            const int marker = quint8(bytes[at + 1]);
+            if (marker == 0xDA) {
+                length = at;
+                break;
+            }
+            if (marker == 0xFF) {
+                ++at;
+                continue;
+            }
+            at += 2 + (qsizetype(quint8(bytes[at + 2])) << 8 | quint8(bytes[at + 3]));
+        }
+    }
     initialiseExiv2();
     try {
         Exiv2::Image::AutoPtr image =
-            Exiv2::ImageFactory::open(reinterpret_cast<const Exiv2::byte *>(bytes.constData()), long(bytes.size()));
+            Exiv2::ImageFactory::open(reinterpret_cast<const Exiv2::byte *>(bytes.constData()), long(length));
         image->readMetadata();
         blocks.exif = exifBlock(image->exifData(), image->byteOrder());
         blocks.xmp = QByteArray::fromStdString(image->xmpPacket());

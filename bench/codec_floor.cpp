@@ -1,0 +1,116 @@
+// The codec floor: what any program that decodes JPEGs and encodes them again with
+// libjpeg-turbo must spend. The files are read into memory first; then all are decoded
+// (djpeg's defaults: integer IDCT, smooth upsampling, RGB out), then all decoded pictures are
+// encoded (cjpeg -quality Q: 4:2:0, baseline, standard tables), each phase on N threads.
+//
+//   codec_floor --jobs N [--quality Q] FILE...     prints "decode E encode E total E" in seconds
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <jpeglib.h>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+struct Picture {
+    std::vector<unsigned char> file, pixels, encoded;
+    unsigned width = 0, height = 0;
+};
+
+void decode(Picture &p)
+{
+    jpeg_decompress_struct cinfo;
+    jpeg_error_mgr err;
+    cinfo.err = jpeg_std_error(&err);
+    jpeg_create_decompress(&cinfo);
+    jpeg_mem_src(&cinfo, p.file.data(), p.file.size());
+    jpeg_read_header(&cinfo, TRUE);
+    cinfo.out_color_space = JCS_RGB;
+    jpeg_start_decompress(&cinfo);
+    p.width = cinfo.output_width;
+    p.height = cinfo.output_height;
+    p.pixels.resize(std::size_t(p.width) * p.height * 3);
+    while (cinfo.output_scanline < cinfo.output_height) {
+        JSAMPROW row = p.pixels.data() + std::size_t(cinfo.output_scanline) * p.width * 3;
+        jpeg_read_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_decompress(&cinfo);
+    jpeg_destroy_decompress(&cinfo);
+}
+
+void encode(Picture &p, int quality)
+{
+    jpeg_compress_struct cinfo;
+    jpeg_error_mgr err;
+    cinfo.err = jpeg_std_error(&err);
+    jpeg_create_compress(&cinfo);
+    unsigned char *out = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&cinfo, &out, &size);
+    cinfo.image_width = p.width;
+    cinfo.image_height = p.height;
+    cinfo.input_components = 3;
+    cinfo.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, quality, TRUE);
+    jpeg_start_compress(&cinfo, TRUE);
+    while (cinfo.next_scanline < cinfo.image_height) {
+        JSAMPROW row = p.pixels.data() + std::size_t(cinfo.next_scanline) * p.width * 3;
+        jpeg_write_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    p.encoded.assign(out, out + size);
+    std::free(out);
+}
+
+template <typename Work>
+double onThreads(int jobs, std::size_t count, Work work)
+{
+    const auto start = std::chrono::steady_clock::now();
+    std::atomic<std::size_t> next{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < jobs; ++t)
+        threads.emplace_back([&] {
+            for (std::size_t i = next++; i < count; i = next++)
+                work(i);
+        });
+    for (std::thread &t : threads)
+        t.join();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    int jobs = 1, quality = 85;
+    std::vector<Picture> pictures;
+    for (int i = 1; i < argc; ++i) {
+        if (!std::strcmp(argv[i], "--jobs") && i + 1 < argc) {
+            jobs = std::max(1, std::atoi(argv[++i]));
+        } else if (!std::strcmp(argv[i], "--quality") && i + 1 < argc) {
+            quality = std::atoi(argv[++i]);
+        } else {
+            std::ifstream in(argv[i], std::ios::binary);
+            Picture p;
+            p.file.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+            pictures.push_back(std::move(p));
+        }
+    }
+    if (pictures.empty()) {
+        std::fprintf(stderr, "usage: codec_floor --jobs N [--quality Q] FILE...\n");
+        return 2;
+    }
+    const double d = onThreads(jobs, pictures.size(), [&](std::size_t i) { decode(pictures[i]); });
+    const double e = onThreads(jobs, pictures.size(), [&](std::size_t i) { encode(pictures[i], quality); });
+    std::printf("decode %.3f encode %.3f total %.3f\n", d, e, d + e);
+    return 0;
+}

@@ -1,0 +1,107 @@
+// Writes small seed pictures for one fuzz target into a folder.
+
+#include "core/codec/codec.h"
+
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QPainter>
+#include <libheif/heif.h>
+
+using namespace lumivex;
+
+namespace {
+
+QImage seedPicture(int w, int h)
+{
+    QImage image(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            image.setPixel(x, y, qRgb(x * 255 / w, y * 255 / h, (x * y) & 255));
+    return image;
+}
+
+void save(const QString &folder, const QString &name, const QByteArray &bytes)
+{
+    QFile file(QDir(folder).filePath(name));
+    if (file.open(QIODevice::WriteOnly))
+        file.write(bytes);
+}
+
+heif_error collect(heif_context *, const void *data, size_t size, void *out)
+{
+    static_cast<QByteArray *>(out)->append(static_cast<const char *>(data), qsizetype(size));
+    return heif_error{heif_error_Ok, heif_suberror_Unspecified, "ok"};
+}
+
+QByteArray heifSeed(const QImage &picture, heif_compression_format format)
+{
+    QByteArray out;
+    heif_context *context = heif_context_alloc();
+    heif_encoder *encoder = nullptr;
+    if (heif_context_get_encoder_for_format(context, format, &encoder).code != heif_error_Ok) {
+        heif_context_free(context);
+        return out;
+    }
+    heif_encoder_set_lossy_quality(encoder, 50);
+    heif_image *image = nullptr;
+    heif_image_create(picture.width(), picture.height(), heif_colorspace_RGB, heif_chroma_interleaved_RGB, &image);
+    heif_image_add_plane(image, heif_channel_interleaved, picture.width(), picture.height(), 8);
+    int stride = 0;
+    uint8_t *plane = heif_image_get_plane(image, heif_channel_interleaved, &stride);
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x) {
+            const QRgb p = picture.pixel(x, y);
+            uint8_t *d = plane + y * stride + x * 3;
+            d[0] = uint8_t(qRed(p)), d[1] = uint8_t(qGreen(p)), d[2] = uint8_t(qBlue(p));
+        }
+    heif_context_encode_image(context, image, encoder, nullptr, nullptr);
+    heif_writer writer{1, collect};
+    heif_context_write(context, &writer, &out);
+    heif_image_release(image);
+    heif_encoder_release(encoder);
+    heif_context_free(context);
+    return out;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QGuiApplication app(argc, argv);
+    if (argc < 3)
+        return 2;
+    const QString format = QString::fromLocal8Bit(argv[1]);
+    const QString folder = QString::fromLocal8Bit(argv[2]);
+    const bool any = format == QLatin1String("any") || format == QLatin1String("metadata");
+    MetadataBlocks metadata;
+    metadata.xmp = "<x:xmpmeta xmlns:x='adobe:ns:meta/'><rdf:RDF xmlns:rdf='http://www.w3.org/1999/02/22-rdf-syntax-ns#'/></x:xmpmeta>";
+    metadata.exif = QByteArray("II*\0\x08\0\0\0\x01\0\x12\x01\x03\0\x01\0\0\0\x06\0\0\0\0\0\0\0", 26);
+    metadata.iptc = QByteArray("\x1c\x02\x78\0\x05hello", 10);
+    const QImage small = seedPicture(19, 13), tall = seedPicture(8, 33);
+    auto both = [&](PictureFormat f, const char *ext, int quality) {
+        save(folder, QStringLiteral("a.") + QLatin1String(ext), encodePicture(small, EncodeOptions{f, quality}, MetadataBlocks()));
+        save(folder, QStringLiteral("b.") + QLatin1String(ext), encodePicture(tall, EncodeOptions{f, quality}, metadata));
+    };
+    if (any || format == QLatin1String("jpeg"))
+        both(PictureFormat::Jpeg, "jpg", 75);
+    if (any || format == QLatin1String("png"))
+        both(PictureFormat::Png, "png", 0);
+    if (any || format == QLatin1String("tiff"))
+        both(PictureFormat::Tiff, "tif", 0);
+    if (any || format == QLatin1String("webp"))
+        both(PictureFormat::Webp, "webp", 60);
+    if (any || format == QLatin1String("bmp")) {
+        both(PictureFormat::Bmp, "bmp", 0);
+        QImage indexed = small.convertToFormat(QImage::Format_Indexed8);
+        indexed.save(QDir(folder).filePath(QStringLiteral("c.bmp")), "bmp");
+    }
+    if (any || format == QLatin1String("gif"))
+        save(folder, QStringLiteral("a.gif"),
+             QByteArray("GIF89a\x02\0\x02\0\x80\0\0\xff\0\0\0\0\xff\x2c\0\0\0\0\x02\0\x02\0\0\x02\x03\x84\x1d\x05\0\x3b", 35));
+    if (any || format == QLatin1String("heif")) {
+        save(folder, QStringLiteral("a.heic"), heifSeed(small, heif_compression_HEVC));
+        save(folder, QStringLiteral("a.avif"), heifSeed(small, heif_compression_AV1));
+    }
+    return 0;
+}
