@@ -1,6 +1,7 @@
 #include "core/saver.h"
 
 #include "core/paths.h"
+#include "core/atomic_file.h"
 #include "core/codec/codec.h"
 #include "core/jpeg_writer.h"
 #include "core/error_report.h"

@@ -4,9 +4,9 @@
 #include "core/error_report.h"
 #include "core/picture.h"
 #include "core/saver.h"
-#include "engine/batch_run.h"
+#include "engine/batch_session.h"
 #include "engine/save_results.h"
-#include "scripted_run_host.h"
+#include "session_driver.h"
 #include "test_images.h"
 
 #include <QColorSpace>
@@ -668,17 +668,15 @@ TEST(Isolation, CommandLineBytesEqualTheWindowsSaveForAMixedBatch)
                 << format << " " << qPrintable(name);
     }
     // The window's way for its own format: a run over the files, then "Save Results".
-    ScriptedRunHost host;
-    host.rows = sources;
-    host.slider = 12;
-    BatchRun().run(AdjustmentKind::Brightness, host);
+    SessionDriver run(AdjustmentKind::Brightness, sources);
+    ASSERT_TRUE(run.runToEnd(12));
     SaveSettings settings;
     settings.folder = dir.filePath(QStringLiteral("window"));
     QDir().mkpath(settings.folder);
     settings.format = OutputFormat::Jpeg;
     settings.quality = 80;
-    settings.resultWord = host.list.resultWord;
-    for (const SaveOutcome &o : saveResults(settings, sources, host.list))
+    settings.resultWord = run.results().resultWord;
+    for (const SaveOutcome &o : saveResults(settings, *run.session))
         ASSERT_TRUE(o.written) << qPrintable(o.failure);
     for (const QString &name : QDir(settings.folder).entryList(QDir::Files))
         EXPECT_EQ(fileBytes(dir.filePath(QStringLiteral("out/") + name)), fileBytes(QDir(settings.folder).filePath(name)))
