@@ -43,7 +43,8 @@ void checkPictureSize(std::int64_t width, std::int64_t height, const QString &pa
 {
     if (width <= 0 || height <= 0)
         failDecode(QStringLiteral("the picture has no pixels"), path);
-    if (width > kMaxPixelBytes || height > kMaxPixelBytes || 4 * width * height > kMaxPixelBytes)
+    // Divided rather than multiplied: headers declare sides up to 2^32 and the product overflows.
+    if (width > kMaxPixelBytes / 4 / height)
         failTooLarge(width, height);
 }
 

@@ -473,6 +473,12 @@ TEST(BadInput, HeaderOnlyBombsAreRefusedBeforeTheirMemoryIsTaken)
     const QByteArray huge = QByteArray("\x89PNG\r\n\x1a\n", 8) + be32(13) + ihdr +
                             be32(quint32(crc32(0, reinterpret_cast<const Bytef *>(ihdr.constData()), 17)));
     EXPECT_TRUE(failureOf(huge).startsWith(QStringLiteral("Picture is too large: 30000 x 30000 pixels")));
+    // Sides whose product overflows 64 bits once multiplied by four bytes (found by fuzzing).
+    ihdr = QByteArray("IHDR") + be32(1600000000) + be32(1800000000) + QByteArray("\x08\x02\0\0\0", 5);
+    const QByteArray overflowing = QByteArray("\x89PNG\r\n\x1a\n", 8) + be32(13) + ihdr +
+                                   be32(quint32(crc32(0, reinterpret_cast<const Bytef *>(ihdr.constData()), 17)));
+    EXPECT_TRUE(failureOf(overflowing).startsWith(QStringLiteral("Picture is too large: 1600000000 x 1800000000 pixels")))
+        << qPrintable(failureOf(overflowing));
 }
 
 TEST(BadInput, TruncatedFilesOfEveryFormatAreFailuresNeverPartialPictures)
