@@ -68,10 +68,21 @@ QSize checkBmp(const Input &in)
     }
     height = std::abs(height);
     checkPictureSize(width, height, in.path);
+    // Only the layouts Qt's reader knows, checked before any memory is taken for the picture.
+    const bool knownHeader = header == 12 || header == 40 || header == 52 || header == 56 || header == 64 ||
+                             header == 108 || header == 124;
+    const bool knownDepth = bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
+    const bool knownLayout = compression == 0 || (compression == 1 && bits == 8) || (compression == 2 && bits == 4) ||
+                             ((compression == 3 || compression == 6) && (bits == 16 || bits == 32));
+    if (!knownHeader || !knownDepth || !knownLayout)
+        failDecode(QStringLiteral("a BMP layout this program cannot read"), in.path);
     if (offset > in.size)
         failTruncated(in.path);
     if (compression == 1 || compression == 2) {
-        if (!rleComplete(d, in.size, offset, compression == 2))
+        // A run of 255 pixels costs two bytes and a jump up to 255 x 255 four: a file that could
+        // not cover its picture is refused before its memory is taken.
+        if (!rleComplete(d, in.size, offset, compression == 2) ||
+            double(width) * double(height) > 16384.0 * double(in.size) + 65536.0)
             failTruncated(in.path);
     } else if (compression == 0 || compression == 3 || compression == 6) {
         const std::int64_t stride = (width * bits + 31) / 32 * 4;
@@ -123,6 +134,10 @@ QSize checkGif(const Input &in)
             const std::int64_t w = std::max<std::int64_t>(screen.width(), right);
             const std::int64_t h = std::max<std::int64_t>(screen.height(), bottom);
             checkPictureSize(w, h, in.path);
+            // One code of at least three bits gives at most 4,096 pixels: a few bytes cannot
+            // describe a screen of millions of pixels.
+            if (double(w) * double(h) > 16384.0 * double(size) + 65536.0)
+                failTruncated(in.path);
             return screen;
         } else if (kind == 0x3B) {
             failDecode(QStringLiteral("the GIF file holds no picture"), in.path);
