@@ -159,13 +159,26 @@ QImage decodePng(const Input &in)
 {
     // The size first, from the header chunk that must open every PNG, so an oversized picture is
     // named as such even when nothing follows its header.
-    if (in.size >= 24 && std::memcmp(in.data + 12, "IHDR", 4) == 0) {
-        auto be32 = [&](std::size_t at) {
-            return std::int64_t(in.data[at]) << 24 | std::int64_t(in.data[at + 1]) << 16 |
-                   std::int64_t(in.data[at + 2]) << 8 | std::int64_t(in.data[at + 3]);
-        };
-        if (be32(16) > 0 && be32(20) > 0)
-            checkPictureSize(be32(16), be32(20), in.path);
+    auto be32 = [&](std::size_t at) {
+        return std::int64_t(in.data[at]) << 24 | std::int64_t(in.data[at + 1]) << 16 |
+               std::int64_t(in.data[at + 2]) << 8 | std::int64_t(in.data[at + 3]);
+    };
+    if (in.size >= 24 && std::memcmp(in.data + 12, "IHDR", 4) == 0 && be32(16) > 0 && be32(20) > 0)
+        checkPictureSize(be32(16), be32(20), in.path);
+    // Every chunk up to the end marker must be in the file. libpng would first take (and clear)
+    // a buffer of whatever length a damaged chunk header declares, then find the data missing.
+    std::size_t at = 8;
+    for (;;) {
+        if (at + 8 > in.size)
+            failTruncated(in.path);
+        const std::int64_t length = be32(at);
+        if (length > 0x7fffffff)
+            failDecode(QStringLiteral("a PNG chunk is corrupt"), in.path);
+        if (std::int64_t(in.size - at) < length + 12)
+            failTruncated(in.path);
+        if (std::memcmp(in.data + at + 4, "IEND", 4) == 0)
+            break;
+        at += std::size_t(length) + 12;
     }
     QImage target;
     std::vector<png_bytep> rows;
