@@ -175,6 +175,18 @@ PixelBudgetScope::~PixelBudgetScope()
     installedPerItem = 1;
 }
 
+void refusePictureBeyondBudget(const QSize &size)
+{
+    int perItem = 1;
+    const std::shared_ptr<MemoryBudget> budget = currentBudget(&perItem);
+    if (!budget || size.isEmpty())
+        return;
+    const std::size_t bytes = std::size_t(size.width()) * std::size_t(size.height()) * 4u;
+    const std::size_t wanted = (bytes + kLargePage - 1) / kLargePage * kLargePage * std::size_t(std::max(1, perItem));
+    if (wanted > budget->total()) // refused at once, never waited for
+        budget->acquire(wanted, QStringLiteral("%1 x %2 pixels").arg(size.width()).arg(size.height()));
+}
+
 QImage allocatePixelImage(const QSize &size, Prefault prefault)
 {
     if (size.isEmpty())

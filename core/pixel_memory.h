@@ -19,4 +19,9 @@ namespace lumivex {
 enum class Prefault { Yes, No };
 QImage allocatePixelImage(const QSize &size, Prefault prefault = Prefault::Yes);
 
+// Refuses, as allocatePixelImage would, a picture that could not fit the current batch's budget
+// even alone (throws StepFailure naming its size); nothing is reserved. Lets a decoder tell so from
+// a file's header before it reads the rest.
+void refusePictureBeyondBudget(const QSize &size);
+
 } // namespace lumivex

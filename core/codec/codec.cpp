@@ -46,6 +46,7 @@ void checkPictureSize(std::int64_t width, std::int64_t height, const QString &pa
     // Divided rather than multiplied: headers declare sides up to 2^32 and the product overflows.
     if (width > kMaxPixelBytes / 4 / height)
         failTooLarge(width, height);
+    refusePictureBeyondBudget(QSize(int(width), int(height)));
 }
 
 QImage newPicture(int width, int height, const QString &path)

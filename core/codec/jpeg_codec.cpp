@@ -70,6 +70,7 @@ struct DecodeJob {
     bool tooSmall;     // the header promises more than the file can hold
     bool noMemory;
     std::int64_t width, height;
+    QString *refusal; // why the picture's memory was refused (a batch's budget, say)
 };
 
 bool allocateFor(DecodeJob &job, const jpeg_decompress_struct &cinfo)
@@ -88,6 +89,9 @@ bool allocateFor(DecodeJob &job, const jpeg_decompress_struct &cinfo)
     }
     try {
         *job.picture = allocatePixelImage(QSize(int(job.width), int(job.height)));
+    } catch (const StepFailure &failure) {
+        *job.refusal = failure.description();
+        return false;
     } catch (...) {
         job.noMemory = true;
         return false;
@@ -175,13 +179,16 @@ bool runDecode(DecodeJob &job, ErrorManager &err)
 QImage decodeJpeg(const Input &in)
 {
     QImage picture;
-    DecodeJob job{in.data, in.size, &in.path, &picture, 1, 0, 0, false, false, 0, 0};
+    QString refusal;
+    DecodeJob job{in.data, in.size, &in.path, &picture, 1, 0, 0, false, false, 0, 0, &refusal};
     ErrorManager err;
     initErrors(err);
     if (!runDecode(job, err)) {
         picture = QImage();
         if (job.tooSmall || err.endedEarly)
             failTruncated(in.path);
+        if (!refusal.isEmpty())
+            throw StepFailure(refusal);
         if (job.noMemory)
             throw StepFailure(QStringLiteral("Out of memory"));
         if (err.message[0])
