@@ -27,8 +27,7 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 libs="Qt6Gui libjpeg libpng libtiff-4 libwebp libwebpmux libwebpdemux libheif exiv2"
-sources=("$root"/core/codec/*.cpp "$root"/core/pixel_memory.cpp "$root"/core/error_report.cpp "$root"/core/picture.cpp
-         "$root"/core/atomic_file.cpp)
+sources=("$root"/core/codec/*.cpp "$root"/core/*.cpp)
 binary=$work/fuzz_decode
 newest=$(ls -t "${sources[@]}" "$root/fuzz/fuzz_decode.cpp" "$root/fuzz/make_seeds.cpp" | head -1)
 if [ ! -x "$binary" ] || [ "$newest" -nt "$binary" ]; then
