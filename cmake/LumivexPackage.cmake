@@ -1,0 +1,22 @@
+# `cpack` (or `scripts/build.sh package`) builds lumivex_VERSION_ARCH.deb from the install rules.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME lumivex)
+set(CPACK_PACKAGE_VENDOR Quenwick)
+set(CPACK_PACKAGE_CONTACT "Quenwick <${LUMIVEX_SUPPORT_ADDRESS}>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "apply one adjustment to a whole list of pictures")
+set(CPACK_PACKAGE_DESCRIPTION
+  "Lumivex brightens, adds contrast to, softens or sharpens every picture of a list, shows each\n"
+  "result beside its original and saves them all as JPEG or BMP files into one folder. The same\n"
+  "adjustments run without a window from the command line.")
+string(REPLACE ";" "" CPACK_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
+# A package always lives under /usr; the program also finds its data relative to itself.
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Qt finds the Wayland platform plugin only when it is there; X11's comes with libqt6gui6.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
+
+include(CPack)

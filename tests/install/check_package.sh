@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Builds the Debian package and checks what it holds and depends on.
+#   check_package.sh BUILD_DIR
+set -euo pipefail
+build_dir=$1
+id=com.quenwick.Lumivex
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+cpack --config "$build_dir/CPackConfig.cmake" -B "$work" >/dev/null
+debs=("$work"/lumivex_*.deb)
+[ -f "${debs[0]}" ] || fail "no lumivex_*.deb was built"
+deb=${debs[0]}
+
+contents=$(dpkg-deb -c "$deb" | sed -E 's/^([^ ]+ +){5}//')
+for f in ./usr/bin/lumivex ./usr/share/applications/$id.desktop ./usr/share/metainfo/$id.metainfo.xml \
+         ./usr/share/icons/hicolor/scalable/apps/$id.svg ./usr/share/icons/hicolor/48x48/apps/$id.png \
+         ./usr/share/icons/hicolor/128x128/apps/$id.png ./usr/share/icons/hicolor/256x256/apps/$id.png \
+         ./usr/share/man/man1/lumivex.1.gz; do
+  grep -qx "$f" <<<"$contents" || fail "package lacks $f"
+done
+for sample in "$(dirname "$0")"/../../Samples/*; do
+  grep -qxF "./usr/share/lumivex/Samples/$(basename "$sample")" <<<"$contents" || fail "package lacks sample $sample"
+done
+# Nothing of the build (tests, benchmarks, tools) and nothing outside /usr.
+stray=$(grep -v -e '^\./$' -e '^\./usr/$' -e '^\./usr/bin/$' -e '^\./usr/bin/lumivex$' -e '^\./usr/share/' <<<"$contents" || true)
+[ -z "$stray" ] || fail "package holds more than it should: $stray"
+
+depends=$(dpkg-deb -f "$deb" Depends)
+for lib in libqt6widgets6 libqt6gui6 libqt6core6 libc6; do
+  grep -q "$lib" <<<"$depends" || fail "Depends ($depends) lacks $lib"
+done
+[ "$(dpkg-deb -f "$deb" Package)" = lumivex ] || fail "package name"
+
+dpkg-deb -x "$deb" "$work/root"
+env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$work/root/usr/bin/lumivex" --version >/dev/null \
+  || fail "the packaged program does not start"
+echo "$(basename "$deb"): $(wc -l <<<"$contents") entries; Depends: $depends"
