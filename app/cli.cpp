@@ -31,6 +31,116 @@ bool isBatchCommandLine(const QStringList &arguments)
 
 namespace {
 
+// The options of the batch; the window's command line knows them too, so that it can tell a
+// batch option given without --adjust from a mistyped one.
+struct BatchOptions {
+    QCommandLineOption adjust{QStringLiteral("adjust"),
+                              QStringLiteral("brightness (-100..100), contrast (0..100), softening or sharpening (1..10). "
+                                             "Repeat --adjust KIND --strength N to apply several, in the order given."),
+                              QStringLiteral("kind")};
+    QCommandLineOption strength{QStringLiteral("strength"), QStringLiteral("The slider value, one for each --adjust."),
+                                QStringLiteral("n")};
+    QCommandLineOption output{QStringLiteral("output"), QStringLiteral("The existing folder to write to."), QStringLiteral("dir")};
+    QCommandLineOption format{QStringLiteral("format"), QStringLiteral("jpg (default), bmp, png (lossless), webp (at --quality) or tiff (lossless, deflate)."),
+                              QStringLiteral("jpg|bmp|png|webp|tiff"),
+                              QStringLiteral("jpg")};
+    QCommandLineOption quality{QStringLiteral("quality"), QStringLiteral("JPEG and WebP quality 1..100 (default 100)."),
+                               QStringLiteral("q"), QStringLiteral("100")};
+    QCommandLineOption jobs{QStringLiteral("jobs"), QStringLiteral("Pictures worked on at once (default: all cores)."),
+                            QStringLiteral("n")};
+    QCommandLineOption ext{QStringLiteral("ext"), QStringLiteral("In folders, only files ending in .EXT (any case)."),
+                           QStringLiteral("ext")};
+    QCommandLineOption memory{QStringLiteral("memory"),
+                              QStringLiteral("Megabytes the pictures being worked on may take together (default: half of memory)."),
+                              QStringLiteral("mb")};
+    QCommandLineOption quiet{QStringLiteral("quiet"), QStringLiteral("No progress line.")};
+    QCommandLineOption noClobber{QStringLiteral("no-clobber"), QStringLiteral("Keep files already in DIR: such a picture is not written.")};
+    QCommandLineOption keepTree{QStringLiteral("keep-tree"), QStringLiteral("For a folder given, write into the same subfolders under DIR.")};
+    QCommandLineOption null{QStringList{QStringLiteral("0"), QStringLiteral("null")},
+                            QStringLiteral("Paths read from standard input are separated by NUL, not by line ends (find -print0).")};
+
+    // Options only a batch uses; `null` serves the window's "-" as well.
+    QList<const QCommandLineOption *> batchOnly() const { return {&strength, &output, &format, &quality, &jobs, &ext, &memory, &quiet, &noClobber, &keepTree}; }
+
+    void addTo(QCommandLineParser &parser) const
+    {
+        // Single-dash words are whole options, as Qt's own (-style, -platform) are.
+        parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+        parser.addHelpOption();
+        parser.addVersionOption();
+        parser.addOptions({adjust, strength, output, format, quality, jobs, ext, memory, quiet, noClobber, keepTree, null});
+        parser.addPositionalArgument(QStringLiteral("paths"),
+                                     QStringLiteral("Files, folders or file:// URIs; - reads paths from standard input."),
+                                     QStringLiteral("PATH..."));
+    }
+};
+
+// What QApplication takes for itself; accepted here so a window can still be given them.
+void addToolkitOptions(QCommandLineParser &parser)
+{
+    for (const char *name : {"platform", "platformpluginpath", "platformtheme", "plugin", "style", "stylesheet",
+                             "display", "geometry", "qwindowgeometry", "qwindowtitle", "qwindowicon", "session",
+                             "name", "title", "visual"}) {
+        QCommandLineOption option(QString::fromLatin1(name), QString(), QStringLiteral("value"));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+    for (const char *name : {"reverse", "nograb", "dograb"}) {
+        QCommandLineOption option{QString::fromLatin1(name)};
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+}
+
+QString helpText(const QCommandLineParser &parser)
+{
+    QString options = parser.helpText();
+    options = options.mid(options.indexOf(QLatin1String("Options:")));
+    return QStringLiteral(
+               "Usage: lumivex [PATH...]\n"
+               "       lumivex --adjust KIND --strength N --output DIR [OPTION...] PATH...\n"
+               "\n"
+               "Applies one adjustment - brightness, contrast, softening or sharpening - to a whole list of pictures.\n"
+               "\n"
+               "Without --adjust, opens the window with every PATH in its list, as if dropped on it.\n"
+               "With --adjust, works without a window or display: each picture is adjusted and written into\n"
+               "DIR as NAME-brightened.jpg (contrasted, softened, sharpened); a picture that fails is reported\n"
+               "as 'PATH: reason' and the others go on.\n"
+               "\n"
+               "A PATH is a file, a folder (every file of its tree), a file:// URI, or - to read paths from\n"
+               "standard input, one per line (NUL-separated with -0).\n"
+               "\n"
+               "Exit status: 0 all written (or the window closed), 1 some pictures failed, 2 usage error.\n"
+               "\n")
+        + options;
+}
+
+int usageError(QTextStream &errors, const QString &message)
+{
+    errors << "lumivex: " << message << "\n" << "Try 'lumivex --help'.\n";
+    errors.flush();
+    return CliUsageError;
+}
+
+// Paths from standard input: one a line (blank lines skipped), or NUL-separated, where a path
+// may hold any character but NUL, line ends included.
+QStringList readPathList(QTextStream &input, bool nulSeparated)
+{
+    QStringList paths;
+    if (nulSeparated) {
+        const QStringList parts = input.readAll().split(QChar(0), Qt::SkipEmptyParts);
+        for (const QString &part : parts)
+            paths << pathFromArgument(part);
+        return paths;
+    }
+    QString line;
+    while (input.readLineInto(&line)) {
+        if (!line.trimmed().isEmpty())
+            paths << pathFromArgument(line);
+    }
+    return paths;
+}
+
 // What the command line could not take up before any picture was read: each one is a line of
 // its own and a failure of the batch.
 struct Skipped {
@@ -43,17 +153,15 @@ struct Skipped {
 // walk and a folder that holds nothing to take all count as failures, not silence.
 // `subfolders` gets, for each path, the folder it lies in relative to the folder given (empty
 // for a file given itself, or one at the top of its folder).
-QStringList expandPaths(const QStringList &arguments, const QString &ext, QTextStream &input,
+QStringList expandPaths(const QStringList &arguments, const QString &ext, bool nulSeparated, QTextStream &input,
                         std::vector<Skipped> &skipped, QStringList &subfolders)
 {
     QStringList paths;
     ScanReport report;
     report.keepUndecodableNames = true; // opened by their bytes
     report.problem = [&](const QString &path, const QString &reason) { skipped.push_back({path, reason}); };
-    auto add = [&](const QString &raw) {
-        if (raw.isEmpty())
-            return;
-        const QString path = QFileInfo(raw).absoluteFilePath();
+    auto add = [&](const QString &given) {
+        const QString path = QFileInfo(given).absoluteFilePath();
         if (!QFileInfo(path).isDir()) {
             paths << path;
             subfolders << QString();
@@ -78,11 +186,10 @@ QStringList expandPaths(const QStringList &arguments, const QString &ext, QTextS
     };
     for (const QString &argument : arguments) {
         if (argument == QLatin1String("-")) {
-            QString line;
-            while (input.readLineInto(&line))
-                add(line.trimmed().isEmpty() ? QString() : line);
-        } else {
-            add(argument);
+            for (const QString &path : readPathList(input, nulSeparated))
+                add(path);
+        } else if (!argument.isEmpty()) {
+            add(pathFromArgument(argument));
         }
     }
     return paths;
@@ -90,54 +197,62 @@ QStringList expandPaths(const QStringList &arguments, const QString &ext, QTextS
 
 } // namespace
 
+CommandLineRequest readCommandLine(const QStringList &arguments, QTextStream &input, QTextStream &output,
+                                   QTextStream &errors)
+{
+    CommandLineRequest request;
+    const BatchOptions options;
+    QCommandLineParser parser;
+    options.addTo(parser);
+    addToolkitOptions(parser);
+    if (!parser.parse(arguments)) {
+        request.status = usageError(errors, parser.errorText());
+        return request;
+    }
+    if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all"))) {
+        output << helpText(parser);
+        output.flush();
+        return request;
+    }
+    if (parser.isSet(QStringLiteral("version"))) {
+        output << "lumivex " << QCoreApplication::applicationVersion() << "\n";
+        output.flush();
+        return request;
+    }
+    if (parser.isSet(options.adjust)) {
+        request.mode = CommandLineRequest::Mode::Batch;
+        return request;
+    }
+    for (const QCommandLineOption *option : options.batchOnly()) {
+        if (parser.isSet(*option)) {
+            request.status = usageError(errors, QStringLiteral("--%1 works only with --adjust").arg(option->names().constLast()));
+            return request;
+        }
+    }
+    request.mode = CommandLineRequest::Mode::Window;
+    const bool nulSeparated = parser.isSet(options.null);
+    for (const QString &argument : parser.positionalArguments()) {
+        if (argument == QLatin1String("-"))
+            request.paths += readPathList(input, nulSeparated);
+        else if (!argument.isEmpty())
+            request.paths << pathFromArgument(argument);
+    }
+    return request;
+}
+
 int runBatchCommandLine(const QStringList &arguments, QTextStream &input, QTextStream &errors,
                         bool errorsIsTerminal)
 {
+    const BatchOptions options;
+    const QCommandLineOption &adjust = options.adjust, &strength = options.strength, &output = options.output,
+                             &format = options.format, &quality = options.quality, &jobs = options.jobs,
+                             &ext = options.ext, &memory = options.memory, &quiet = options.quiet,
+                             &noClobber = options.noClobber, &keepTree = options.keepTree;
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Applies one adjustment to every picture given and writes the results to a folder, without a window."));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    const QCommandLineOption adjust(QStringLiteral("adjust"),
-                                    QStringLiteral("brightness (-100..100), contrast (0..100), softening or sharpening (1..10). "
-                                                   "Repeat --adjust KIND --strength N to apply several, in the order given."),
-                                    QStringLiteral("kind"));
-    const QCommandLineOption strength(QStringLiteral("strength"), QStringLiteral("The slider value, one for each --adjust."),
-                                      QStringLiteral("n"));
-    const QCommandLineOption output(QStringLiteral("output"), QStringLiteral("The existing folder to write to."), QStringLiteral("dir"));
-    const QCommandLineOption format(QStringLiteral("format"), QStringLiteral("jpg (default), bmp, png (lossless), webp (at --quality) or tiff (lossless, deflate)."), QStringLiteral("jpg|bmp|png|webp|tiff"), QStringLiteral("jpg"));
-    const QCommandLineOption quality(QStringLiteral("quality"), QStringLiteral("JPEG and WebP quality 1..100 (default 100)."), QStringLiteral("q"), QStringLiteral("100"));
-    const QCommandLineOption jobs(QStringLiteral("jobs"), QStringLiteral("Pictures worked on at once (default: all cores)."), QStringLiteral("n"));
-    const QCommandLineOption ext(QStringLiteral("ext"), QStringLiteral("In folders, only files ending in .EXT (any case)."), QStringLiteral("ext"));
-    const QCommandLineOption memory(QStringLiteral("memory"),
-                                    QStringLiteral("Megabytes the pictures being worked on may take together (default: half of memory)."),
-                                    QStringLiteral("mb"));
-    const QCommandLineOption quiet(QStringLiteral("quiet"), QStringLiteral("No progress line."));
-    const QCommandLineOption noClobber(QStringLiteral("no-clobber"),
-                                       QStringLiteral("Keep files already in DIR: such a picture is not written."));
-    const QCommandLineOption keepTree(QStringLiteral("keep-tree"),
-                                      QStringLiteral("For a folder given, write into the same subfolders under DIR."));
-    parser.addOptions({adjust, strength, output, format, quality, jobs, ext, memory, quiet, noClobber, keepTree});
-    parser.addPositionalArgument(QStringLiteral("paths"), QStringLiteral("Files or folders; - reads paths from standard input."),
-                                 QStringLiteral("PATH..."));
-
-    auto usage = [&](const QString &message) {
-        errors << "lumivex: " << message << "\n" << "Try 'lumivex --help'.\n";
-        errors.flush();
-        return int(CliUsageError);
-    };
+    options.addTo(parser);
+    auto usage = [&](const QString &message) { return usageError(errors, message); };
     if (!parser.parse(arguments))
         return usage(parser.errorText());
-    if (parser.isSet(QStringLiteral("help"))) {
-        errors << parser.helpText();
-        errors.flush();
-        return CliAllWritten;
-    }
-    if (parser.isSet(QStringLiteral("version"))) {
-        errors << QCoreApplication::applicationName() << " " << QCoreApplication::applicationVersion() << "\n";
-        errors.flush();
-        return CliAllWritten;
-    }
 
     // --adjust and --strength come in pairs, applied in the order given.
     const QStringList kinds = parser.values(adjust), strengths = parser.values(strength);
@@ -200,7 +315,7 @@ int runBatchCommandLine(const QStringList &arguments, QTextStream &input, QTextS
     std::vector<Skipped> skipped;
     SaveLayout layout;
     const QStringList sources =
-        expandPaths(parser.positionalArguments(), parser.value(ext), input, skipped, layout.subfolders);
+        expandPaths(parser.positionalArguments(), parser.value(ext), parser.isSet(options.null), input, skipped, layout.subfolders);
     if (!parser.isSet(keepTree))
         layout.subfolders.clear();
     layout.keepExisting = parser.isSet(noClobber);

@@ -1,11 +1,10 @@
 #include "app/cli.h"
-#include "ui/form1.h"
-#include "ui/qt_dialogs.h"
 #include "core/paths.h"
 #include "core/settings_store.h"
+#include "ui/form1.h"
+#include "ui/qt_dialogs.h"
 
 #include <QApplication>
-#include <QCommandLineParser>
 #include <csignal>
 #include <cstdio>
 #include <unistd.h>
@@ -17,6 +16,7 @@ void describe()
     QCoreApplication::setApplicationName(QStringLiteral("Lumivex"));
     QCoreApplication::setOrganizationName(QStringLiteral("Quenwick"));
     QCoreApplication::setApplicationVersion(QStringLiteral(LUMIVEX_VERSION));
+    lumivex::setInstalledDataFolder(QStringLiteral(LUMIVEX_DATA_DIR));
 }
 
 } // namespace
@@ -27,36 +27,36 @@ int main(int argc, char *argv[])
     // file, not end the program.
     std::signal(SIGXFSZ, SIG_IGN);
 
+    describe();
     // Every byte of a path kept, even one not valid in the current encoding (see fileNameFromBytes).
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << lumivex::fileNameFromBytes(QByteArray(argv[i]));
 
-    if (lumivex::isBatchCommandLine(arguments)) {
+    // Decided before any application object exists: help, the version and a mistyped option
+    // must work where there is no display at all.
+    QTextStream input(stdin);
+    QTextStream output(stdout);
+    QTextStream errors(stderr);
+    const lumivex::CommandLineRequest request = lumivex::readCommandLine(arguments, input, output, errors);
+    switch (request.mode) {
+    case lumivex::CommandLineRequest::Mode::Answered:
+        return request.status;
+    case lumivex::CommandLineRequest::Mode::Batch: {
         // No window and no display server: a core application is enough to read and write pictures.
         QCoreApplication app(argc, argv);
-        describe();
-        QTextStream input(stdin);
-        QTextStream errors(stderr);
         return lumivex::runBatchCommandLine(arguments, input, errors, isatty(STDERR_FILENO));
+    }
+    case lumivex::CommandLineRequest::Mode::Window:
+        break;
     }
 
     QApplication app(argc, argv);
-    describe();
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Applies one adjustment to a whole list of pictures. With --adjust it works without a window: "
-        "see 'lumivex --adjust brightness --help'."));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    parser.addPositionalArgument(QStringLiteral("paths"), QStringLiteral("Files or folders to put in the list."),
-                                 QStringLiteral("[PATH...]"));
-    parser.process(app);
-
+    QGuiApplication::setDesktopFileName(QStringLiteral("com.quenwick.Lumivex"));
     lumivex::SettingsStore settings;
     lumivex::QtDialogs dialogs;
     lumivex::Form1 window(settings, dialogs);
     window.show();
-    window.addCommandLinePaths(parser.positionalArguments());
+    window.addCommandLinePaths(request.paths);
     return app.exec();
 }

@@ -8,6 +8,7 @@
 #include <QSet>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <QUrl>
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
@@ -85,7 +86,46 @@ QString GetDesktopFolder()
     return folder.endsWith(kSeparator) ? folder : folder + kSeparator;
 }
 
+QString pathFromArgument(const QString &argument)
+{
+    if (!argument.startsWith(QLatin1String("file:"), Qt::CaseInsensitive))
+        return argument;
+    QUrl url(argument);
+    // A remote file:// URI or a malformed one names no local file; leaving it as it was gives
+    // the user an error that shows what they typed.
+    if (!url.isValid() || !url.isLocalFile() || !(url.host().isEmpty() || url.host() == QLatin1String("localhost")))
+        return argument;
+    url.setHost(QString());
+    const QString local = url.toLocalFile();
+    return local.isEmpty() ? argument : local;
+}
+
 QString programFolder() { return QCoreApplication::applicationDirPath(); }
+
+namespace {
+QString &installedDataFolder()
+{
+    static QString folder;
+    return folder;
+}
+} // namespace
+
+void setInstalledDataFolder(const QString &folder) { installedDataFolder() = folder; }
+
+QString programDataPath(const QString &relative)
+{
+    const QString beside = joinPath(programFolder(), relative);
+    const QString candidates[] = {
+        beside,
+        joinPath(QDir::cleanPath(programFolder() + QStringLiteral("/../share/lumivex")), relative),
+        installedDataFolder().isEmpty() ? QString() : joinPath(installedDataFolder(), relative),
+    };
+    for (const QString &candidate : candidates) {
+        if (!candidate.isEmpty() && QFileInfo::exists(candidate))
+            return candidate;
+    }
+    return beside;
+}
 
 namespace {
 

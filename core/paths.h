@@ -30,8 +30,23 @@ QString GetSpecialFolderPath(int csidl);
 // The desktop folder, or the home folder where there is no desktop, with a trailing separator.
 QString GetDesktopFolder();
 
+// A path as given on the command line or read from standard input: a file:// URI (what a file
+// manager hands over) becomes the local path it names, anything else is a path already.
+QString pathFromArgument(const QString &argument);
+
 // The folder the executable lies in, without a trailing separator.
 QString programFolder();
+
+// The data folder the program was installed with (PREFIX/share/lumivex); the executable sets it
+// at start, so libraries and their tests see only what they are given.
+void setInstalledDataFolder(const QString &folder);
+
+// Where a file or folder that comes with the program lies ("Samples", "HAND-M.CUR", "x/o.cjs"):
+// beside the executable when it is there, which keeps a build tree or an unpacked copy
+// self-contained; else in the data folder of the prefix the executable lies in (a moved
+// installation); else in the installed data folder. When none holds it, the path beside the
+// executable.
+QString programDataPath(const QString &relative);
 
 // Called while folders are walked so the window can repaint; the caller decides how often it
 // really hands control to the event loop. Returning false stops the walk (the program is

@@ -191,7 +191,7 @@ void Form1::Form_Load()
     StepGuard guard(m_reporter, handlerLocation("Form1", "Form_Load"));
     guard(100, [&] {
         // The skin itself is a look we do not carry; its presence still asks for button-face colours.
-        if (FileExists(joinPath(joinPath(programFolder(), QStringLiteral("x")), QStringLiteral("o.cjs"))))
+        if (FileExists(programDataPath(QStringLiteral("x/o.cjs"))))
             ApplyButtonFaceColors(this);
     });
     guard(102, [&] { CenterForm(this); });
@@ -200,7 +200,7 @@ void Form1::Form_Load()
         setWindowIcon(applicationIcon());
     });
     bool hand = false;
-    guard(106, [&] { hand = FileExists(joinPath(programFolder(), QStringLiteral("HAND-M.CUR"))); });
+    guard(106, [&] { hand = FileExists(programDataPath(QStringLiteral("HAND-M.CUR"))); });
     if (hand)
         guard(108, [&] { m_pointer->loadHand(); });
     guard(128, [&] {
@@ -358,7 +358,7 @@ void Form1::PushButton3_Click()
     if (listLocked())
         return;
     StepGuard guard(m_reporter, handlerLocation("Form1", "PushButton3_Click"));
-    const QString samples = joinPath(programFolder(), QStringLiteral("Samples"));
+    const QString samples = programDataPath(QStringLiteral("Samples"));
     QStringList names;
     guard(100, [&] { names = ListFiles(samples, QStringLiteral("*.*")); });
     for (const QString &name : names)

@@ -128,7 +128,7 @@ bool loadCursorFile(const QString &path, QCursor *cursor)
 
 bool loadHandCursor(QCursor *cursor)
 {
-    const QString path = joinPath(programFolder(), QStringLiteral("HAND-M.CUR"));
+    const QString path = programDataPath(QStringLiteral("HAND-M.CUR"));
     if (!FileExists(path))
         return false;
     return loadCursorFile(path, cursor);

@@ -51,7 +51,7 @@ private:
     Pointer m_pointer = Pointer::Default;
 };
 
-// The hand from "HAND-M.CUR" beside the program, if it exists and can be read.
+// The hand from "HAND-M.CUR" that comes with the program, if it exists and can be read.
 bool loadHandCursor(QCursor *cursor);
 // The same from any cursor file: its picture with the hot spot the file itself gives.
 bool loadCursorFile(const QString &path, QCursor *cursor);

@@ -9,10 +9,13 @@
 #include "test_images.h"
 #include "write_limit.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
+#include <QUrl>
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -498,4 +501,165 @@ TEST(Cli, AFileThatCannotBeOpenedIsToldWithTheSystemReason)
     EXPECT_EQ(status, 1);
     EXPECT_EQ(cli.errorText, locked + QStringLiteral(": File cannot be opened (Permission denied): ") + locked +
                                  QLatin1Char('\n'));
+}
+
+namespace {
+
+struct Request {
+    CommandLineRequest request;
+    QString output, errors;
+    Request(QStringList arguments, QString stdinText = QString())
+    {
+        arguments.prepend(QStringLiteral("/build/tree/lumivex"));
+        QTextStream input(&stdinText), out(&output), err(&errors);
+        request = readCommandLine(arguments, input, out, err);
+    }
+};
+
+} // namespace
+
+TEST(CommandLine, HelpAndVersionGoToStandardOutputAndDescribeBothUses)
+{
+    for (const char *option : {"--help", "-h", "--help-all"}) {
+        const Request r({QString::fromLatin1(option)});
+        EXPECT_EQ(r.request.mode, CommandLineRequest::Mode::Answered) << option;
+        EXPECT_EQ(r.request.status, 0) << option;
+        EXPECT_TRUE(r.errors.isEmpty()) << option;
+        EXPECT_TRUE(r.output.startsWith(QStringLiteral("Usage: lumivex [PATH...]\n"))) << option;
+        EXPECT_TRUE(r.output.contains(QStringLiteral("lumivex --adjust KIND --strength N --output DIR")));
+        EXPECT_TRUE(r.output.contains(QStringLiteral("--null")));
+        EXPECT_FALSE(r.output.contains(QStringLiteral("/build/tree"))) << "usage names the build path";
+        EXPECT_FALSE(r.output.contains(QStringLiteral("-platform"))) << "toolkit options are not ours to list";
+    }
+    // Help wins wherever it stands, also inside a batch.
+    const Request batchHelp({QStringLiteral("--adjust"), QStringLiteral("contrast"), QStringLiteral("--help")});
+    EXPECT_EQ(batchHelp.request.mode, CommandLineRequest::Mode::Answered);
+    EXPECT_TRUE(batchHelp.output.startsWith(QStringLiteral("Usage: lumivex")));
+
+    QCoreApplication::setApplicationVersion(QStringLiteral("4.5.6"));
+    for (const char *option : {"--version", "-v"}) {
+        const Request r({QString::fromLatin1(option)});
+        EXPECT_EQ(r.request.mode, CommandLineRequest::Mode::Answered);
+        EXPECT_EQ(r.request.status, 0);
+        EXPECT_EQ(r.output, QStringLiteral("lumivex 4.5.6\n"));
+    }
+}
+
+TEST(CommandLine, MistakesAreUsageErrorsOnStandardError)
+{
+    const QStringList mistakes[] = {
+        {QStringLiteral("-a")},
+        {QStringLiteral("--ajust"), QStringLiteral("contrast")},
+        {QStringLiteral("--strength"), QStringLiteral("5"), QStringLiteral("a.jpg")},
+        {QStringLiteral("--output")},
+    };
+    for (const QStringList &arguments : mistakes) {
+        const Request r(arguments);
+        EXPECT_EQ(r.request.mode, CommandLineRequest::Mode::Answered) << arguments.join(' ').toStdString();
+        EXPECT_EQ(r.request.status, 2) << arguments.join(' ').toStdString();
+        EXPECT_TRUE(r.output.isEmpty());
+        EXPECT_TRUE(r.errors.startsWith(QStringLiteral("lumivex: "))) << r.errors.toStdString();
+        EXPECT_TRUE(r.errors.endsWith(QStringLiteral("Try 'lumivex --help'.\n")));
+    }
+    EXPECT_TRUE(Request({QStringLiteral("--strength"), QStringLiteral("5")}).errors.contains(QStringLiteral("only with --adjust")));
+}
+
+TEST(CommandLine, WindowPathsAcceptUrisStandardInputAndToolkitOptions)
+{
+    const Request r({QStringLiteral("-style"), QStringLiteral("fusion"), QStringLiteral("file:///tmp/a%20b.jpg"),
+                     QStringLiteral("file://localhost/tmp/c.png"), QStringLiteral("plain.bmp"), QStringLiteral("-0"),
+                     QStringLiteral("-"), QStringLiteral("--"), QStringLiteral("-dash.gif")},
+                    QStringLiteral("/in/line\nbreak.jpg") + QChar(0) + QStringLiteral("file:///in/u.jpg") + QChar(0));
+    EXPECT_EQ(r.request.mode, CommandLineRequest::Mode::Window);
+    EXPECT_TRUE(r.errors.isEmpty()) << r.errors.toStdString();
+    EXPECT_EQ(r.request.paths, (QStringList{QStringLiteral("/tmp/a b.jpg"), QStringLiteral("/tmp/c.png"),
+                                            QStringLiteral("plain.bmp"), QStringLiteral("/in/line\nbreak.jpg"),
+                                            QStringLiteral("/in/u.jpg"), QStringLiteral("-dash.gif")}));
+    EXPECT_EQ(Request({QStringLiteral("--adjust"), QStringLiteral("contrast")}).request.mode, CommandLineRequest::Mode::Batch);
+    EXPECT_EQ(Request({QStringLiteral("--"), QStringLiteral("--adjust")}).request.mode, CommandLineRequest::Mode::Window);
+}
+
+TEST(Cli, NulSeparatedInputAndUrisReachTheBatch)
+{
+    Cli cli;
+    const QString odd = writePicture(cli.dir, QStringLiteral("in/new\nline.png"), noisyPicture(4, 3, 1));
+    const QString spaced = writePicture(cli.dir, QStringLiteral("in/a b.png"), noisyPicture(3, 4, 2));
+    const QString plain = writePicture(cli.dir, QStringLiteral("in/plain.png"), noisyPicture(5, 5, 3));
+    const QString uri = QUrl::fromLocalFile(spaced).toString(QUrl::FullyEncoded);
+    ASSERT_TRUE(uri.contains(QStringLiteral("%20")));
+    EXPECT_EQ(cli.run({QStringLiteral("--adjust"), QStringLiteral("brightness"), QStringLiteral("--strength"), QStringLiteral("5"),
+                       QStringLiteral("--output"), cli.out, QStringLiteral("--null"), QStringLiteral("-"), uri},
+                      odd + QChar(0) + QChar(0) + plain + QChar(0)), 0) << cli.errorText.toStdString();
+    EXPECT_EQ(cli.written(), (QStringList{QStringLiteral("a b-brightened.jpg"), QStringLiteral("new\nline-brightened.jpg"),
+                                          QStringLiteral("plain-brightened.jpg")}));
+    // Without -0 the same input is one line per path, and the line break splits the odd name.
+    QDir(cli.out).removeRecursively();
+    QDir().mkpath(cli.out);
+    EXPECT_EQ(cli.run({QStringLiteral("--adjust"), QStringLiteral("brightness"), QStringLiteral("--strength"), QStringLiteral("5"),
+                       QStringLiteral("--output"), cli.out, QStringLiteral("-")}, odd + QStringLiteral("\n")), 1);
+    EXPECT_TRUE(cli.written().isEmpty());
+}
+
+namespace {
+
+struct ProgramRun {
+    int status = -1;
+    QString output, errors;
+};
+
+// The built program, as a shell without any display server starts it.
+ProgramRun runProgram(const QStringList &arguments, const QByteArray &stdinBytes = QByteArray())
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(QString::fromLatin1(name));
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(LUMIVEX_EXECUTABLE), arguments);
+    ProgramRun run;
+    if (!process.waitForStarted())
+        return run;
+    process.write(stdinBytes);
+    process.closeWriteChannel();
+    if (!process.waitForFinished(60000))
+        return run;
+    run.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
+    run.output = QString::fromLocal8Bit(process.readAllStandardOutput());
+    run.errors = QString::fromLocal8Bit(process.readAllStandardError());
+    return run;
+}
+
+} // namespace
+
+TEST(Program, AnswersHelpVersionAndMistakesWithoutADisplay)
+{
+    for (const char *option : {"--help", "-h"}) {
+        const ProgramRun run = runProgram({QString::fromLatin1(option)});
+        EXPECT_EQ(run.status, 0) << option << run.errors.toStdString();
+        EXPECT_TRUE(run.output.startsWith(QStringLiteral("Usage: lumivex [PATH...]"))) << run.output.toStdString();
+        EXPECT_TRUE(run.errors.isEmpty()) << run.errors.toStdString();
+    }
+    for (const char *option : {"--version", "-v"}) {
+        const ProgramRun run = runProgram({QString::fromLatin1(option)});
+        EXPECT_EQ(run.status, 0) << option << run.errors.toStdString();
+        EXPECT_TRUE(run.output.startsWith(QStringLiteral("lumivex "))) << run.output.toStdString();
+        EXPECT_TRUE(run.errors.isEmpty()) << run.errors.toStdString();
+    }
+    const ProgramRun mistake = runProgram({QStringLiteral("-a")});
+    EXPECT_EQ(mistake.status, 2);
+    EXPECT_TRUE(mistake.output.isEmpty());
+    EXPECT_EQ(mistake.errors, QStringLiteral("lumivex: Unknown option 'a'.\nTry 'lumivex --help'.\n"));
+}
+
+TEST(Program, BatchReadsNulSeparatedPathsAndUrisFromStandardInput)
+{
+    Cli cli;
+    const QString odd = writePicture(cli.dir, QStringLiteral("in/two\nlines.png"), noisyPicture(4, 3, 1));
+    const QString uri = QUrl::fromLocalFile(writePicture(cli.dir, QStringLiteral("in/50% grey.png"), noisyPicture(3, 3, 2)))
+                            .toString(QUrl::FullyEncoded);
+    const ProgramRun run = runProgram({QStringLiteral("--adjust"), QStringLiteral("contrast"), QStringLiteral("--strength"),
+                                QStringLiteral("70"), QStringLiteral("--output"), cli.out, QStringLiteral("-0"), QStringLiteral("-")},
+                               odd.toUtf8() + '\0' + uri.toUtf8() + '\0');
+    EXPECT_EQ(run.status, 0) << run.errors.toStdString();
+    EXPECT_EQ(cli.written(), (QStringList{QStringLiteral("50% grey-contrasted.jpg"), QStringLiteral("two\nlines-contrasted.jpg")}));
 }

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSet>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -63,6 +64,48 @@ TEST(Paths, DesktopFolderEndsInASeparatorAndExists)
     ASSERT_FALSE(desktop.isEmpty());
     EXPECT_TRUE(desktop.endsWith(QLatin1Char('/')));
     EXPECT_EQ(GetSpecialFolderPath(12345), QString());
+}
+
+TEST(Paths, DataBesideTheProgramComesFirstThenThePrefixThenTheInstalledFolder)
+{
+    // Unique names: other test programs share the folder beside the executable.
+    const QString name = QStringLiteral("data-lookup-%1/file.txt").arg(getpid());
+    const QString beside = joinPath(programFolder(), name);
+    const QString prefixFolder = QDir::cleanPath(programFolder() + QStringLiteral("/../share/lumivex"));
+    const QString inPrefix = joinPath(prefixFolder, name);
+    QTemporaryDir installed;
+    const QString inInstalled = joinPath(installed.path(), name);
+    setInstalledDataFolder(installed.path());
+
+    EXPECT_EQ(programDataPath(name), beside) << "nothing anywhere: named where it was looked for first";
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(inInstalled).path()));
+    touch(inInstalled);
+    EXPECT_EQ(programDataPath(name), inInstalled);
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(inPrefix).path()));
+    touch(inPrefix);
+    EXPECT_EQ(programDataPath(name), inPrefix);
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(beside).path()));
+    touch(beside);
+    EXPECT_EQ(programDataPath(name), beside);
+    // A folder counts as much as a file ("Samples").
+    EXPECT_EQ(programDataPath(QFileInfo(name).path()), QFileInfo(beside).path());
+
+    setInstalledDataFolder(QString());
+    QDir(QFileInfo(beside).path()).removeRecursively();
+    QDir(QFileInfo(inPrefix).path()).removeRecursively();
+    QDir().rmpath(prefixFolder);
+    EXPECT_EQ(programDataPath(name), beside);
+}
+
+TEST(Paths, FileUrisBecomeLocalPathsAndNothingElseChanges)
+{
+    EXPECT_EQ(pathFromArgument(QStringLiteral("file:///home/u/My%20Photos/%C3%A9t%C3%A9.jpg")),
+              QStringLiteral("/home/u/My Photos/été.jpg"));
+    EXPECT_EQ(pathFromArgument(QStringLiteral("FILE:///x.jpg")), QStringLiteral("/x.jpg"));
+    // Not a URI, or one naming no local file: left for the user to see in the error.
+    for (const char *kept : {"/tmp/file:name.jpg", "file:", "relative/a.jpg", "file://otherhost/share/a.jpg",
+                             "http://example.invalid/a.jpg", "files/a.jpg"})
+        EXPECT_EQ(pathFromArgument(QString::fromUtf8(kept)), QString::fromUtf8(kept));
 }
 
 TEST(Folders, BreadthFirstOrderSkipsHiddenFolders)
