@@ -3,6 +3,7 @@
 #   scripts/build.sh run    install what is missing, build Release, start Lumivex
 #   scripts/build.sh test   install what is missing, build, run every test
 #   scripts/build.sh bench  install, build, run the benchmarks
+#   scripts/build.sh package  install, build for /usr, make build/lumivex_VERSION_ARCH.deb
 set -euo pipefail
 mode=${1:-run}
 shift || true
@@ -12,7 +13,8 @@ build=${LUMIVEX_BUILD_DIR:-$root/build}
 packages=(build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev
           libgtest-dev libgmock-dev libbenchmark-dev libhwy-dev libzstd-dev libexiv2-dev
           libjpeg62-turbo-dev libpng-dev libtiff-dev libwebp-dev libheif-dev
-          fonts-liberation)
+          fonts-liberation
+          librsvg2-bin desktop-file-utils appstream groff-base dpkg-dev file)
 if [ "$mode" = run ] && [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   packages+=(xvfb xauth)
 fi
@@ -29,7 +31,10 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
 fi
 
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+configure=(-DCMAKE_BUILD_TYPE=Release)
+# A package installs under /usr, and the program looks for its data where it was installed.
+[ "$mode" = package ] && configure+=(-DCMAKE_INSTALL_PREFIX=/usr)
+cmake -S "$root" -B "$build" "${configure[@]}" >/dev/null
 cmake --build "$build" -j "$(nproc)"
 
 case "$mode" in
@@ -47,8 +52,13 @@ case "$mode" in
   bench)
     exec "$build/kernel_bench" "$@"
     ;;
+  package)
+    cd "$build"
+    cpack -G DEB
+    ls "$build"/lumivex_*.deb
+    ;;
   *)
-    echo "usage: scripts/build.sh run|test|bench" >&2
+    echo "usage: scripts/build.sh run|test|bench|package" >&2
     exit 2
     ;;
 esac

@@ -27,7 +27,7 @@ grep -q "<release version=\"$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$bui
 # groff names every macro or escape it does not understand; a clean page prints nothing.
 warnings=$(groff -man -ww -z "$build_dir/data/lumivex.1" 2>&1)
 [ -z "$warnings" ] || fail "manual page: $warnings"
-page=$(MANWIDTH=80 man -l "$build_dir/data/lumivex.1.gz" 2>&1 | col -b)
+page=$(groff -man -Tascii -P-cbou "$build_dir/data/lumivex.1")
 for section in SYNOPSIS OPTIONS "THE WINDOW" "EXIT STATUS" FILES; do
   grep -q "^$section" <<<"$page" || fail "manual page lacks $section"
 done
