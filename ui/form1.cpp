@@ -24,14 +24,10 @@ namespace lumivex {
 
 namespace {
 
-const int kClientWidth = 15960;
-const int kClientHeight = 6600;
-
-
 void paintWhite(QWidget *widget)
 {
     QPalette palette = widget->palette();
-    palette.setColor(QPalette::Window, Qt::white);
+    palette.setColor(QPalette::Window, pageColor(palette));
     widget->setPalette(palette);
     widget->setAutoFillBackground(true);
 }
@@ -127,7 +123,7 @@ void Form1::createControls()
 {
     setFont(textFont());
     paintWhite(this);
-    setFixedSize(twipsToPixels(kClientWidth), twipsToPixels(kClientHeight));
+    setFixedSize(twipsToPixels(kMainWindowTwips.width()), twipsToPixels(kMainWindowTwips.height()));
 
     ListView1 = new ImageListView(this);
     ListView1->setFont(textFont());

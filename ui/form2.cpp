@@ -111,7 +111,7 @@ QFrame *Form2::createPane(bool afterPane, int top, int barTop, PictureBox **pict
 void Form2::createControls()
 {
     setFont(textFont());
-    setFixedSize(twipsToPixels(8040), twipsToPixels(10950));
+    setFixedSize(twipsToPixels(kResultsWindowTwips.width()), twipsToPixels(kResultsWindowTwips.height()));
 
     ListView1 = new QTreeWidget(this);
     ListView1->setRootIsDecorated(false);

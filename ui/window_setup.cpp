@@ -39,8 +39,21 @@ void CenterForm(QWidget *window)
         return;
     const QRect whole = screen->geometry();
     const QSize outer = window->frameGeometry().size();
-    window->move(whole.x() + (whole.width() - outer.width()) / 2,
-                 whole.y() + (whole.height() - outer.height()) / 2);
+    int x = whole.x() + (whole.width() - outer.width()) / 2;
+    int y = whole.y() + (whole.height() - outer.height()) / 2;
+    // Before the window manager has framed the window its frame is unknown: keep room for one.
+    const QSize framed = outer == window->size() ? outer + kFrameAllowance : outer;
+    const QRect available = screen->availableGeometry();
+    x = std::max(available.left(), std::min(x, available.left() + available.width() - framed.width()));
+    y = std::max(available.top(), std::min(y, available.top() + available.height() - framed.height()));
+    window->move(x, y);
+}
+
+QColor pageColor(const QPalette &palette)
+{
+    if (palette.color(QPalette::WindowText).lightness() < 128)
+        return Qt::white;
+    return palette.color(QPalette::Base);
 }
 
 void ApplyButtonFaceColors(QWidget *window)
@@ -62,13 +75,41 @@ void ApplyButtonFaceColors(QWidget *window)
     }
 }
 
-int twipsPerPixel()
+namespace {
+int naturalTwipsPerPixel()
 {
     const QScreen *screen = QGuiApplication::primaryScreen();
     const double dpi = screen ? screen->logicalDotsPerInch() : 96.0;
     if (dpi <= 0)
         return 15;
     return int(1440.0 / dpi + 0.5);
+}
+} // namespace
+
+int fittingTwipsPerPixel(int natural, const QSize &available, const QSize &layoutTwips, const QSize &frame)
+{
+    const int width = available.width() - frame.width();
+    const int height = available.height() - frame.height();
+    if (width <= 0 || height <= 0)
+        return natural;
+    // Rounding to whole pixels cannot push a size past the room: twips / count <= room, and the
+    // room is whole.
+    auto ceilDiv = [](int a, int b) { return (a + b - 1) / b; };
+    return std::max({natural, ceilDiv(layoutTwips.width(), width), ceilDiv(layoutTwips.height(), height)});
+}
+
+int twipsPerPixel()
+{
+    static int decided = 0;
+    if (decided)
+        return decided;
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return naturalTwipsPerPixel();
+    // Both windows share one scale, so text and buttons look the same in each.
+    const QSize layout = kMainWindowTwips.expandedTo(kResultsWindowTwips);
+    decided = fittingTwipsPerPixel(naturalTwipsPerPixel(), screen->availableGeometry().size(), layout, kFrameAllowance);
+    return decided;
 }
 
 int twipsToPixels(int twips)
@@ -90,10 +131,13 @@ QFont boldArial(double points)
     font.setBold(true);
     return font;
 }
+
+// Where the layout fits this is exactly 1, and the designed sizes stay exact.
+double layoutScale() { return double(naturalTwipsPerPixel()) / twipsPerPixel(); }
 } // namespace
 
-QFont textFont() { return boldArial(9); }
-QFont buttonFont() { return boldArial(11.25); }
+QFont textFont() { return boldArial(9 * layoutScale()); }
+QFont buttonFont() { return boldArial(11.25 * layoutScale()); }
 
 bool cursorHotSpot(const QByteArray &file, QPoint *hotSpot)
 {

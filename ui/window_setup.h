@@ -1,10 +1,13 @@
 #pragma once
 
+#include <QColor>
 #include <QCursor>
 #include <QPoint>
+#include <QSize>
 #include <QString>
 
 class QFont;
+class QPalette;
 class QIcon;
 class QSlider;
 class QWidget;
@@ -16,8 +19,13 @@ namespace lumivex {
 // True when a file or folder exists at the path; false for an empty text or on any failure.
 bool FileExists(const QString &path);
 
-// Centres the window's outer frame on the whole primary screen.
+// Centres the window's outer frame on the whole primary screen, then moves it, if need be, so
+// that it lies wholly inside the screen's available area (clear of panels and docks).
 void CenterForm(QWidget *window);
+
+// The background of the main window's surfaces: white as designed, unless the palette's text is
+// light (a dark theme), where white would swallow it; then the palette's own base colour.
+QColor pageColor(const QPalette &palette);
 
 // Gives the window and its option buttons, check boxes, frames and labels the system
 // button-face colour; other controls keep theirs.
@@ -26,13 +34,27 @@ void ApplyButtonFaceColors(QWidget *window);
 // The application icon, drawn so the program ships no icon file.
 QIcon applicationIcon();
 
-// Twips are the layout unit: 1440 to the inch, so 15 to a pixel at 96 dpi.
+// The client areas of the two windows, in twips.
+inline constexpr QSize kMainWindowTwips{15960, 6600};
+inline constexpr QSize kResultsWindowTwips{8040, 10950};
+// Room for the frame a window manager adds (title bar, borders), in pixels, while it is unknown.
+inline constexpr QSize kFrameAllowance{16, 48};
+
+// Twips are the layout unit: 1440 to the inch, so 15 to a pixel at 96 dpi. On a screen whose
+// available area cannot hold both windows at that size (a high scale factor on a small panel)
+// every pixel stands for more twips, which scales the whole layout down alike: positions, pane
+// arithmetic and fonts. Decided once, from the primary screen, so a window never mixes scales.
 int twipsPerPixel();
 int twipsToPixels(int twips);
+
+// Twips per pixel for a layout of `layoutTwips` inside `available` pixels with `frame` around it:
+// `natural` where it fits, else the smallest larger count that makes it fit.
+int fittingTwipsPerPixel(int natural, const QSize &available, const QSize &layoutTwips, const QSize &frame);
 // Places a control at a position given in twips, relative to its parent.
 void placeInTwips(QWidget *widget, int left, int top, int width, int height);
 
-// The two fonts of both windows: bold Arial 9 pt for text, bold Arial 11.25 pt for push buttons.
+// The two fonts of both windows: bold Arial 9 pt for text, bold Arial 11.25 pt for push buttons,
+// scaled with the layout where it had to be scaled down.
 QFont textFont();
 QFont buttonFont();
 

@@ -1,0 +1,159 @@
+#include "core/settings_store.h"
+#include "scripted_dialogs.h"
+#include "ui/form1.h"
+#include "ui/form2.h"
+#include "ui/window_setup.h"
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QStyleFactory>
+#include <QTemporaryDir>
+#include <QTest>
+#include <cmath>
+#include <gtest/gtest.h>
+
+using namespace lumivex;
+using namespace lumivex::testing;
+
+namespace {
+
+void expectInside(QWidget &window, const char *name)
+{
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window)) << name;
+    const QRect available = window.screen()->availableGeometry();
+    EXPECT_TRUE(available.contains(window.frameGeometry()))
+        << name << ": frame " << window.frameGeometry().x() << "," << window.frameGeometry().y() << " "
+        << window.frameGeometry().width() << "x" << window.frameGeometry().height() << " on "
+        << available.width() << "x" << available.height();
+    // Every control lies inside its window, so nothing is cut off by the smaller size.
+    for (QWidget *child : window.findChildren<QWidget *>()) {
+        if (child->isVisible() && child->parentWidget() == &window)
+            EXPECT_TRUE(window.rect().contains(child->geometry())) << name << ": " << child->metaObject()->className();
+    }
+}
+
+// WCAG relative luminance and contrast ratio: 4.5 is the bound for normal text.
+double luminance(const QColor &c)
+{
+    auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+    return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+}
+double contrast(const QColor &a, const QColor &b)
+{
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// The colour actually behind a widget: its own filled background, else its nearest filled
+// ancestor's, else the window's.
+QColor backgroundBehind(const QWidget *widget)
+{
+    for (const QWidget *w = widget; w; w = w->parentWidget()) {
+        if (w->autoFillBackground() || w->isWindow())
+            return w->palette().color(w->backgroundRole());
+    }
+    return QColor();
+}
+
+QPalette darkPalette()
+{
+    QPalette p;
+    p.setColor(QPalette::Window, QColor(0x2d, 0x2d, 0x2d));
+    p.setColor(QPalette::WindowText, QColor(0xe8, 0xe8, 0xe8));
+    p.setColor(QPalette::Base, QColor(0x1e, 0x1e, 0x1e));
+    p.setColor(QPalette::AlternateBase, QColor(0x2a, 0x2a, 0x2a));
+    p.setColor(QPalette::Text, QColor(0xe8, 0xe8, 0xe8));
+    p.setColor(QPalette::Button, QColor(0x3a, 0x3a, 0x3a));
+    p.setColor(QPalette::ButtonText, QColor(0xe8, 0xe8, 0xe8));
+    p.setColor(QPalette::Highlight, QColor(0x3d, 0x7a, 0xd6));
+    p.setColor(QPalette::HighlightedText, Qt::white);
+    return p;
+}
+
+} // namespace
+
+TEST(ScreenFit, CountIsNaturalWhereTheLayoutFitsAndTheSmallestThatFitsElsewhere)
+{
+    const QSize frame(16, 48);
+    const QSize layout(15960, 10950);
+    EXPECT_EQ(fittingTwipsPerPixel(15, QSize(1920, 1200), layout, frame), 15);
+    // 1064 + 16 wide and 730 + 48 high need exactly 1080 x 778: the boundary still fits.
+    EXPECT_EQ(fittingTwipsPerPixel(15, QSize(1080, 778), layout, frame), 15);
+    EXPECT_EQ(fittingTwipsPerPixel(15, QSize(1079, 2000), layout, frame), 16);
+    EXPECT_EQ(fittingTwipsPerPixel(15, QSize(2000, 777), layout, frame), 16);
+    EXPECT_EQ(fittingTwipsPerPixel(10, QSize(3000, 3000), layout, frame), 10) << "a finer screen keeps its own count";
+    for (const QSize available : {QSize(911, 512), QSize(960, 540), QSize(1280, 720), QSize(683, 384)}) {
+        const int count = fittingTwipsPerPixel(15, available, layout, frame);
+        const auto fits = [&](int n) {
+            return (layout.width() + n / 2) / n + frame.width() <= available.width() &&
+                   (layout.height() + n / 2) / n + frame.height() <= available.height();
+        };
+        EXPECT_TRUE(fits(count)) << available.width() << "x" << available.height();
+        EXPECT_FALSE(fits(count - 1)) << "not the smallest scale-down for " << available.width();
+    }
+    EXPECT_EQ(fittingTwipsPerPixel(15, QSize(10, 10), layout, frame), 15) << "no room at all: left as designed";
+}
+
+TEST(ScreenFit, BothWindowsOpenInsideTheAvailableAreaWithTheLayoutScaledAlike)
+{
+    QTemporaryDir dir;
+    SettingsStore settings(dir.filePath(QStringLiteral("conf/Lumivex.conf")));
+    ScriptedDialogs dialogs;
+    Form1 main(settings, dialogs);
+    expectInside(main, "main window");
+    Form2 *results = main.resultsWindow();
+    ASSERT_NE(results, nullptr);
+    expectInside(*results, "results window");
+
+    const bool scaled = qEnvironmentVariableIsSet("LUMIVEX_EXPECT_SCALED");
+    EXPECT_EQ(twipsPerPixel() > 15, scaled) << "twips per pixel " << twipsPerPixel();
+    // Scaled as a whole: sizes and positions keep to one twips-per-pixel count, fonts follow.
+    EXPECT_EQ(main.size(), QSize(twipsToPixels(15960), twipsToPixels(6600)));
+    EXPECT_EQ(results->size(), QSize(twipsToPixels(8040), twipsToPixels(10950)));
+    EXPECT_EQ(main.Frame3->geometry(), QRect(twipsToPixels(8040), twipsToPixels(1680), twipsToPixels(7800), twipsToPixels(1560)));
+    EXPECT_NEAR(main.PushButton2->font().pointSizeF(), 11.25 * 15 / twipsPerPixel(), 0.01);
+    EXPECT_NEAR(main.Label1->font().pointSizeF(), 9.0 * 15 / twipsPerPixel(), 0.01);
+    if (!scaled)
+        EXPECT_EQ(main.size(), QSize(1064, 440));
+}
+
+TEST(Themes, MainWindowTextIsReadableUnderADarkPaletteAndUnchangedUnderTheDefault)
+{
+    QTemporaryDir dir;
+    SettingsStore settings(dir.filePath(QStringLiteral("conf/Lumivex.conf")));
+    ScriptedDialogs dialogs;
+    {
+        Form1 light(settings, dialogs);
+        EXPECT_EQ(backgroundBehind(light.Label1), QColor(Qt::white)) << "the default look stays white";
+        EXPECT_EQ(backgroundBehind(light.Frame2), QColor(Qt::white));
+    }
+
+    const QPalette before = QApplication::palette();
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    QApplication::setPalette(darkPalette());
+    {
+        Form1 dark(settings, dialogs);
+        int checked = 0;
+        for (QWidget *w : dark.findChildren<QWidget *>()) {
+            if (!qobject_cast<QLabel *>(w) && !qobject_cast<QGroupBox *>(w) && !qobject_cast<QRadioButton *>(w))
+                continue;
+            const QColor text = w->palette().color(w->foregroundRole());
+            const QColor behind = backgroundBehind(w);
+            EXPECT_GE(contrast(text, behind), 4.5)
+                << w->metaObject()->className() << " '" << w->property("text").toString().toStdString()
+                << w->property("title").toString().toStdString() << "': " << text.name().toStdString() << " on "
+                << behind.name().toStdString();
+            ++checked;
+        }
+        EXPECT_GE(checked, 16) << "four frames and their twelve scale labels";
+        // Buttons draw their own face from the palette: their text against it.
+        EXPECT_GE(contrast(dark.PushButton2->palette().color(QPalette::ButtonText),
+                           dark.PushButton2->palette().color(QPalette::Button)), 4.5);
+    }
+    QApplication::setPalette(before);
+}
