@@ -118,9 +118,34 @@ int twipsToPixels(int twips)
     return (twips + per / 2) / per;
 }
 
+int markedTextWidth(const QWidget *widget)
+{
+    const auto *button = qobject_cast<const QAbstractButton *>(widget);
+    const bool radio = qobject_cast<const QRadioButton *>(widget) != nullptr;
+    if (!button || !(radio || qobject_cast<const QCheckBox *>(widget)))
+        return 0;
+    const QStyle *style = widget->style();
+    const int mark = style->pixelMetric(radio ? QStyle::PM_ExclusiveIndicatorWidth : QStyle::PM_IndicatorWidth, nullptr, widget);
+    const int spacing = style->pixelMetric(radio ? QStyle::PM_RadioButtonLabelSpacing : QStyle::PM_CheckBoxLabelSpacing,
+                                           nullptr, widget);
+    return mark + spacing + widget->fontMetrics().horizontalAdvance(button->text());
+}
+
 void placeInTwips(QWidget *widget, int left, int top, int width, int height)
 {
-    widget->setGeometry(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height));
+    QRect place(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height));
+    const int needed = markedTextWidth(widget);
+    if (twipsPerPixel() > naturalTwipsPerPixel() && needed > 0) {
+        place.setWidth(std::max(place.width(), needed));
+        // A widened option before it in the row pushes it along rather than being covered.
+        if (const QWidget *parent = widget->parentWidget()) {
+            for (const QWidget *sibling : parent->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+                if (sibling != widget && markedTextWidth(sibling) > 0 && sibling->geometry().intersects(place))
+                    place.moveLeft(sibling->geometry().right() + 1);
+            }
+        }
+    }
+    widget->setGeometry(place);
 }
 
 namespace {

@@ -50,7 +50,11 @@ int twipsToPixels(int twips);
 // Twips per pixel for a layout of `layoutTwips` inside `available` pixels with `frame` around it:
 // `natural` where it fits, else the smallest larger count that makes it fit.
 int fittingTwipsPerPixel(int natural, const QSize &available, const QSize &layoutTwips, const QSize &frame);
-// Places a control at a position given in twips, relative to its parent.
+// The width an option or check box needs to show its mark and its whole text; 0 for others.
+int markedTextWidth(const QWidget *widget);
+// Places a control at a position given in twips, relative to its parent. Where the layout is
+// scaled down, an option or check box keeps at least the width its text needs: the style draws
+// its mark at a fixed size.
 void placeInTwips(QWidget *widget, int left, int top, int width, int height);
 
 // The two fonts of both windows: bold Arial 9 pt for text, bold Arial 11.25 pt for push buttons,

@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QStyle>
 #include <QStyleFactory>
 #include <QTemporaryDir>
 #include <QTest>
@@ -120,6 +121,18 @@ TEST(ScreenFit, BothWindowsOpenInsideTheAvailableAreaWithTheLayoutScaledAlike)
     EXPECT_NEAR(main.Label1->font().pointSizeF(), 9.0 * 15 / twipsPerPixel(), 0.01);
     if (!scaled)
         EXPECT_EQ(main.size(), QSize(1064, 440));
+
+    // Option texts stay whole (their marks do not shrink with the layout) and clear each other.
+    const QList<QRadioButton *> options = results->findChildren<QRadioButton *>();
+    ASSERT_EQ(options.size(), 2);
+    for (const QRadioButton *option : options) {
+        const int needed = option->style()->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth) +
+                           option->style()->pixelMetric(QStyle::PM_RadioButtonLabelSpacing) +
+                           option->fontMetrics().horizontalAdvance(option->text());
+        EXPECT_GE(option->width(), needed) << option->text().toStdString();
+        EXPECT_TRUE(option->parentWidget()->rect().contains(option->geometry())) << option->text().toStdString();
+    }
+    EXPECT_FALSE(options[0]->geometry().intersects(options[1]->geometry()));
 }
 
 TEST(Themes, MainWindowTextIsReadableUnderADarkPaletteAndUnchangedUnderTheDefault)
