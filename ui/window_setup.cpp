@@ -246,7 +246,8 @@ void applyPointer(QWidget *window, PointerState::Pointer pointer, const QCursor 
 
 QIcon applicationIcon()
 {
-    // A small sun over a slider: drawn, so the program ships no icon file of its own.
+    // The installed theme icon where there is one; else a small sun over a slider, drawn, so a
+    // build tree needs no icon file.
     QPixmap pixmap(64, 64);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
@@ -259,7 +260,7 @@ QIcon applicationIcon()
     painter.setBrush(Qt::white);
     painter.drawRect(10, 46, 44, 4);
     painter.drawEllipse(QPointF(40, 48), 6, 6);
-    return QIcon(pixmap);
+    return QIcon::fromTheme(QStringLiteral("com.quenwick.Lumivex"), QIcon(pixmap));
 }
 
 } // namespace lumivex
