@@ -23,7 +23,8 @@ class PointerFeedback : public QObject {
 public:
     explicit PointerFeedback(QWidget *window);
 
-    // Loads "HAND-M.CUR" beside the program; without it the hand looks like the default pointer.
+    // Loads the "HAND-M.CUR" that comes with the program; without it the hand looks like the
+    // default pointer.
     void loadHand();
     bool hasHand() const { return m_hasHand; }
 
