@@ -66,8 +66,15 @@ struct BatchOptions {
     {
         // Single-dash words are whole options, as Qt's own (-style, -platform) are.
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-        parser.addHelpOption();
-        parser.addVersionOption();
+        // Our own help and version: Qt's would describe options of its own this program does
+        // not list.
+        parser.addOption(QCommandLineOption({QStringLiteral("h"), QStringLiteral("help")},
+                                            QStringLiteral("Shows this help and exits.")));
+        QCommandLineOption helpAll(QStringLiteral("help-all"));
+        helpAll.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(helpAll);
+        parser.addOption(QCommandLineOption({QStringLiteral("v"), QStringLiteral("version")},
+                                            QStringLiteral("Shows the program's name and version and exits.")));
         parser.addOptions({adjust, strength, output, format, quality, jobs, ext, memory, quiet, noClobber, keepTree, null});
         parser.addPositionalArgument(QStringLiteral("paths"),
                                      QStringLiteral("Files, folders or file:// URIs; - reads paths from standard input."),

@@ -530,6 +530,7 @@ TEST(CommandLine, HelpAndVersionGoToStandardOutputAndDescribeBothUses)
         EXPECT_TRUE(r.output.contains(QStringLiteral("--null")));
         EXPECT_FALSE(r.output.contains(QStringLiteral("/build/tree"))) << "usage names the build path";
         EXPECT_FALSE(r.output.contains(QStringLiteral("-platform"))) << "toolkit options are not ours to list";
+        EXPECT_FALSE(r.output.contains(QStringLiteral("--help-all"))) << "it promises toolkit options";
     }
     // Help wins wherever it stands, also inside a batch.
     const Request batchHelp({QStringLiteral("--adjust"), QStringLiteral("contrast"), QStringLiteral("--help")});
