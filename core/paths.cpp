@@ -95,9 +95,10 @@ QString pathFromArgument(const QString &argument)
     // the user an error that shows what they typed.
     if (!url.isValid() || !url.isLocalFile() || !(url.host().isEmpty() || url.host() == QLatin1String("localhost")))
         return argument;
-    url.setHost(QString());
-    const QString local = url.toLocalFile();
-    return local.isEmpty() ? argument : local;
+    // The escapes stand for the name's bytes, which need not be valid UTF-8: kept as bytes, the
+    // way a name read from a folder is.
+    const QByteArray bytes = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+    return bytes.isEmpty() ? argument : fileNameFromBytes(bytes);
 }
 
 QString programFolder() { return QCoreApplication::applicationDirPath(); }

@@ -102,6 +102,9 @@ TEST(Paths, FileUrisBecomeLocalPathsAndNothingElseChanges)
     EXPECT_EQ(pathFromArgument(QStringLiteral("file:///home/u/My%20Photos/%C3%A9t%C3%A9.jpg")),
               QStringLiteral("/home/u/My Photos/été.jpg"));
     EXPECT_EQ(pathFromArgument(QStringLiteral("FILE:///x.jpg")), QStringLiteral("/x.jpg"));
+    EXPECT_EQ(pathFromArgument(QStringLiteral("file://localhost/tmp/c%23d.png")), QStringLiteral("/tmp/c#d.png"));
+    // Escaped bytes that are not UTF-8 stay those bytes.
+    EXPECT_EQ(fileNameToBytes(pathFromArgument(QStringLiteral("file:///tmp/caf%FF.png"))), QByteArray("/tmp/caf\xff.png"));
     // Not a URI, or one naming no local file: left for the user to see in the error.
     for (const char *kept : {"/tmp/file:name.jpg", "file:", "relative/a.jpg", "file://otherhost/share/a.jpg",
                              "http://example.invalid/a.jpg", "files/a.jpg"})
