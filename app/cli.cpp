@@ -54,13 +54,18 @@ struct BatchOptions {
                               QStringLiteral("Megabytes the pictures being worked on may take together (default: half of memory)."),
                               QStringLiteral("mb")};
     QCommandLineOption quiet{QStringLiteral("quiet"), QStringLiteral("No progress line.")};
-    QCommandLineOption noClobber{QStringLiteral("no-clobber"), QStringLiteral("Keep files already in DIR: such a picture is not written.")};
-    QCommandLineOption keepTree{QStringLiteral("keep-tree"), QStringLiteral("For a folder given, write into the same subfolders under DIR.")};
+    QCommandLineOption noClobber{QStringLiteral("no-clobber"),
+                                 QStringLiteral("Keep files already in DIR: such a picture is not written.")};
+    QCommandLineOption keepTree{QStringLiteral("keep-tree"),
+                                QStringLiteral("For a folder given, write into the same subfolders under DIR.")};
     QCommandLineOption null{QStringList{QStringLiteral("0"), QStringLiteral("null")},
                             QStringLiteral("Paths read from standard input are separated by NUL, not by line ends (find -print0).")};
 
     // Options only a batch uses; `null` serves the window's "-" as well.
-    QList<const QCommandLineOption *> batchOnly() const { return {&strength, &output, &format, &quality, &jobs, &ext, &memory, &quiet, &noClobber, &keepTree}; }
+    QList<const QCommandLineOption *> batchOnly() const
+    {
+        return {&strength, &output, &format, &quality, &jobs, &ext, &memory, &quiet, &noClobber, &keepTree};
+    }
 
     void addTo(QCommandLineParser &parser) const
     {
@@ -105,14 +110,15 @@ QString helpText(const QCommandLineParser &parser)
     options = options.mid(options.indexOf(QLatin1String("Options:")));
     return QStringLiteral(
                "Usage: lumivex [PATH...]\n"
-               "       lumivex --adjust KIND --strength N --output DIR [OPTION...] PATH...\n"
+               "       lumivex --adjust KIND --strength N [--adjust KIND --strength N ...] --output DIR [OPTION...] PATH...\n"
                "\n"
                "Applies one adjustment - brightness, contrast, softening or sharpening - to a whole list of pictures.\n"
                "\n"
                "Without --adjust, opens the window with every PATH in its list, as if dropped on it.\n"
                "With --adjust, works without a window or display: each picture is adjusted and written into\n"
-               "DIR as NAME-brightened.jpg (contrasted, softened, sharpened); a picture that fails is reported\n"
-               "as 'PATH: reason' and the others go on.\n"
+               "DIR as NAME-brightened.jpg (contrasted, softened, sharpened; several adjustments in a row give\n"
+               "NAME-brightened-sharpened.jpg); a picture that fails is reported as 'PATH: reason' and the\n"
+               "others go on.\n"
                "\n"
                "A PATH is a file, a folder (every file of its tree), a file:// URI, or - to read paths from\n"
                "standard input, one per line (NUL-separated with -0).\n"
