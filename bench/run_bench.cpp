@@ -4,9 +4,11 @@
 //   run_bench --draw FOLDER   only draws those 20 JPEGs into FOLDER.
 //   run_bench --save FOLDER   also times saving the brightness results as JPEG q85 on one
 //                             core and on all cores.
-//   run_bench --many N FOLDER a brightness run over N pictures (the folder's files listed under
+//   run_bench --many N FOLDER [BUDGET_MB]
+//                             a brightness run over N pictures (the folder's files listed under
 //                             N distinct names) and a JPEG q85 save of all of them, with the
-//                             time and peak memory of each.
+//                             time and peak memory of each; results beyond BUDGET_MB (default: the
+//                             program's own budget) are kept as recipes.
 #include "engine/batch_session.h"
 #include "engine/decode_ahead.h"
 #include "core/paths.h"
@@ -44,9 +46,12 @@ public:
 };
 
 // A whole session as the window runs it, this thread standing in for the window's.
-std::shared_ptr<BatchSession> runSession(AdjustmentKind kind, const QStringList &paths, int value, QuietReporter &reporter)
+std::shared_ptr<BatchSession> runSession(AdjustmentKind kind, const QStringList &paths, int value, QuietReporter &reporter,
+                                         std::size_t budget = 0)
 {
     auto session = std::make_shared<BatchSession>(kind, paths);
+    if (budget > 0)
+        session->results().setMemoryBudget(budget);
     SessionRun run(session, reporter);
     QEventLoop loop;
     QObject::connect(&run, &SessionRun::finished, &loop, &QEventLoop::quit);
@@ -167,14 +172,15 @@ int main(int argc, char **argv)
         QuietReporter reporter;
         QElapsedTimer timer;
         timer.start();
-        const std::shared_ptr<BatchSession> session = runSession(AdjustmentKind::Brightness, many, 20, reporter);
+        const std::shared_ptr<BatchSession> session = runSession(AdjustmentKind::Brightness, many, 20, reporter,
+                                                                 argc > 4 ? std::size_t(QString::fromLocal8Bit(argv[4]).toULongLong()) << 20 : 0);
         const ResultList &list = session->results();
         const double run = timer.nsecsElapsed() / 1e9;
-        int packed = 0;
+        int recipes = 0;
         for (int i = 0; i < count; ++i)
-            packed += list.exists(i) && list.picture(i).isPacked() ? 1 : 0;
-        std::printf("run of %d pictures: %.1f s, %d kept packed, %.1f GB held, peak memory %.1f GB, %d reports\n", count, run,
-                    packed, list.memoryInUse() / 1e9, peakMemoryMegabytes() / 1024.0, reporter.failures);
+            recipes += list.exists(i) && list.picture(i).isRecipe() ? 1 : 0;
+        std::printf("run of %d pictures: %.1f s, %d kept as recipes, %.1f GB held, peak memory %.1f GB, %d reports\n", count, run,
+                    recipes, list.memoryInUse() / 1e9, peakMemoryMegabytes() / 1024.0, reporter.failures);
         QDir(scratch.path()).mkpath(QStringLiteral("out"));
         const double save = timeSave(list, many, cores, scratch.filePath(QStringLiteral("out")));
         std::printf("save as JPEG q85 on %d cores: %.1f s, %d files, peak memory %.1f GB\n", cores, save,

@@ -195,7 +195,8 @@ void SessionRun::work()
         // item and an empty result, never the previous image's pixels.
         QImage working, prepared;
         int preparedFor = 0;
-        guard(steps.decode, [&] { working = decoder->take(i - 1, &prepared, &preparedFor); });
+        SourceStamp stamp;
+        guard(steps.decode, [&] { working = decoder->take(i - 1, &prepared, &preparedFor, &stamp); });
         int v = 0;
         guard(steps.readSlider, [&] {
             v = m_strength.load();
@@ -210,23 +211,15 @@ void SessionRun::work()
         });
         guard(steps.resultWord, [&] { results.resultWord = QString::fromLatin1(info.resultWord); });
         guard(steps.addItem, [&] { results.addItem(GetFileNameFromPath(sources[i - 1])); });
-        const ResultPicture result(working, working.isNull()
-                                                ? QStringLiteral("The picture could not be read: ") + sources[i - 1]
-                                                : QString());
-        // A result that does not fit in memory is reported with its file, not left to the system
-        // to end the program.
-        auto store = [&](int index) {
-            try {
-                results.setPicture(index, result);
-            } catch (const StepFailure &failure) {
-                throw StepFailure(failure.description() + QStringLiteral(": ") + sources[i - 1]);
-            }
-        };
+        // Beyond the memory budget the result is kept as the way to make it again.
+        const ResultPicture result =
+            working.isNull() ? ResultPicture(QImage(), QStringLiteral("The picture could not be read: ") + sources[i - 1])
+                             : ResultPicture(working, ResultRecipe{sources[i - 1], stamp, {{kind, v}}});
         if (i == 1) {
-            guard(steps.storeFirst, [&] { store(0); });
+            guard(steps.storeFirst, [&] { results.setPicture(0, result); });
         } else {
             guard(steps.createSlot, [&] { results.create(i - 1); });
-            guard(steps.storeSlot, [&] { store(i - 1); });
+            guard(steps.storeSlot, [&] { results.setPicture(i - 1, result); });
         }
         done = i;
     }

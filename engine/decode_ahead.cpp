@@ -48,6 +48,7 @@ void DecodeAhead::work()
             index = m_nextToStart++;
         }
         Slot result;
+        result.stamp = stampSource(m_paths[index]);
         try {
             result.image = decodeSource(m_paths[index]);
         } catch (const StepFailure &failure) {
@@ -87,7 +88,7 @@ bool DecodeAhead::waitUntilReady(int index, int timeoutMs)
     });
 }
 
-QImage DecodeAhead::take(int index, QImage *prepared, int *preparedFor)
+QImage DecodeAhead::take(int index, QImage *prepared, int *preparedFor, SourceStamp *stamp)
 {
     if (index < 0 || index >= int(m_slots.size()))
         throw StepFailure(QStringLiteral("Subscript out of range"));
@@ -102,6 +103,8 @@ QImage DecodeAhead::take(int index, QImage *prepared, int *preparedFor)
         m_consumed = std::max(m_consumed, index + 1);
     }
     m_changed.notify_all();
+    if (stamp)
+        *stamp = slot.stamp;
     if (slot.failed)
         throw StepFailure(slot.failure);
     if (prepared)

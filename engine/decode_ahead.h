@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/pipeline.h"
+
 #include <QImage>
 #include <QString>
 #include <QStringList>
@@ -27,8 +29,9 @@ public:
     DecodeAhead &operator=(const DecodeAhead &) = delete;
 
     // The picture of paths[index], waiting for it if needed. Throws StepFailure with the
-    // decoder's reason when the file could not be decoded.
-    QImage take(int index, QImage *prepared = nullptr, int *preparedFor = nullptr);
+    // decoder's reason when the file could not be decoded. `stamp` is the file's as it stood just
+    // before it was decoded.
+    QImage take(int index, QImage *prepared = nullptr, int *preparedFor = nullptr, SourceStamp *stamp = nullptr);
 
     // For tests: waits until paths[index] is decoded and prepared, or already taken.
     bool waitUntilReady(int index, int timeoutMs);
@@ -43,6 +46,7 @@ private:
         bool failed = false;
         QImage prepared;
         int preparedFor = 0;
+        SourceStamp stamp;
     };
 
     void work();

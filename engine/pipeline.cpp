@@ -4,9 +4,19 @@
 #include "core/picture.h"
 #include "core/pixel_memory.h"
 
+#include <QFile>
 #include <QStringList>
+#include <sys/stat.h>
 
 namespace lumivex {
+
+SourceStamp stampSource(const QString &path)
+{
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return {};
+    return {qint64(st.st_size), qint64(st.st_mtim.tv_sec) * 1000000000 + qint64(st.st_mtim.tv_nsec)};
+}
 
 QImage decodeSource(const QString &path) { return decodePicture(path); }
 

@@ -11,6 +11,16 @@ namespace lumivex {
 // The one way a source becomes a result, for the window's run, its decode-ahead workers and the
 // command line alike: decode, then adjust.
 
+// What tells whether a source still holds the bytes a result was made from: its size and the
+// time it was last written, to the nanosecond. Size −1 when the file cannot be examined.
+struct SourceStamp {
+    qint64 size = -1;
+    qint64 modifiedNs = 0;
+    bool operator==(const SourceStamp &o) const { return size == o.size && modifiedNs == o.modifiedNs; }
+    bool operator!=(const SourceStamp &o) const { return !(*this == o); }
+};
+SourceStamp stampSource(const QString &path);
+
 // The decoding stage: the file in the 32-bit B,G,R,X pixel form. Throws StepFailure with the
 // reason.
 QImage decodeSource(const QString &path);

@@ -1,6 +1,5 @@
 #include "engine/result_list.h"
 
-#include "engine/compact_picture.h"
 #include "core/error_report.h"
 
 #include <unistd.h>
@@ -27,34 +26,28 @@ std::size_t physicalMemory()
 
 QImage ResultPicture::image() const
 {
-    return m_packed.isEmpty() ? m_image : unpackPicture(m_packed);
+    if (!isRecipe())
+        return m_image;
+    const ResultRecipe &recipe = *m_recipe;
+    if (stampSource(recipe.source) != recipe.stamp)
+        throw StepFailure(QStringLiteral("The source has changed since the run: ") + recipe.source);
+    return sourceToChainResult(recipe.source, recipe.steps);
 }
 
 std::size_t ResultPicture::memoryBytes() const
 {
-    return m_packed.isEmpty() ? std::size_t(m_image.sizeInBytes()) : std::size_t(m_packed.size());
+    if (!m_image.isNull())
+        return std::size_t(m_image.sizeInBytes());
+    return m_recipe ? sizeof(ResultRecipe) + std::size_t(m_recipe->source.size()) * 2 : 0;
 }
 
-void ResultPicture::pack()
+void ResultPicture::keepAsRecipe()
 {
-    if (m_image.isNull() || !m_packed.isEmpty())
-        return;
-    m_packed = packPicture(m_image);
-    m_image = QImage();
+    if (m_recipe)
+        m_image = QImage();
 }
 
-ResultList::ResultList() : m_pictures(1), m_exists{true}
-{
-    const std::size_t memory = physicalMemory();
-    m_unpackedBudget = memory / 10 * 4;
-    m_hardLimit = memory / 10 * 7;
-}
-
-void ResultList::setMemoryBudget(std::size_t unpackedBudget, std::size_t hardLimit)
-{
-    m_unpackedBudget = unpackedBudget;
-    m_hardLimit = hardLimit;
-}
+ResultList::ResultList() : m_pictures(1), m_exists{true}, m_budget(physicalMemory() / 10 * 4) {}
 
 std::size_t ResultList::memoryInUse() const { return m_bytesHeld; }
 
@@ -84,14 +77,8 @@ void ResultList::setPicture(int index, ResultPicture picture)
     ResultPicture &slot = m_pictures[std::size_t(index)];
     m_bytesHeld -= slot.memoryBytes(); // what it held no longer counts
     slot = ResultPicture();
-    const std::size_t inUse = m_bytesHeld;
-    if (inUse + picture.memoryBytes() > m_unpackedBudget)
-        picture.pack();
-    if (inUse + picture.memoryBytes() > m_hardLimit) {
-        slot.failure = QStringLiteral("Not enough memory to keep this result");
-        throw StepFailure(QStringLiteral("Not enough memory to keep this result (%1 MB already held)")
-                              .arg(inUse >> 20));
-    }
+    if (m_bytesHeld + picture.memoryBytes() > m_budget)
+        picture.keepAsRecipe();
     m_bytesHeld += picture.memoryBytes();
     slot = std::move(picture);
 }

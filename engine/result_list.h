@@ -1,35 +1,49 @@
 #pragma once
 
-#include <QByteArray>
+#include "engine/pipeline.h"
+
 #include <QImage>
 #include <QString>
 #include <QStringList>
 #include <cstddef>
+#include <memory>
 #include <vector>
 
 namespace lumivex {
 
-// One adjusted picture, held either as it is or packed losslessly when the results of a run
-// outgrow their memory budget. A source that could not be decoded leaves it empty, with the
-// reason, so that nothing else's pixels are ever shown or saved under its name.
+// How a result was made, so that it can be made again instead of kept: the source as it was
+// when decoded, and the adjustments with their strengths in the order applied.
+struct ResultRecipe {
+    QString source;
+    SourceStamp stamp;
+    std::vector<AdjustmentStep> steps;
+};
+
+// One adjusted picture, held as it is or, once the results of a run outgrow their memory budget,
+// as its recipe. A source that could not be decoded leaves it empty, with the reason, so that
+// nothing else's pixels are ever shown or saved under its name.
 class ResultPicture {
 public:
     ResultPicture() = default;
     explicit ResultPicture(QImage image, QString failure = QString())
         : failure(std::move(failure)), m_image(std::move(image)) {}
+    ResultPicture(QImage image, ResultRecipe recipe)
+        : m_image(std::move(image)), m_recipe(std::make_shared<const ResultRecipe>(std::move(recipe))) {}
 
-    // The picture, unpacked if it was packed (the same bytes either way).
+    // The picture; one kept as a recipe is decoded and adjusted again, the same bytes as when it
+    // was made. Throws StepFailure when its source has changed since, or cannot be read.
     QImage image() const;
-    bool isEmpty() const { return m_image.isNull() && m_packed.isEmpty(); }
-    bool isPacked() const { return !m_packed.isEmpty(); }
+    bool isEmpty() const { return m_image.isNull() && !isRecipe(); }
+    bool isRecipe() const { return m_image.isNull() && m_recipe; }
     std::size_t memoryBytes() const;
-    void pack();
+    // Drops the pixels when they can be made again; a picture without a recipe stays as it is.
+    void keepAsRecipe();
 
     QString failure;
 
 private:
     QImage m_image;
-    QByteArray m_packed;
+    std::shared_ptr<const ResultRecipe> m_recipe;
 };
 
 // The results of the last run: the list items, the pictures Image1(0 … n − 1) and
@@ -46,16 +60,15 @@ public:
     // Element 0 always exists; elements 1 … are created by a run and released by "< Back".
     bool exists(int index) const;
     void create(int index);
-    // Stores a result. Pictures beyond the budget are packed; one that would not fit even then
-    // is refused with a StepFailure naming it, and the element stays empty.
+    // Stores a result. Pictures beyond the budget are kept as their recipes, so none is ever
+    // refused for memory.
     void setPicture(int index, ResultPicture picture); // throws when the element does not exist
     const ResultPicture &picture(int index) const;     // throws when the element does not exist
     void release(int index);                            // throws when the element does not exist
     int slotCount() const; // existing elements
 
-    // Memory for results held as they are, and for everything held; defaults are fractions of
-    // the machine's physical memory.
-    void setMemoryBudget(std::size_t unpackedBudget, std::size_t hardLimit);
+    // Memory for results held as they are; by default a fraction of the machine's physical memory.
+    void setMemoryBudget(std::size_t budget) { m_budget = budget; }
     std::size_t memoryInUse() const;
 
     int mTotalImages = 0;
@@ -65,8 +78,7 @@ private:
     QStringList m_items;
     std::vector<ResultPicture> m_pictures;
     std::vector<bool> m_exists;
-    std::size_t m_unpackedBudget;
-    std::size_t m_hardLimit;
+    std::size_t m_budget;
     std::size_t m_bytesHeld = 0;
 };
 

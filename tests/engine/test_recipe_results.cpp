@@ -1,0 +1,158 @@
+#include "engine/batch_session.h"
+#include "engine/pipeline.h"
+#include "engine/save_results.h"
+#include "scripted_dialogs.h"
+#include "session_driver.h"
+#include "core/error_report.h"
+#include "core/picture.h"
+#include "test_images.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace lumivex;
+using namespace lumivex::testing;
+
+namespace {
+
+QImage photoLike(int w, int h)
+{
+    QImage image(w, h, QImage::Format_RGB32);
+    QPainter p(&image);
+    QLinearGradient g(0, 0, w, h);
+    g.setColorAt(0, QColor(30, 60, 120));
+    g.setColorAt(1, QColor(250, 200, 90));
+    p.fillRect(image.rect(), g);
+    p.setBrush(QColor(20, 120, 40));
+    p.drawEllipse(w / 4, h / 4, w / 2, h / 3);
+    return image;
+}
+
+QByteArray contents(const QString &path)
+{
+    QFile f(path);
+    f.open(QIODevice::ReadOnly);
+    return f.readAll();
+}
+
+std::vector<SaveOutcome> saveAs(const SessionDriver &run, const QString &folder, OutputFormat format)
+{
+    QDir().mkpath(folder);
+    SaveSettings settings;
+    settings.folder = folder;
+    settings.format = format;
+    settings.quality = 90;
+    settings.resultWord = run.session->results().resultWord;
+    return saveResults(settings, *run.session, 2);
+}
+
+int recipes(const ResultList &results)
+{
+    int count = 0;
+    for (int i = 0; i < results.itemCount(); ++i)
+        count += results.picture(i).isRecipe() ? 1 : 0;
+    return count;
+}
+
+} // namespace
+
+// Results beyond the budget are made again when shown or saved: the same pixels, the same
+// files, and none refused however small the budget.
+TEST(RecipeResults, TinyBudgetGivesTheSamePicturesAndFiles)
+{
+    QTemporaryDir dir;
+    QStringList sources;
+    for (int i = 0; i < 5; ++i)
+        sources << writePicture(dir, QStringLiteral("p%1.png").arg(i),
+                                i % 2 ? photoLike(120, 90) : noisyPicture(61, 47, unsigned(i)));
+
+    for (AdjustmentKind kind : {AdjustmentKind::Softening, AdjustmentKind::Contrast}) {
+        SessionDriver plain(kind, sources);
+        ASSERT_TRUE(plain.runToEnd(3));
+        EXPECT_EQ(recipes(plain.results()), 0);
+
+        // Room for the first two results (and the recipes, a few hundred bytes each), then for none.
+        const std::size_t twoPictures = std::size_t(61 * 47 * 4 + 120 * 90 * 4) + 4096;
+        for (std::size_t budget : {twoPictures, std::size_t(1)}) {
+            SessionDriver tight(kind, sources);
+            tight.results().setMemoryBudget(budget);
+            ASSERT_TRUE(tight.runToEnd(3));
+            EXPECT_TRUE(tight.reporter.reports.empty());
+            EXPECT_LE(tight.results().memoryInUse(), budget == 1 ? 5 * 1024 : budget);
+            EXPECT_EQ(recipes(tight.results()), budget == 1 ? 5 : 3);
+            for (int i = 0; i < 5; ++i)
+                EXPECT_EQ(tight.results().picture(i).image(), plain.results().picture(i).image()) << i;
+        }
+    }
+
+    SessionDriver plain(AdjustmentKind::Sharpening, sources);
+    ASSERT_TRUE(plain.runToEnd(4));
+    SessionDriver tight(AdjustmentKind::Sharpening, sources);
+    tight.results().setMemoryBudget(1);
+    ASSERT_TRUE(tight.runToEnd(4));
+    for (OutputFormat format : {OutputFormat::Bmp, OutputFormat::Jpeg}) {
+        for (const SaveOutcome &o : saveAs(plain, dir.filePath(QStringLiteral("plain")), format))
+            EXPECT_TRUE(o.written) << qPrintable(o.failure);
+        for (const SaveOutcome &o : saveAs(tight, dir.filePath(QStringLiteral("tight")), format))
+            EXPECT_TRUE(o.written) << qPrintable(o.failure);
+    }
+    const QStringList names = QDir(dir.filePath(QStringLiteral("plain"))).entryList(QDir::Files);
+    ASSERT_EQ(names.size(), 10);
+    for (const QString &name : names)
+        EXPECT_EQ(contents(dir.filePath(QStringLiteral("plain/") + name)), contents(dir.filePath(QStringLiteral("tight/") + name)))
+            << qPrintable(name);
+}
+
+// A source rewritten, merely touched or removed after the run would give a different result:
+// that item is reported and not written, while the others are saved.
+TEST(RecipeResults, SourceChangedSinceTheRunIsReportedNotSaved)
+{
+    QTemporaryDir dir;
+    const QStringList sources = {writePicture(dir, QStringLiteral("kept.png"), noisyPicture(40, 30, 1)),
+                                 writePicture(dir, QStringLiteral("same.png"), noisyPicture(40, 30, 2)),
+                                 writePicture(dir, QStringLiteral("touched.png"), noisyPicture(40, 30, 3)),
+                                 writePicture(dir, QStringLiteral("rewritten.png"), noisyPicture(40, 30, 4)),
+                                 writePicture(dir, QStringLiteral("removed.png"), noisyPicture(40, 30, 5))};
+    SessionDriver run(AdjustmentKind::Brightness, sources);
+    run.results().setMemoryBudget(40 * 30 * 4); // the first result is held, the others are recipes
+    ASSERT_TRUE(run.runToEnd(25));
+    ASSERT_EQ(recipes(run.results()), 4);
+
+    writePicture(dir, QStringLiteral("kept.png"), noisyPicture(40, 30, 9)); // held: unaffected
+    {
+        QFile touched(sources[2]);
+        ASSERT_TRUE(touched.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(touched.setFileTime(QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime));
+    }
+    writePicture(dir, QStringLiteral("rewritten.png"), noisyPicture(40, 30, 7));
+    ASSERT_TRUE(QFile::remove(sources[4]));
+
+    EXPECT_NO_THROW(run.results().picture(1).image());
+    for (int i : {2, 3, 4}) {
+        try {
+            run.results().picture(i).image();
+            ADD_FAILURE() << "no failure for item " << i;
+        } catch (const StepFailure &failure) {
+            EXPECT_EQ(failure.description(), QStringLiteral("The source has changed since the run: ") + sources[i]);
+        }
+    }
+
+    const QString out = dir.filePath(QStringLiteral("out"));
+    const std::vector<SaveOutcome> outcomes = saveAs(run, out, OutputFormat::Bmp);
+    ASSERT_EQ(outcomes.size(), 5u);
+    EXPECT_TRUE(outcomes[0].written);
+    EXPECT_TRUE(outcomes[1].written);
+    for (int i : {2, 3, 4}) {
+        EXPECT_FALSE(outcomes[std::size_t(i)].written) << i;
+        EXPECT_EQ(outcomes[std::size_t(i)].failure, QStringLiteral("The source has changed since the run: ") + sources[i]);
+        EXPECT_FALSE(QFile::exists(outcomes[std::size_t(i)].path)) << i;
+    }
+    // The held result is the one made in the run, not one made from the file as it is now.
+    EXPECT_EQ(decodePicture(outcomes[0].path), run.results().picture(0).image());
+    EXPECT_NE(run.results().picture(0).image(), sourceToResult(sources[0], AdjustmentKind::Brightness, 25));
+}
