@@ -1,5 +1,6 @@
 #include "core/paths.h"
 #include "ui/form2.h"
+#include "engine/pipeline.h"
 #include "ui/picture_box.h"
 #include "scripted_dialogs.h"
 #include "core/picture.h"
@@ -287,6 +288,32 @@ TEST(Form2, SourceGoneSinceTheRunShowsAnEmptyBeforePane)
     w.ListView1->clearSelection();
     w.ListView1_Click();
     EXPECT_EQ(w.Picture1->picture(), w.resultList().picture(1).image());
+}
+
+// A result kept as a recipe is made again for the After pane; once its source has changed it
+// says so there instead of showing a picture the run never made.
+TEST(Form2, RecipeResultIsMadeAgainUntilItsSourceChanges)
+{
+    Fixture f;
+    Form2 &w = f.open();
+    f.fill({noisyPicture(30, 20, 1), noisyPicture(30, 20, 2)});
+    w.resultList().setPicture(1, ResultPicture(QImage(), ResultRecipe{f.sources[1], stampSource(f.sources[1]),
+                                                                      {{AdjustmentKind::Sharpening, 5}}}));
+    ASSERT_TRUE(w.resultList().picture(1).isRecipe());
+    w.ListView1->setCurrentItem(w.ListView1->topLevelItem(1));
+    w.ListView1_Click();
+    EXPECT_EQ(w.Picture1->picture(), sourceToResult(f.sources[1], AdjustmentKind::Sharpening, 5));
+    EXPECT_TRUE(w.paneNote(true).isEmpty());
+
+    writePicture(f.dir, QStringLiteral("src1.png"), noisyPicture(31, 20, 2));
+    w.ListView1->setCurrentItem(w.ListView1->topLevelItem(0));
+    w.ListView1_Click();
+    w.ListView1->setCurrentItem(w.ListView1->topLevelItem(1));
+    w.ListView1_Click();
+    EXPECT_TRUE(w.Picture1->picture().isNull());
+    EXPECT_EQ(w.paneNote(true), QStringLiteral("The source has changed since the run: ") + f.sources[1]);
+    EXPECT_FALSE(w.Picture4->picture().isNull()); // the source as it is now
+    EXPECT_TRUE(f.dialogs.shown.empty());
 }
 
 TEST(Form2, NewSelectionStartsAtTheTopLeftAfterScrollingToTheFarCorner)
