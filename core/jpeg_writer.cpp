@@ -34,12 +34,7 @@ JpegStatus encodeJpeg(const QImage &picture, int quality, QByteArray *out)
     return encodeWith(picture, quality, MetadataBlocks(), out);
 }
 
-void SaveJPG(const QImage &picture, const QString &path, int quality)
-{
-    SaveJPGWithMetadata(picture, path, quality, QString());
-}
-
-QString SaveJPGWithMetadata(const QImage &picture, const QString &path, int quality, const QString &sourcePath)
+QString SaveJPG(const QImage &picture, const QString &path, int quality, const QString &sourcePath)
 {
     QString note;
     MetadataBlocks metadata;

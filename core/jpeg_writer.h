@@ -21,14 +21,11 @@ JpegStatus encodeJpeg(const QImage &picture, int quality, QByteArray *out);
 
 // Writes a picture as a JPEG file, replacing any file at the path only once the new one is
 // complete. Throws StepFailure "Cannot save the image. GDI+ Error:" followed directly by the
-// status number.
-void SaveJPG(const QImage &picture, const QString &path, int quality);
-
-// SaveJPG with the source's camera data written by the encoder: EXIF (orientation reset to normal,
-// since the result is stored upright, and the thumbnail of the unadjusted picture dropped), XMP,
-// IPTC and the ICC profile. Returns a note
-// when the data had to be left out; the picture is saved all the same.
-QString SaveJPGWithMetadata(const QImage &picture, const QString &path, int quality, const QString &sourcePath);
+// status number. Given its source, the encoder also writes the source's camera data: EXIF
+// (orientation reset to normal, since the result is stored upright, and the thumbnail of the
+// unadjusted picture dropped), XMP, IPTC and the ICC profile. Returns a note when that data had to
+// be left out; the picture is saved all the same.
+QString SaveJPG(const QImage &picture, const QString &path, int quality, const QString &sourcePath = QString());
 
 QString jpegFailureText(JpegStatus status);
 

@@ -120,7 +120,7 @@ QString saveOneResult(const QImage &picture, const QString &path, const SaveSett
         return QString();
     }
     if (settings.format == OutputFormat::Jpeg)
-        return SaveJPGWithMetadata(picture, path, settings.quality, sourcePath);
+        return SaveJPG(picture, path, settings.quality, sourcePath);
     QString note;
     const MetadataBlocks metadata = metadataForResult(readPictureMetadata(sourcePath, &note), &note);
     const PictureFormat format = settings.format == OutputFormat::Png    ? PictureFormat::Png

@@ -83,7 +83,7 @@ TEST(Orientation, EveryExifOrientationDecodesUprightAndSavesUprightAsNormal)
                 << "orientation " << orientation << " at " << x << "," << y;
 
         const QString out = dir.filePath(QStringLiteral("out%1.jpg").arg(orientation));
-        EXPECT_TRUE(SaveJPGWithMetadata(upright, out, 95, path).isEmpty());
+        EXPECT_TRUE(SaveJPG(upright, out, 95, path).isEmpty());
         EXPECT_EQ(decodePicture(out).size(), upright.size());
         const auto saved = readBack(out);
         EXPECT_EQ(saved->exifData()["Exif.Image.Orientation"].toLong(), 1) << orientation;
@@ -120,7 +120,7 @@ TEST(Metadata, CameraDataSurvivesWithoutTheOldThumbnail)
     ASSERT_FALSE(Exiv2::ExifThumbC(readBack(source)->exifData()).copy().size_ == 0);
 
     const QString out = dir.filePath(QStringLiteral("out.jpg"));
-    EXPECT_TRUE(SaveJPGWithMetadata(decodePicture(source), out, 90, source).isEmpty());
+    EXPECT_TRUE(SaveJPG(decodePicture(source), out, 90, source).isEmpty());
     const auto saved = readBack(out);
     EXPECT_EQ(saved->exifData()["Exif.Image.Make"].toString(), "Quenwick Optics");
     EXPECT_EQ(saved->exifData()["Exif.Image.Model"].toString(), "QX-100");
@@ -139,7 +139,7 @@ TEST(Metadata, BmpAndGifSourcesHaveNothingToCarry)
     QTemporaryDir dir;
     const QString bmp = writePicture(dir, QStringLiteral("a.bmp"), noisyPicture(5, 5), "bmp");
     const QString out = dir.filePath(QStringLiteral("a.jpg"));
-    EXPECT_TRUE(SaveJPGWithMetadata(decodePicture(bmp), out, 90, bmp).isEmpty());
+    EXPECT_TRUE(SaveJPG(decodePicture(bmp), out, 90, bmp).isEmpty());
     EXPECT_TRUE(readBack(out)->exifData().empty());
 }
 
@@ -163,7 +163,7 @@ TEST(Metadata, CorruptExifBlockStillSaves)
     out.close();
 
     const QString result = dir.filePath(QStringLiteral("result.jpg"));
-    const QString note = SaveJPGWithMetadata(decodePicture(broken), result, 90, broken);
+    const QString note = SaveJPG(decodePicture(broken), result, 90, broken);
     EXPECT_EQ(decodePicture(result).size(), QSize(40, 30));
     // One clear line saying what was left out.
     EXPECT_TRUE(note.startsWith(QStringLiteral("saved without its camera data"))) << qPrintable(note);
