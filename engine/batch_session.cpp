@@ -167,16 +167,14 @@ void SessionRun::work()
     guard(steps.loop, [&] {
         count = checkedNarrow<std::int16_t>(sources.size());
         const int workers = m_decodeWorkers > 0 ? m_decodeWorkers : DecodeAhead::defaultWorkers();
-        DecodeAhead::Prepare prepare;
-        if (info.usesSourceCopy) {
-            // The filters are the costly part: workers run them ahead with the strength as it
-            // stands, and an item's own turn checks that it still holds.
-            prepare = [this, kind](const QImage &decoded, int *preparedFor) {
-                const int value = m_strength.load();
-                *preparedFor = value;
-                return adjustPicture(kind, decoded, value);
-            };
-        }
+        // Workers adjust ahead with the strength as it stands, leaving the decoded picture as
+        // it was: an item's own turn checks that the strength still holds, and if the slider
+        // has moved it works on the decoded picture instead.
+        const DecodeAhead::Prepare prepare = [this, kind](const QImage &decoded, int *preparedFor) {
+            const int value = m_strength.load();
+            *preparedFor = value;
+            return adjustPictureInto(kind, decoded, value);
+        };
         decoder = std::make_unique<DecodeAhead>(sources, workers, workers + 1, prepare);
         std::lock_guard<std::mutex> lock(m_mutex);
         m_decoder = decoder.get();
@@ -204,7 +202,7 @@ void SessionRun::work()
         });
         guard(steps.pixelWork, [&] {
             if (!prepared.isNull() && preparedFor == v)
-                working = prepared;
+                working = std::move(prepared); // the decoded picture goes back to the pool
             else
                 working = adjustPicture(kind, std::move(working), v);
             prepared = QImage();

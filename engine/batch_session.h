@@ -55,8 +55,8 @@ private:
     bool m_cancelled = false;
 };
 
-// Runs a session's numbered steps on a worker thread, with the files decoded (and the
-// neighbourhood filters run) ahead on further workers. Progress and the pointer reach this
+// Runs a session's numbered steps on a worker thread, with the files decoded and adjusted
+// ahead on further workers, so that the run's own thread does little more than the steps. Progress and the pointer reach this
 // object's thread as signals; a failed step's report is shown on this object's thread by the
 // reporter given, and the run waits until it returns, so reports come in item order.
 class SessionRun : public QObject {

@@ -6,6 +6,8 @@
 
 #include <QFile>
 #include <QStringList>
+#include <algorithm>
+#include <cstring>
 #include <sys/stat.h>
 
 namespace lumivex {
@@ -36,6 +38,32 @@ QImage adjustPicture(AdjustmentKind kind, QImage picture, int v)
     QImage out = allocatePixelImage(picture.size());
     copyPictureInfo(picture, out);
     applyNeighbourhoodInto(kind, picture.constBits(), PixelView{w, h, out.bits()}, v);
+    return out;
+}
+
+QImage adjustPictureInto(AdjustmentKind kind, const QImage &picture, int v)
+{
+    if (adjustmentInfo(kind).usesSourceCopy)
+        return adjustPicture(kind, picture, v); // already reads one picture and writes another
+    const int w = std::max(0, picture.width());
+    const int h = std::max(0, picture.height());
+    const std::int32_t byteCount = checkedMul<std::int32_t>(checkedMul<std::int32_t>(w, 4), h);
+    if (byteCount == 0)
+        return picture;
+    if (picture.bytesPerLine() != w * 4)
+        throw StepFailure(QStringLiteral("Unexpected row layout"));
+    QImage out = allocatePixelImage(picture.size());
+    copyPictureInfo(picture, out);
+    // Copied and adjusted a band of rows at a time, so that the table works on bytes still in
+    // the cache rather than making a second pass over the whole picture.
+    const int rowBytes = w * 4;
+    const int band = std::max(1, (128 << 10) / rowBytes);
+    for (int y = 0; y < h; y += band) {
+        const int rows = std::min(band, h - y);
+        std::uint8_t *to = out.bits() + std::size_t(y) * std::size_t(rowBytes);
+        std::memcpy(to, picture.constBits() + std::size_t(y) * std::size_t(rowBytes), std::size_t(rows) * std::size_t(rowBytes));
+        applyAdjustment(kind, nullptr, PixelView{w, rows, to}, v);
+    }
     return out;
 }
 

@@ -32,6 +32,11 @@ QImage decodeSource(const QString &path);
 // overflow.
 QImage adjustPicture(AdjustmentKind kind, QImage picture, int v);
 
+// The same result as adjustPicture, but `picture` is left untouched whatever the adjustment:
+// the result is written into a picture of its own from the pool. For workers that adjust ahead
+// of an item's turn and must still have the decoded picture should the strength change.
+QImage adjustPictureInto(AdjustmentKind kind, const QImage &picture, int v);
+
 // Both stages.
 QImage sourceToResult(const QString &path, AdjustmentKind kind, int v);
 

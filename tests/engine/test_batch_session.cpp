@@ -175,28 +175,38 @@ TEST(BatchSession, SliderMovedDuringTheRunAppliesToTheItemsThatFollow)
     EXPECT_EQ(run.session->strengthUsed(2), -30);
 }
 
-TEST(BatchSession, FilterStrengthMovedAfterWorkersRanAheadIsHonoured)
+// Workers adjust ahead with the strength of the moment; an item whose strength has moved since
+// is made again from its decoded picture, which preparing must have left untouched.
+TEST(BatchSession, StrengthMovedAfterWorkersRanAheadIsHonoured)
 {
     QTemporaryDir dir;
     const QImage picture = noisyPicture(37, 23, 9);
     QStringList sources;
     for (int i = 0; i < 4; ++i)
         sources << writePicture(dir, QStringLiteral("p%1.png").arg(i), picture);
-    SessionDriver run(AdjustmentKind::Sharpening, sources, 2);
-    run.run->holdAtItem(2);
-    run.run->start(2);
-    ASSERT_TRUE(run.run->waitUntilHeld(10000));
-    // Every picture still to come has been filtered ahead with strength 2 before it moves.
-    ASSERT_TRUE(run.run->waitUntilPreparedUpTo(4, 10000));
-    run.run->setStrength(9);
-    run.run->release();
-    ASSERT_TRUE(run.waitForEnd());
-    EXPECT_EQ(run.results().picture(0).image(), sharpened(picture, 2));
-    for (int i = 1; i < 4; ++i) {
-        EXPECT_EQ(run.results().picture(i).image(), sharpened(picture, 9)) << i;
-        EXPECT_EQ(run.session->strengthUsed(i), 9) << i;
+    struct Case {
+        AdjustmentKind kind;
+        int before, after;
+        QImage expectedBefore, expectedAfter;
+    };
+    for (const Case &c : {Case{AdjustmentKind::Sharpening, 2, 9, sharpened(picture, 2), sharpened(picture, 9)},
+                          Case{AdjustmentKind::Brightness, 40, -25, brightened(picture, 40), brightened(picture, -25)}}) {
+        SessionDriver run(c.kind, sources, 2);
+        run.run->holdAtItem(2);
+        run.run->start(c.before);
+        ASSERT_TRUE(run.run->waitUntilHeld(10000));
+        // Every picture still to come has been adjusted ahead with the first strength before it moves.
+        ASSERT_TRUE(run.run->waitUntilPreparedUpTo(4, 10000));
+        run.run->setStrength(c.after);
+        run.run->release();
+        ASSERT_TRUE(run.waitForEnd());
+        EXPECT_EQ(run.results().picture(0).image(), c.expectedBefore);
+        for (int i = 1; i < 4; ++i) {
+            EXPECT_EQ(run.results().picture(i).image(), c.expectedAfter) << i;
+            EXPECT_EQ(run.session->strengthUsed(i), c.after) << i;
+        }
+        EXPECT_TRUE(run.reporter.reports.empty());
     }
-    EXPECT_TRUE(run.reporter.reports.empty());
 }
 
 TEST(BatchSession, CancelKeepsTheFinishedItemsAsIfTheListEndedThere)
