@@ -1,10 +1,10 @@
 #include "engine/pipeline.h"
 
 #include "core/error_report.h"
+#include "core/paths.h"
 #include "core/picture.h"
 #include "core/pixel_memory.h"
 
-#include <QFile>
 #include <QStringList>
 #include <algorithm>
 #include <cstring>
@@ -15,22 +15,30 @@ namespace lumivex {
 SourceStamp stampSource(const QString &path)
 {
     struct stat st {};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+    if (::stat(fileNameToBytes(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
         return {};
     return {qint64(st.st_size), qint64(st.st_mtim.tv_sec) * 1000000000 + qint64(st.st_mtim.tv_nsec)};
 }
 
 QImage decodeSource(const QString &path) { return decodePicture(path); }
 
+// False for an empty picture; throws when the byte count overflows or rows are not packed.
+static bool checkedLayout(const QImage &picture, int *w, int *h)
+{
+    *w = std::max(0, picture.width());
+    *h = std::max(0, picture.height());
+    if (checkedMul<std::int32_t>(checkedMul<std::int32_t>(*w, 4), *h) == 0)
+        return false;
+    if (picture.bytesPerLine() != *w * 4)
+        throw StepFailure(QStringLiteral("Unexpected row layout"));
+    return true;
+}
+
 QImage adjustPicture(AdjustmentKind kind, QImage picture, int v)
 {
-    const int w = std::max(0, picture.width());
-    const int h = std::max(0, picture.height());
-    const std::int32_t byteCount = checkedMul<std::int32_t>(checkedMul<std::int32_t>(w, 4), h);
-    if (byteCount == 0)
+    int w = 0, h = 0;
+    if (!checkedLayout(picture, &w, &h))
         return picture;
-    if (picture.bytesPerLine() != w * 4)
-        throw StepFailure(QStringLiteral("Unexpected row layout"));
     if (!adjustmentInfo(kind).usesSourceCopy) {
         applyAdjustment(kind, nullptr, PixelView{w, h, picture.bits()}, v);
         return picture;
@@ -45,13 +53,9 @@ QImage adjustPictureInto(AdjustmentKind kind, const QImage &picture, int v)
 {
     if (adjustmentInfo(kind).usesSourceCopy)
         return adjustPicture(kind, picture, v); // already reads one picture and writes another
-    const int w = std::max(0, picture.width());
-    const int h = std::max(0, picture.height());
-    const std::int32_t byteCount = checkedMul<std::int32_t>(checkedMul<std::int32_t>(w, 4), h);
-    if (byteCount == 0)
+    int w = 0, h = 0;
+    if (!checkedLayout(picture, &w, &h))
         return picture;
-    if (picture.bytesPerLine() != w * 4)
-        throw StepFailure(QStringLiteral("Unexpected row layout"));
     QImage out = allocatePixelImage(picture.size());
     copyPictureInfo(picture, out);
     // Copied and adjusted a band of rows at a time, so that the table works on bytes still in

@@ -90,7 +90,7 @@ void noFlush(png_structp) {}
 
 } // namespace
 
-QByteArray libpngEncode(int width, int height, const PngSpec &spec, const std::vector<std::uint16_t> &samples,
+QByteArray libpngEncode(int width, int height, const PngLayout &layout, const std::vector<std::uint16_t> &samples,
                         const std::vector<std::uint8_t> &palette, const std::vector<std::uint16_t> &transparent,
                         bool background)
 {
@@ -98,13 +98,13 @@ QByteArray libpngEncode(int width, int height, const PngSpec &spec, const std::v
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
     png_set_write_fn(png, &out, appendBytes, noFlush);
-    png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), spec.depth, spec.colourType,
-                 spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+    png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), layout.depth, layout.colourType,
+                 layout.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);
     if (!palette.empty())
         png_set_PLTE(png, info, reinterpret_cast<png_const_colorp>(palette.data()), int(palette.size() / 3));
     if (!transparent.empty()) {
-        if (spec.colourType == PNG_COLOR_TYPE_PALETTE) {
+        if (layout.colourType == PNG_COLOR_TYPE_PALETTE) {
             std::vector<png_byte> alphas(transparent.begin(), transparent.end());
             png_set_tRNS(png, info, alphas.data(), int(alphas.size()), nullptr);
         } else {
@@ -127,13 +127,13 @@ QByteArray libpngEncode(int width, int height, const PngSpec &spec, const std::v
         png_set_bKGD(png, info, &colour);
     }
     png_write_info(png, info);
-    if (spec.depth < 8)
+    if (layout.depth < 8)
         png_set_packing(png);
-    const int channels = spec.colourType == PNG_COLOR_TYPE_RGB         ? 3
-                         : spec.colourType == PNG_COLOR_TYPE_RGB_ALPHA  ? 4
-                         : spec.colourType == PNG_COLOR_TYPE_GRAY_ALPHA ? 2
+    const int channels = layout.colourType == PNG_COLOR_TYPE_RGB         ? 3
+                         : layout.colourType == PNG_COLOR_TYPE_RGB_ALPHA  ? 4
+                         : layout.colourType == PNG_COLOR_TYPE_GRAY_ALPHA ? 2
                                                                         : 1;
-    const int bytes = spec.depth == 16 ? 2 : 1;
+    const int bytes = layout.depth == 16 ? 2 : 1;
     std::vector<png_byte> image(std::size_t(width) * height * channels * bytes);
     for (std::size_t i = 0; i < samples.size(); ++i) {
         if (bytes == 2) {

@@ -15,13 +15,13 @@ enum class JpegKind { Colour, Grey, Cmyk, Progressive };
 QByteArray libjpegEncode(const QImage &picture, int quality, JpegKind kind = JpegKind::Colour);
 QImage libjpegDecode(const QByteArray &jpeg);
 
-struct PngSpec {
+struct PngLayout {
     int colourType;
     int depth;
     bool interlaced = false;
 };
 // Samples at the file's depth, channels per pixel as the colour type has them (palette: index).
-QByteArray libpngEncode(int width, int height, const PngSpec &spec, const std::vector<std::uint16_t> &samples,
+QByteArray libpngEncode(int width, int height, const PngLayout &layout, const std::vector<std::uint16_t> &samples,
                         const std::vector<std::uint8_t> &palette = {}, const std::vector<std::uint16_t> &transparent = {},
                         bool background = false);
 

@@ -194,7 +194,7 @@ TEST(Png, EveryColourTypeAndDepthAsWritten)
         for (int i = 0; i < 10 * 3; ++i)
             colours.push_back(std::uint8_t(i * 37 % 256));
         const QImage decoded = decodeBytes(
-            libpngEncode(w, h, PngSpec{c.colour, c.depth, c.interlaced}, samples, palette ? colours : std::vector<std::uint8_t>{}));
+            libpngEncode(w, h, PngLayout{c.colour, c.depth, c.interlaced}, samples, palette ? colours : std::vector<std::uint8_t>{}));
         ASSERT_EQ(decoded.size(), QSize(w, h));
         int wrong = 0;
         for (int i = 0; i < w * h; ++i) {
@@ -224,7 +224,7 @@ TEST(Png, TransparencyLiesOnWhiteIncludingSixteenBitTransparentColourWithBackgro
     const std::vector<std::uint16_t> key{0x1111, 0x2222, 0x3333};
     for (int i = 0; i < w * h; i += 4)
         std::copy(key.begin(), key.end(), samples.begin() + i * 3);
-    const QImage keyed = decodeBytes(libpngEncode(w, h, PngSpec{PNG_COLOR_TYPE_RGB, 16}, samples, {}, key, true));
+    const QImage keyed = decodeBytes(libpngEncode(w, h, PngLayout{PNG_COLOR_TYPE_RGB, 16}, samples, {}, key, true));
     ASSERT_EQ(keyed.size(), QSize(w, h));
     for (int i = 0; i < w * h; ++i) {
         const QRgb expected = i % 4 == 0 ? qRgb(255, 255, 255)
@@ -235,12 +235,12 @@ TEST(Png, TransparencyLiesOnWhiteIncludingSixteenBitTransparentColourWithBackgro
 
     // Palette with partly transparent entries, and RGBA: colour blended onto white.
     std::vector<std::uint8_t> colours{200, 0, 0, 0, 100, 0, 10, 20, 30};
-    const QImage indexed = decodeBytes(libpngEncode(3, 1, PngSpec{PNG_COLOR_TYPE_PALETTE, 8}, {0, 1, 2}, colours, {0, 128}));
+    const QImage indexed = decodeBytes(libpngEncode(3, 1, PngLayout{PNG_COLOR_TYPE_PALETTE, 8}, {0, 1, 2}, colours, {0, 128}));
     EXPECT_EQ(indexed.pixel(0, 0), qRgb(255, 255, 255));
     EXPECT_NEAR(qRed(indexed.pixel(1, 0)), 127, 1);
     EXPECT_NEAR(qGreen(indexed.pixel(1, 0)), 177, 1);
     EXPECT_EQ(indexed.pixel(2, 0), qRgb(10, 20, 30));
-    const QImage rgba = decodeBytes(libpngEncode(2, 1, PngSpec{PNG_COLOR_TYPE_RGB_ALPHA, 16}, {0, 65535, 0, 32768, 0, 0, 0, 65535}));
+    const QImage rgba = decodeBytes(libpngEncode(2, 1, PngLayout{PNG_COLOR_TYPE_RGB_ALPHA, 16}, {0, 65535, 0, 32768, 0, 0, 0, 65535}));
     EXPECT_NEAR(qRed(rgba.pixel(0, 0)), 127, 1);
     EXPECT_EQ(qGreen(rgba.pixel(0, 0)), 255);
     EXPECT_EQ(rgba.pixel(1, 0), qRgb(0, 0, 0));
