@@ -1,14 +1,15 @@
 // Writes small seed pictures for one fuzz target into a folder.
 
+#include "codec_testing.h"
 #include "core/codec/codec.h"
 
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QPainter>
-#include <libheif/heif.h>
 
 using namespace lumivex;
+using namespace lumivex::testing;
 
 namespace {
 
@@ -26,42 +27,6 @@ void save(const QString &folder, const QString &name, const QByteArray &bytes)
     QFile file(QDir(folder).filePath(name));
     if (file.open(QIODevice::WriteOnly))
         file.write(bytes);
-}
-
-heif_error collect(heif_context *, const void *data, size_t size, void *out)
-{
-    static_cast<QByteArray *>(out)->append(static_cast<const char *>(data), qsizetype(size));
-    return heif_error{heif_error_Ok, heif_suberror_Unspecified, "ok"};
-}
-
-QByteArray heifSeed(const QImage &picture, heif_compression_format format)
-{
-    QByteArray out;
-    heif_context *context = heif_context_alloc();
-    heif_encoder *encoder = nullptr;
-    if (heif_context_get_encoder_for_format(context, format, &encoder).code != heif_error_Ok) {
-        heif_context_free(context);
-        return out;
-    }
-    heif_encoder_set_lossy_quality(encoder, 50);
-    heif_image *image = nullptr;
-    heif_image_create(picture.width(), picture.height(), heif_colorspace_RGB, heif_chroma_interleaved_RGB, &image);
-    heif_image_add_plane(image, heif_channel_interleaved, picture.width(), picture.height(), 8);
-    int stride = 0;
-    uint8_t *plane = heif_image_get_plane(image, heif_channel_interleaved, &stride);
-    for (int y = 0; y < picture.height(); ++y)
-        for (int x = 0; x < picture.width(); ++x) {
-            const QRgb p = picture.pixel(x, y);
-            uint8_t *d = plane + y * stride + x * 3;
-            d[0] = uint8_t(qRed(p)), d[1] = uint8_t(qGreen(p)), d[2] = uint8_t(qBlue(p));
-        }
-    heif_context_encode_image(context, image, encoder, nullptr, nullptr);
-    heif_writer writer{1, collect};
-    heif_context_write(context, &writer, &out);
-    heif_image_release(image);
-    heif_encoder_release(encoder);
-    heif_context_free(context);
-    return out;
 }
 
 } // namespace
@@ -100,8 +65,11 @@ int main(int argc, char **argv)
         save(folder, QStringLiteral("a.gif"),
              QByteArray("GIF89a\x02\0\x02\0\x80\0\0\xff\0\0\0\0\xff\x2c\0\0\0\0\x02\0\x02\0\0\x02\x03\x84\x1d\x05\0\x3b", 35));
     if (any || format == QLatin1String("heif")) {
-        save(folder, QStringLiteral("a.heic"), heifSeed(small, heif_compression_HEVC));
-        save(folder, QStringLiteral("a.avif"), heifSeed(small, heif_compression_AV1));
+        // The test suite's own libheif writer, so seeds and tests encode alike.
+        if (heifEncoderAvailable(false))
+            save(folder, QStringLiteral("a.heic"), libheifEncode(small, false));
+        if (heifEncoderAvailable(true))
+            save(folder, QStringLiteral("a.avif"), libheifEncode(small, true));
     }
     return 0;
 }

@@ -29,12 +29,13 @@ fi
 libs="Qt6Gui libjpeg libpng libtiff-4 libwebp libwebpmux libwebpdemux libheif exiv2"
 sources=("$root"/core/codec/*.cpp "$root"/core/*.cpp)
 binary=$work/fuzz_decode
-newest=$(ls -t "${sources[@]}" "$root/fuzz/fuzz_decode.cpp" "$root/fuzz/make_seeds.cpp" | head -1)
-if [ ! -x "$binary" ] || [ "$newest" -nt "$binary" ]; then
+seed_sources=("$root/fuzz/make_seeds.cpp" "$root/tests/codec/codec_testing.cpp")
+newest=$(ls -t "${sources[@]}" "$root/fuzz/fuzz_decode.cpp" "${seed_sources[@]}" | head -1)
+if [ ! -x "$binary" ] || [ ! -x "$work/make_seeds" ] || [ "$newest" -nt "$binary" ]; then
   flags=(-std=c++17 -g -O1 -fPIC -I"$root" $(pkg-config --cflags $libs) -DLUMIVEX_SUPPORT_ADDRESS='"fuzz"')
   clang++-14 "${flags[@]}" -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
     "$root/fuzz/fuzz_decode.cpp" "${sources[@]}" $(pkg-config --libs $libs) -o "$binary"
-  clang++-14 "${flags[@]}" "$root/fuzz/make_seeds.cpp" "${sources[@]}" $(pkg-config --libs $libs) \
+  clang++-14 "${flags[@]}" -I"$root/tests/codec" "${seed_sources[@]}" "${sources[@]}" $(pkg-config --libs $libs) \
     -o "$work/make_seeds"
 fi
 
