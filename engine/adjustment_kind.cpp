@@ -63,13 +63,25 @@ void applyAdjustment(AdjustmentKind kind, const std::uint8_t *source, PixelView 
     }
 }
 
-void applyNeighbourhoodInto(AdjustmentKind kind, const std::uint8_t *source, PixelView out, int v)
+namespace {
+NeighbourhoodFormula formulaOf(AdjustmentKind kind, int v)
 {
     // Sharpening at 7 has no value: the output is the source as it was.
     NeighbourhoodFormula formula = kind == AdjustmentKind::Softening ? SofteningFormula(v) : SharpeningFormula(v);
     if (kind == AdjustmentKind::Sharpening && v == 7)
         formula.divisor = 0;
-    NeighbourhoodFilterInto(source, out, formula);
+    return formula;
+}
+} // namespace
+
+void applyNeighbourhoodInto(AdjustmentKind kind, const std::uint8_t *source, PixelView out, int v)
+{
+    NeighbourhoodFilterInto(source, out, formulaOf(kind, v));
+}
+
+void applyNeighbourhoodRowsInto(AdjustmentKind kind, const std::uint8_t *source, PixelView out, int v, int first, int count)
+{
+    NeighbourhoodFilterRowsInto(source, out, formulaOf(kind, v), first, count);
 }
 
 } // namespace lumivex

@@ -41,5 +41,7 @@ void applyAdjustment(AdjustmentKind kind, const std::uint8_t *source, PixelView 
 // A neighbourhood adjustment from `source` into a separate `out` of the same size (the whole
 // picture is written); point adjustments are not taken here.
 void applyNeighbourhoodInto(AdjustmentKind kind, const std::uint8_t *source, PixelView out, int v);
+// Rows [first, first + count) of that output; each needs the source rows beside it.
+void applyNeighbourhoodRowsInto(AdjustmentKind kind, const std::uint8_t *source, PixelView out, int v, int first, int count);
 
 } // namespace lumivex

@@ -167,13 +167,14 @@ void SessionRun::work()
     guard(steps.loop, [&] {
         count = checkedNarrow<std::int16_t>(sources.size());
         const int workers = m_decodeWorkers > 0 ? m_decodeWorkers : DecodeAhead::defaultWorkers();
-        // Workers adjust ahead with the strength as it stands, leaving the decoded picture as
-        // it was: an item's own turn checks that the strength still holds, and if the slider
-        // has moved it works on the decoded picture instead.
-        const DecodeAhead::Prepare prepare = [this, kind](const QImage &decoded, int *preparedFor) {
+        // Workers decode and adjust in one pass with the strength as it stands. An item's own
+        // turn checks that the strength still holds; if the slider has moved since, the picture
+        // is made again from its file, which is rare enough not to keep every decoded picture
+        // beside its result.
+        const DecodeAhead::Prepare prepare = [this, kind](const QString &path, bool *adjusted, int *adjustedFor) {
             const int value = m_strength.load();
-            *preparedFor = value;
-            return adjustPictureInto(kind, decoded, value);
+            *adjustedFor = value;
+            return decodeAdjusted(path, kind, value, adjusted);
         };
         decoder = std::make_unique<DecodeAhead>(sources, workers, workers + 1, prepare);
         std::lock_guard<std::mutex> lock(m_mutex);
@@ -191,21 +192,26 @@ void SessionRun::work()
 
         // An image that failed to decode stays empty through the remaining steps: it gets its
         // item and an empty result, never the previous image's pixels.
-        QImage working, prepared;
-        int preparedFor = 0;
+        QImage working;
+        bool adjusted = false;
+        int adjustedFor = 0;
         SourceStamp stamp;
-        guard(steps.decode, [&] { working = decoder->take(i - 1, &prepared, &preparedFor, &stamp); });
+        guard(steps.decode, [&] { working = decoder->take(i - 1, &adjusted, &adjustedFor, &stamp); });
         int v = 0;
         guard(steps.readSlider, [&] {
             v = m_strength.load();
             session.recordStrength(i - 1, v);
         });
         guard(steps.pixelWork, [&] {
-            if (!prepared.isNull() && preparedFor == v)
-                working = std::move(prepared); // the decoded picture goes back to the pool
-            else
+            if (working.isNull() || (adjusted && adjustedFor == v))
+                return;
+            if (adjusted) {
+                working = QImage(); // back to the pool before the picture is made again
+                stamp = stampSource(sources[i - 1]);
+                working = sourceToResult(sources[i - 1], kind, v);
+            } else {
                 working = adjustPicture(kind, std::move(working), v);
-            prepared = QImage();
+            }
         });
         guard(steps.resultWord, [&] { results.resultWord = QString::fromLatin1(info.resultWord); });
         guard(steps.addItem, [&] { results.addItem(GetFileNameFromPath(sources[i - 1])); });

@@ -50,7 +50,8 @@ void DecodeAhead::work()
         Slot result;
         result.stamp = stampSource(m_paths[index]);
         try {
-            result.image = decodeSource(m_paths[index]);
+            result.image = m_prepare ? m_prepare(m_paths[index], &result.adjusted, &result.adjustedFor)
+                                     : decodeSource(m_paths[index]);
         } catch (const StepFailure &failure) {
             result.failed = true;
             result.failure = failure.description();
@@ -60,14 +61,6 @@ void DecodeAhead::work()
         } catch (const std::exception &e) {
             result.failed = true;
             result.failure = QString::fromLocal8Bit(e.what());
-        }
-        if (!result.failed && m_prepare) {
-            try {
-                result.prepared = m_prepare(result.image, &result.preparedFor);
-            } catch (...) {
-                // Preparing is only a head start; the picture is worked on at its turn instead.
-                result.prepared = QImage();
-            }
         }
         result.done = true;
         {
@@ -88,7 +81,7 @@ bool DecodeAhead::waitUntilReady(int index, int timeoutMs)
     });
 }
 
-QImage DecodeAhead::take(int index, QImage *prepared, int *preparedFor, SourceStamp *stamp)
+QImage DecodeAhead::take(int index, bool *adjusted, int *adjustedFor, SourceStamp *stamp)
 {
     if (index < 0 || index >= int(m_slots.size()))
         throw StepFailure(QStringLiteral("Subscript out of range"));
@@ -107,10 +100,10 @@ QImage DecodeAhead::take(int index, QImage *prepared, int *preparedFor, SourceSt
         *stamp = slot.stamp;
     if (slot.failed)
         throw StepFailure(slot.failure);
-    if (prepared)
-        *prepared = std::move(slot.prepared);
-    if (preparedFor)
-        *preparedFor = slot.preparedFor;
+    if (adjusted)
+        *adjusted = slot.adjusted;
+    if (adjustedFor)
+        *adjustedFor = slot.adjustedFor;
     return slot.image;
 }
 

@@ -18,9 +18,10 @@ namespace lumivex {
 // so memory stays bounded however long the list is.
 class DecodeAhead {
 public:
-    // Work a worker may do on a decoded picture ahead of its turn: returns the prepared picture
-    // and the value it was prepared for (the caller decides at its turn whether that still holds).
-    using Prepare = std::function<QImage(const QImage &decoded, int *preparedFor)>;
+    // How a worker makes a picture ahead of its turn in place of a plain decode: returns the
+    // picture, adjusted for *adjustedFor when *adjusted is set (the caller decides at its turn
+    // whether that value still holds), else as decoded. Throws StepFailure as decodeSource.
+    using Prepare = std::function<QImage(const QString &path, bool *adjusted, int *adjustedFor)>;
 
     DecodeAhead(QStringList paths, int workers, int window, Prepare prepare = {});
     ~DecodeAhead();
@@ -28,10 +29,10 @@ public:
     DecodeAhead(const DecodeAhead &) = delete;
     DecodeAhead &operator=(const DecodeAhead &) = delete;
 
-    // The picture of paths[index], waiting for it if needed. Throws StepFailure with the
-    // decoder's reason when the file could not be decoded. `stamp` is the file's as it stood just
-    // before it was decoded.
-    QImage take(int index, QImage *prepared = nullptr, int *preparedFor = nullptr, SourceStamp *stamp = nullptr);
+    // The picture of paths[index], waiting for it if needed: as decoded, or adjusted ahead as
+    // *adjusted and *adjustedFor tell. Throws StepFailure with the decoder's reason when the file
+    // could not be decoded. `stamp` is the file's as it stood just before it was decoded.
+    QImage take(int index, bool *adjusted = nullptr, int *adjustedFor = nullptr, SourceStamp *stamp = nullptr);
 
     // For tests: waits until paths[index] is decoded and prepared, or already taken.
     bool waitUntilReady(int index, int timeoutMs);
@@ -44,8 +45,8 @@ private:
         QImage image;
         QString failure;
         bool failed = false;
-        QImage prepared;
-        int preparedFor = 0;
+        bool adjusted = false;
+        int adjustedFor = 0;
         SourceStamp stamp;
     };
 

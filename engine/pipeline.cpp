@@ -1,5 +1,6 @@
 #include "engine/pipeline.h"
 
+#include "core/codec/codec.h"
 #include "core/error_report.h"
 #include "core/paths.h"
 #include "core/picture.h"
@@ -8,6 +9,7 @@
 #include <QStringList>
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <sys/stat.h>
 
 namespace lumivex {
@@ -49,31 +51,100 @@ QImage adjustPicture(AdjustmentKind kind, QImage picture, int v)
     return out;
 }
 
-QImage adjustPictureInto(AdjustmentKind kind, const QImage &picture, int v)
-{
-    if (adjustmentInfo(kind).usesSourceCopy)
-        return adjustPicture(kind, picture, v); // already reads one picture and writes another
-    int w = 0, h = 0;
-    if (!checkedLayout(picture, &w, &h))
-        return picture;
-    QImage out = allocatePixelImage(picture.size());
-    copyPictureInfo(picture, out);
-    // Copied and adjusted a band of rows at a time, so that the table works on bytes still in
-    // the cache rather than making a second pass over the whole picture.
-    const int rowBytes = w * 4;
-    const int band = std::max(1, (128 << 10) / rowBytes);
-    for (int y = 0; y < h; y += band) {
-        const int rows = std::min(band, h - y);
-        std::uint8_t *to = out.bits() + std::size_t(y) * std::size_t(rowBytes);
-        std::memcpy(to, picture.constBits() + std::size_t(y) * std::size_t(rowBytes), std::size_t(rows) * std::size_t(rowBytes));
-        applyAdjustment(kind, nullptr, PixelView{w, rows, to}, v);
+namespace {
+
+// Adjusts the rows a decoder hands over while they are still in the cache, instead of making a
+// second pass over the whole picture afterwards. Whatever it cannot do along the way (a picture
+// whose rows are not packed, memory for a filter's output refused) it leaves to adjustPicture.
+class AdjustingSink : public RowSink {
+public:
+    AdjustingSink(AdjustmentKind kind, int v) : m_kind(kind), m_v(v)
+    {
+        if (kind == AdjustmentKind::Brightness)
+            m_map.emplace(BrightnessMap(v));
+        else if (kind == AdjustmentKind::Contrast)
+            m_map.emplace(ContrastMap(v));
     }
-    return out;
+
+    void rows(QImage &picture, int first, int count) noexcept override
+    {
+        if (m_gaveUp)
+            return;
+        try {
+            if (first == 0 && !start(picture)) {
+                m_gaveUp = true;
+                return;
+            }
+            const int w = picture.width();
+            if (m_map) {
+                m_map->apply(PixelView{w, count, picture.bits() + std::size_t(first) * std::size_t(w) * 4u});
+                m_done = first + count;
+                return;
+            }
+            // An output row needs the source row below it, except the last.
+            const int h = picture.height();
+            const int ready = first + count == h ? h : first + count - 1;
+            if (ready > m_done) {
+                applyNeighbourhoodRowsInto(m_kind, picture.constBits(), PixelView{w, h, m_out.bits()}, m_v, m_done,
+                                           ready - m_done);
+                m_done = ready;
+            }
+        } catch (...) {
+            m_gaveUp = true;
+        }
+    }
+
+    // Whether every row of this decoded picture was adjusted along the way.
+    bool complete(const QImage &decoded) const
+    {
+        return !m_gaveUp && m_done == decoded.height() && m_decodedBits == decoded.constBits();
+    }
+
+    // The result, once complete.
+    QImage result(QImage decoded)
+    {
+        if (m_map)
+            return decoded;
+        copyPictureInfo(decoded, m_out);
+        return std::move(m_out);
+    }
+
+private:
+    bool start(const QImage &picture)
+    {
+        int w = 0, h = 0;
+        if (!checkedLayout(picture, &w, &h))
+            return false;
+        m_decodedBits = picture.constBits();
+        if (!m_map)
+            m_out = allocatePixelImage(picture.size());
+        return true;
+    }
+
+    AdjustmentKind m_kind;
+    int m_v;
+    std::optional<PointMap> m_map;
+    QImage m_out;
+    const uchar *m_decodedBits = nullptr;
+    int m_done = 0;
+    bool m_gaveUp = false;
+};
+
+} // namespace
+
+QImage decodeAdjusted(const QString &path, AdjustmentKind kind, int v, bool *adjusted)
+{
+    AdjustingSink sink(kind, v);
+    QImage decoded = decodePictureFile(path, &sink).image;
+    *adjusted = sink.complete(decoded);
+    return *adjusted ? sink.result(std::move(decoded)) : decoded;
 }
 
 QImage sourceToResult(const QString &path, AdjustmentKind kind, int v)
 {
-    return adjustPicture(kind, decodeSource(path), v);
+    bool adjusted = false;
+    QImage picture = decodeAdjusted(path, kind, v, &adjusted);
+    return adjusted ? picture : adjustPicture(kind, std::move(picture), v);
 }
 
 } // namespace lumivex
@@ -82,9 +153,11 @@ namespace lumivex {
 
 QImage sourceToChainResult(const QString &path, const std::vector<AdjustmentStep> &steps)
 {
-    QImage picture = decodeSource(path);
-    for (const AdjustmentStep &step : steps)
-        picture = adjustPicture(step.kind, std::move(picture), step.strength);
+    if (steps.empty())
+        return decodeSource(path);
+    QImage picture = sourceToResult(path, steps.front().kind, steps.front().strength);
+    for (std::size_t k = 1; k < steps.size(); ++k)
+        picture = adjustPicture(steps[k].kind, std::move(picture), steps[k].strength);
     return picture;
 }
 

@@ -32,13 +32,14 @@ QImage decodeSource(const QString &path);
 // overflow.
 QImage adjustPicture(AdjustmentKind kind, QImage picture, int v);
 
-// The same result as adjustPicture, but `picture` is left untouched whatever the adjustment:
-// the result is written into a picture of its own from the pool. For workers that adjust ahead
-// of an item's turn and must still have the decoded picture should the strength change.
-QImage adjustPictureInto(AdjustmentKind kind, const QImage &picture, int v);
-
-// Both stages.
+// Both stages, in one pass where the decoder hands over rows as it goes: each band is adjusted
+// while still in the cache. The bytes are exactly adjustPicture's.
 QImage sourceToResult(const QString &path, AdjustmentKind kind, int v);
+
+// The same, except that when the adjusting could not be done along the way (memory for a
+// filter's output refused, say) the decoded picture comes back as it is with *adjusted false,
+// for the caller to adjust, and report, at its own step. Throws StepFailure as decodeSource.
+QImage decodeAdjusted(const QString &path, AdjustmentKind kind, int v, bool *adjusted);
 
 // Several adjustments in one pass, in the order given, each exactly as on its own: the second
 // works on the first one's 8-bit result, and so on. One step is sourceToResult itself.

@@ -59,16 +59,17 @@ void ApplyPointTable(PixelView buffer, const PointTable &table)
     }
 }
 
-void ApplyBrightness(PixelView buffer, int v)
-{
-    ApplyPointTableFast(buffer, BrightnessTable(v), PointHint{});
-}
+PointMap BrightnessMap(int v) { return PointMap(BrightnessTable(v), PointHint{}); }
 
-void ApplyContrast(PixelView buffer, int v)
+PointMap ContrastMap(int v)
 {
     const double s = (v > 50 ? 4 : 1) * (2 * v - 100) / 100.0;
-    ApplyPointTableFast(buffer, ContrastTable(v), PointHint{true, float(1 + s), float(-127.5 * s)});
+    return PointMap(ContrastTable(v), PointHint{true, float(1 + s), float(-127.5 * s)});
 }
+
+void ApplyBrightness(PixelView buffer, int v) { BrightnessMap(v).apply(buffer); }
+
+void ApplyContrast(PixelView buffer, int v) { ContrastMap(v).apply(buffer); }
 
 NeighbourhoodFormula SofteningFormula(int s) { return {8, s, 8 * s + 8}; }
 NeighbourhoodFormula SharpeningFormula(int s) { return {7 * s + 7, -s, 7 - s}; }

@@ -33,6 +33,23 @@ struct PointHint {
 };
 void ApplyPointTableFast(PixelView buffer, const PointTable &table, const PointHint &hint);
 
+// The same, with the way to apply the table chosen once: for pictures worked on a band of rows at
+// a time, where checking the vector paths again for every band would cost more than the band.
+class PointMap {
+public:
+    PointMap(const PointTable &table, const PointHint &hint);
+    void apply(PixelView buffer) const;
+
+private:
+    enum class Way { Lookup, Shift, Line, Table };
+    PointTable m_table;
+    PointHint m_hint;
+    Way m_way = Way::Table;
+    int m_shift = 0;
+};
+PointMap BrightnessMap(int v);
+PointMap ContrastMap(int v);
+
 void ApplyBrightness(PixelView buffer, int v);
 void ApplyContrast(PixelView buffer, int v);
 
@@ -65,6 +82,8 @@ void NeighbourhoodFilter(const std::uint8_t *source, PixelView buffer, Neighbour
 // the picture needs no copy before filtering. Gives exactly the bytes NeighbourhoodFilter gives
 // in a buffer that started as a copy of the source.
 void NeighbourhoodFilterInto(const std::uint8_t *source, PixelView out, NeighbourhoodFormula f);
+// Rows [first, first + count) of that output only; a row needs the source rows beside it.
+void NeighbourhoodFilterRowsInto(const std::uint8_t *source, PixelView out, NeighbourhoodFormula f, int first, int count);
 
 void ApplySoftening(const std::uint8_t *source, PixelView buffer, int s);
 void ApplySharpening(const std::uint8_t *source, PixelView buffer, int s);

@@ -10,6 +10,7 @@
 #include <hwy/foreach_target.h>
 #include <hwy/highway.h>
 
+#include <algorithm>
 #include <cstring>
 
 HWY_BEFORE_NAMESPACE();
@@ -177,21 +178,22 @@ bool mapMatchesTable(const std::uint8_t *original, const PointTable &table, Map 
 
 } // namespace
 
-void ApplyPointTableFast(PixelView buffer, const PointTable &table, const PointHint &hint)
+PointMap::PointMap(const PointTable &table, const PointHint &hint) : m_table(table), m_hint(hint)
 {
     if (hasByteTableLookup()) {
-        applyTableVbmi(buffer.bytes, buffer.byteCount(), table.data());
+        m_way = Way::Lookup;
         return;
     }
     static const Probe probe;
 
     // A constant shift, saturated?
-    const int shift = int(table[128]) - 128;
+    m_shift = int(table[128]) - 128;
+    const int shift = m_shift;
     auto add = [shift](std::uint8_t *bytes, std::size_t count) {
         HWY_DYNAMIC_DISPATCH(AddSaturated)(bytes, count, shift);
     };
     if (mapMatchesTable(probe.bytes, table, add)) {
-        add(buffer.bytes, buffer.byteCount());
+        m_way = Way::Shift;
         return;
     }
     // A straight line, rounded?
@@ -200,24 +202,51 @@ void ApplyPointTableFast(PixelView buffer, const PointTable &table, const PointH
             HWY_DYNAMIC_DISPATCH(AffineFloat)(bytes, count, hint.scale, hint.offset);
         };
         if (mapMatchesTable(probe.bytes, table, line)) {
-            line(buffer.bytes, buffer.byteCount());
+            m_way = Way::Line;
             return;
         }
     }
-    ApplyPointTable(buffer, table);
+    m_way = Way::Table;
+}
+
+void PointMap::apply(PixelView buffer) const
+{
+    switch (m_way) {
+    case Way::Lookup:
+        // Checked again: tests switch the processor paths off after a map was made.
+        if (hasByteTableLookup()) {
+            applyTableVbmi(buffer.bytes, buffer.byteCount(), m_table.data());
+            return;
+        }
+        PointMap(m_table, m_hint).apply(buffer);
+        return;
+    case Way::Shift:
+        HWY_DYNAMIC_DISPATCH(AddSaturated)(buffer.bytes, buffer.byteCount(), m_shift);
+        return;
+    case Way::Line:
+        HWY_DYNAMIC_DISPATCH(AffineFloat)(buffer.bytes, buffer.byteCount(), m_hint.scale, m_hint.offset);
+        return;
+    case Way::Table:
+        break;
+    }
+    ApplyPointTable(buffer, m_table);
+}
+
+void ApplyPointTableFast(PixelView buffer, const PointTable &table, const PointHint &hint)
+{
+    PointMap(table, hint).apply(buffer);
 }
 
 namespace {
 
-// Every byte of every interior row but the first and last pixel: channels filtered, fourth
-// bytes copied from the source.
-void filterInteriorRows(const std::uint8_t *source, PixelView buffer, NeighbourhoodFormula f)
+// Every byte of interior rows [first, end) but the first and last pixel: channels filtered,
+// fourth bytes copied from the source.
+void filterInteriorRows(const std::uint8_t *source, PixelView buffer, NeighbourhoodFormula f, int first, int end)
 {
     const int w = buffer.width;
-    const int h = buffer.height;
     const std::size_t row = std::size_t(w) * 4;
     const bool wide = hasWideFilter();
-    for (int y = 1; y <= h - 2; ++y) {
+    for (int y = first; y < end; ++y) {
         const std::uint8_t *mid = source + row * std::size_t(y);
         std::uint8_t *out = buffer.bytes + row * std::size_t(y);
         std::size_t stop = 4;
@@ -237,27 +266,41 @@ void NeighbourhoodFilter(const std::uint8_t *source, PixelView buffer, Neighbour
 {
     if (buffer.width < 3 || buffer.height < 3 || f.divisor == 0)
         return;
-    filterInteriorRows(source, buffer, f);
+    filterInteriorRows(source, buffer, f, 1, buffer.height - 1);
 }
 
-void NeighbourhoodFilterInto(const std::uint8_t *source, PixelView out, NeighbourhoodFormula f)
+void NeighbourhoodFilterRowsInto(const std::uint8_t *source, PixelView out, NeighbourhoodFormula f, int first, int count)
 {
     const int w = out.width;
     const int h = out.height;
+    const std::size_t row = std::size_t(w) * 4;
+    const int end = std::min(h, first + count);
+    first = std::max(0, first);
+    if (first >= end)
+        return;
     if (w < 3 || h < 3 || f.divisor == 0) {
-        std::memcpy(out.bytes, source, out.byteCount());
+        std::memcpy(out.bytes + row * std::size_t(first), source + row * std::size_t(first), row * std::size_t(end - first));
         return;
     }
     // The border is the source's; everything else the filter writes.
-    const std::size_t row = std::size_t(w) * 4;
-    std::memcpy(out.bytes, source, row);
-    std::memcpy(out.bytes + row * std::size_t(h - 1), source + row * std::size_t(h - 1), row);
-    for (int y = 1; y <= h - 2; ++y) {
+    if (first == 0)
+        std::memcpy(out.bytes, source, row);
+    if (end == h)
+        std::memcpy(out.bytes + row * std::size_t(h - 1), source + row * std::size_t(h - 1), row);
+    const int from = std::max(first, 1);
+    const int to = std::min(end, h - 1);
+    for (int y = from; y < to; ++y) {
         const std::size_t at = row * std::size_t(y);
         std::memcpy(out.bytes + at, source + at, 4);
         std::memcpy(out.bytes + at + row - 4, source + at + row - 4, 4);
     }
-    filterInteriorRows(source, out, f);
+    if (from < to)
+        filterInteriorRows(source, out, f, from, to);
+}
+
+void NeighbourhoodFilterInto(const std::uint8_t *source, PixelView out, NeighbourhoodFormula f)
+{
+    NeighbourhoodFilterRowsInto(source, out, f, 0, out.height);
 }
 
 } // namespace lumivex

@@ -11,10 +11,17 @@
 
 namespace lumivex::codec {
 
+// Rows handed to a RowSink so far, so that the rest can be handed over after the decode.
+struct RowFeed {
+    RowSink *sink = nullptr;
+    int delivered = 0;
+};
+
 struct Input {
     const unsigned char *data;
     std::size_t size;
     const QString &path;
+    RowFeed *feed = nullptr; // set for decoders that hand over rows as they go
 };
 
 [[noreturn]] void failDecode(const QString &reason, const QString &path);

@@ -222,11 +222,13 @@ QByteArray readRegularFile(const QString &path)
     return bytes;
 }
 
-DecodedPicture decodePictureBytes(const QByteArray &bytes, const QString &path)
+DecodedPicture decodePictureBytes(const QByteArray &bytes, const QString &path, RowSink *sink)
 {
     DecodedPicture decoded;
     decoded.format = sniffPictureFormat(bytes.constData(), std::size_t(bytes.size()));
-    const Input in{reinterpret_cast<const unsigned char *>(bytes.constData()), std::size_t(bytes.size()), path};
+    RowFeed feed{sink, 0};
+    const Input in{reinterpret_cast<const unsigned char *>(bytes.constData()), std::size_t(bytes.size()), path,
+                   sink ? &feed : nullptr};
     switch (decoded.format) {
     case PictureFormat::Jpeg: decoded.image = decodeJpeg(in); break;
     case PictureFormat::Png: decoded.image = decodePng(in); break;
@@ -241,12 +243,14 @@ DecodedPicture decodePictureBytes(const QByteArray &bytes, const QString &path)
     }
     if (decoded.image.isNull() || decoded.image.format() != QImage::Format_RGB32)
         failDecode(QStringLiteral("the decoder gave no picture"), path);
+    if (sink && feed.delivered < decoded.image.height())
+        sink->rows(decoded.image, feed.delivered, decoded.image.height() - feed.delivered);
     return decoded;
 }
 
-DecodedPicture decodePictureFile(const QString &path)
+DecodedPicture decodePictureFile(const QString &path, RowSink *sink)
 {
-    return decodePictureBytes(readRegularFile(path), path);
+    return decodePictureBytes(readRegularFile(path), path, sink);
 }
 
 int exifOrientation(const char *tiff, std::size_t size)

@@ -30,6 +30,16 @@ struct DecodedPicture {
     PictureFormat format = PictureFormat::Unknown;
 };
 
+// Work done on a picture's rows while the decoder still has them in the cache: called with
+// bands of final rows, in order from the top, each row exactly once, before the decode returns.
+// Where the decoder must turn or convert the whole picture first, the rows come as one band at
+// the end. A decode that fails may stop partway; its picture is not passed on.
+class RowSink {
+public:
+    virtual ~RowSink() = default;
+    virtual void rows(QImage &picture, int first, int count) noexcept = 0;
+};
+
 PictureFormat sniffPictureFormat(const char *data, std::size_t size);
 const char *formatName(PictureFormat format);
 
@@ -38,10 +48,10 @@ const char *formatName(PictureFormat format);
 // "File not found: PATH", "Not a regular file: PATH", "Not a picture file this program can read:
 // PATH", "Picture is too large: ...", "Cannot decode the picture (the file ends too early): PATH"
 // or "Cannot decode the picture (REASON): PATH" with the library's own reason.
-DecodedPicture decodePictureFile(const QString &path);
+DecodedPicture decodePictureFile(const QString &path, RowSink *sink = nullptr);
 
 // The same over bytes already in memory; `path` only names the picture in reports.
-DecodedPicture decodePictureBytes(const QByteArray &bytes, const QString &path);
+DecodedPicture decodePictureBytes(const QByteArray &bytes, const QString &path, RowSink *sink = nullptr);
 
 // Reads a whole regular file without ever blocking on a FIFO or device, refusing anything else.
 QByteArray readRegularFile(const QString &path);

@@ -71,6 +71,7 @@ struct DecodeJob {
     bool noMemory;
     std::int64_t width, height;
     QString *refusal; // why the picture's memory was refused (a batch's budget, say)
+    RowFeed *feed;    // rows handed on as they are decoded, when nothing turns the picture after
 };
 
 bool allocateFor(DecodeJob &job, const jpeg_decompress_struct &cinfo)
@@ -147,12 +148,19 @@ bool runDecode(DecodeJob &job, ErrorManager &err)
     }
     uchar *bits = job.picture->bits();
     const qsizetype stride = job.picture->bytesPerLine();
+    RowFeed *feed = job.feed && !cmyk && job.orientation == 1 ? job.feed : nullptr;
     JSAMPROW rows[16];
     while (cinfo.output_scanline < cinfo.output_height && !err.endedEarly) {
-        const int want = std::min<int>(16, int(cinfo.output_height - cinfo.output_scanline));
+        const int first = int(cinfo.output_scanline);
+        const int want = std::min<int>(16, int(cinfo.output_height) - first);
         for (int i = 0; i < want; ++i)
-            rows[i] = bits + (qsizetype(cinfo.output_scanline) + i) * stride;
-        jpeg_read_scanlines(&cinfo, rows, JDIMENSION(want));
+            rows[i] = bits + (qsizetype(first) + i) * stride;
+        const int got = int(jpeg_read_scanlines(&cinfo, rows, JDIMENSION(want)));
+        // Rows the decoder had to make up are never handed on; the picture fails below.
+        if (feed && got > 0 && !err.endedEarly && !err.corrupt) {
+            feed->sink->rows(*job.picture, first, got);
+            feed->delivered = first + got;
+        }
     }
     if (!err.endedEarly && !err.corrupt)
         jpeg_finish_decompress(&cinfo);
@@ -180,7 +188,7 @@ QImage decodeJpeg(const Input &in)
 {
     QImage picture;
     QString refusal;
-    DecodeJob job{in.data, in.size, &in.path, &picture, 1, 0, 0, false, false, 0, 0, &refusal};
+    DecodeJob job{in.data, in.size, &in.path, &picture, 1, 0, 0, false, false, 0, 0, &refusal, in.feed};
     ErrorManager err;
     initErrors(err);
     if (!runDecode(job, err)) {

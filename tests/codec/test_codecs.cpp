@@ -6,6 +6,7 @@
 #include "core/picture.h"
 #include "core/saver.h"
 #include "engine/batch_session.h"
+#include "engine/pipeline.h"
 #include "engine/save_results.h"
 #include "session_driver.h"
 #include "test_images.h"
@@ -15,6 +16,7 @@
 #include <QDirIterator>
 #include <QTemporaryDir>
 #include <atomic>
+#include <cstring>
 #include <functional>
 #include <exiv2/exiv2.hpp>
 #include <gtest/gtest.h>
@@ -151,6 +153,101 @@ TEST(Jpeg, DecodesExactlyAsLibjpegItself)
         const QImage decoded = decodeBytes(jpeg);
         EXPECT_EQ(decoded.format(), QImage::Format_RGB32);
         EXPECT_EQ(maxDifference(decoded, libjpegDecode(jpeg)), 0) << int(c.kind);
+    }
+}
+
+namespace {
+
+// An EXIF block holding nothing but an orientation.
+QByteArray exifWithOrientation(int orientation)
+{
+    return QByteArray("II*\0\x08\0\0\0\x01\0\x12\x01\x03\0\x01\0\0\0", 18) + char(orientation) +
+           QByteArray("\0\0\0\0\0\0\0", 7);
+}
+
+// Records the bands it is handed and the rows as they stood then.
+struct RecordingSink : RowSink {
+    std::vector<std::pair<int, int>> bands;
+    QImage seen;
+    void rows(QImage &picture, int first, int count) noexcept override
+    {
+        if (seen.isNull())
+            seen = QImage(picture.size(), QImage::Format_RGB32);
+        bands.emplace_back(first, count);
+        for (int y = first; y < first + count; ++y)
+            std::memcpy(seen.scanLine(y), picture.constScanLine(y), std::size_t(picture.width()) * 4);
+    }
+};
+
+} // namespace
+
+TEST(Jpeg, RowsAreHandedOnFinalInBandsAsTheyAreDecoded)
+{
+    const QImage picture = noisyPicture(37, 45, 6);
+    MetadataBlocks turned;
+    turned.exif = exifWithOrientation(6);
+    const struct {
+        const char *name;
+        QByteArray jpeg;
+        bool inBands;
+    } cases[] = {{"colour", libjpegEncode(picture, 90), true},
+                 {"grey", libjpegEncode(picture, 90, JpegKind::Grey), true},
+                 {"progressive", libjpegEncode(picture, 90, JpegKind::Progressive), true},
+                 // Turned or converted whole after decoding: one band at the end.
+                 {"cmyk", libjpegEncode(picture, 90, JpegKind::Cmyk), false},
+                 {"orientation 6", encodePicture(picture, EncodeOptions{PictureFormat::Jpeg, 90}, turned), false}};
+    for (const auto &c : cases) {
+        RecordingSink sink;
+        const QImage decoded = decodePictureBytes(c.jpeg, QStringLiteral("x"), &sink).image;
+        ASSERT_FALSE(sink.bands.empty()) << c.name;
+        int next = 0;
+        for (const auto &band : sink.bands) {
+            EXPECT_EQ(band.first, next) << c.name;
+            next = band.first + band.second;
+        }
+        EXPECT_EQ(next, decoded.height()) << c.name;
+        EXPECT_EQ(sink.bands.size() > 1, c.inBands) << c.name;
+        EXPECT_EQ(sink.seen, decoded) << c.name;
+    }
+    // A PNG comes whole.
+    RecordingSink sink;
+    decodePictureBytes(encodePicture(picture, EncodeOptions{PictureFormat::Png, 0}, MetadataBlocks()), QStringLiteral("x"), &sink);
+    EXPECT_EQ(sink.bands, (std::vector<std::pair<int, int>>{{0, 45}}));
+}
+
+TEST(Jpeg, AdjustingWhileDecodingGivesTheBytesOfAdjustingAfterwards)
+{
+    QTemporaryDir dir;
+    MetadataBlocks turned;
+    turned.exif = exifWithOrientation(6);
+    QStringList sources;
+    int n = 0;
+    for (const QSize size : {QSize(1, 1), QSize(2, 9), QSize(3, 3), QSize(37, 23), QSize(150, 40)}) {
+        const QImage picture = noisyPicture(size.width(), size.height(), unsigned(n));
+        for (const QByteArray &jpeg : {libjpegEncode(picture, 90), libjpegEncode(picture, 90, JpegKind::Grey),
+                                       encodePicture(picture, EncodeOptions{PictureFormat::Jpeg, 90}, turned)}) {
+            sources << dir.filePath(QStringLiteral("p%1.jpg").arg(n++));
+            writeBytes(sources.back(), jpeg);
+        }
+    }
+    const std::vector<AdjustmentStep> steps{{AdjustmentKind::Brightness, 33}, {AdjustmentKind::Brightness, -100},
+                                            {AdjustmentKind::Contrast, 80},   {AdjustmentKind::Contrast, 20},
+                                            {AdjustmentKind::Softening, 4},  {AdjustmentKind::Sharpening, 5},
+                                            {AdjustmentKind::Sharpening, 7}, {AdjustmentKind::Sharpening, 10}};
+    for (const QString &source : sources) {
+        const QImage decoded = decodePictureFile(source).image;
+        for (const AdjustmentStep &step : steps) {
+            const QImage expected = adjustPicture(step.kind, decoded.copy(), step.strength);
+            const QImage result = sourceToResult(source, step.kind, step.strength);
+            EXPECT_EQ(result, expected) << qPrintable(source) << " " << int(step.kind) << " " << step.strength;
+            EXPECT_EQ(result.dotsPerMeterX(), decoded.dotsPerMeterX());
+            bool adjusted = false;
+            EXPECT_EQ(decodeAdjusted(source, step.kind, step.strength, &adjusted), expected);
+            EXPECT_TRUE(adjusted);
+        }
+        // In a chain only the first step is done along the way.
+        const QImage chained = sourceToChainResult(source, {{AdjustmentKind::Sharpening, 3}, {AdjustmentKind::Contrast, 70}});
+        EXPECT_EQ(chained, adjustPicture(AdjustmentKind::Contrast, adjustPicture(AdjustmentKind::Sharpening, decoded, 3), 70));
     }
 }
 
