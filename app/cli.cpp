@@ -3,6 +3,7 @@
 #include "engine/adjustment_kind.h"
 #include "engine/pipeline.h"
 #include "engine/save_results.h"
+#include "core/codec/codec.h"
 #include "core/memory_budget.h"
 #include "core/paths.h"
 #include "core/saver.h"
@@ -348,6 +349,14 @@ int runBatchCommandLine(const QStringList &arguments, QTextStream &input, QTextS
 
     // Each picture goes the way a window run's does, decoded and adjusted where it is written.
     auto produce = [&](int i) { return sourceToChainResult(sources[i], chain); };
+    // A JPEG written as JPEG with one adjustment goes from decoder to encoder a band of rows at
+    // a time, never held whole; anything else is decoded whole first.
+    std::function<bool(int, const QString &, QString *)> direct;
+    if (settings.format == OutputFormat::Jpeg && chain.size() == 1)
+        direct = [&](int i, const QString &path, QString *note) {
+            const std::unique_ptr<RowStage> stage = adjustingStage(chain.front().kind, chain.front().strength);
+            return saveStreamedResult(readRegularFile(sources[i]), *stage, path, settings, sources[i], sources, note);
+        };
     // Absolute on both sides: a folder given relative to the current one names it the same.
     const QDir outputDir(QFileInfo(folder).absoluteFilePath());
     auto written = [&](int i, const SaveOutcome &outcome) {
@@ -385,7 +394,7 @@ int runBatchCommandLine(const QStringList &arguments, QTextStream &input, QTextS
             return adjustmentInfo(step.kind).usesSourceCopy;
         });
         const PixelBudgetScope budget(std::make_shared<MemoryBudget>(budgetBytes), filters ? 2 : 1);
-        saveItems(settings, sources, sources, produce, written, workers, nullptr, layout);
+        saveItems(settings, sources, sources, produce, written, workers, nullptr, layout, direct);
     }
     if (progress)
         errors << "\n";

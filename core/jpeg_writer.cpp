@@ -34,36 +34,81 @@ JpegStatus encodeJpeg(const QImage &picture, int quality, QByteArray *out)
     return encodeWith(picture, quality, MetadataBlocks(), out);
 }
 
-QString SaveJPG(const QImage &picture, const QString &path, int quality, const QString &sourcePath)
+namespace {
+
+// The source's camera data as a result carries it. One JPEG segment holds at most 65,533 bytes
+// with its name; larger blocks are left out and said so rather than cut.
+MetadataBlocks resultMetadata(MetadataBlocks metadata, QString *note)
 {
-    QString note;
-    MetadataBlocks metadata;
-    if (!sourcePath.isEmpty() && !picture.isNull())
-        metadata = metadataForResult(readPictureMetadata(sourcePath, &note), &note);
-    // One JPEG segment holds at most 65,533 bytes with its name; larger blocks are left out and
-    // said so rather than cut.
     if (metadata.exif.size() + 6 > 65533 || metadata.xmp.size() + 29 > 65533) {
         if (metadata.exif.size() + 6 > 65533)
             metadata.exif.clear();
         if (metadata.xmp.size() + 29 > 65533)
             metadata.xmp.clear();
-        note = QStringLiteral("saved without part of its camera data (larger than a JPEG segment holds)");
+        *note = QStringLiteral("saved without part of its camera data (larger than a JPEG segment holds)");
     }
-    QByteArray jpeg;
-    const JpegStatus status = encodeWith(picture, quality, metadata, &jpeg);
-    if (status != JpegStatus::Ok)
-        throw StepFailure(jpegFailureText(status),
-                          QStringLiteral("cannot write ") + path +
-                              (status == JpegStatus::OutOfMemory        ? QStringLiteral(" (out of memory)")
-                               : status == JpegStatus::InvalidParameter ? QStringLiteral(" (no picture, or a quality outside 1..100)")
-                                                                        : QStringLiteral(" (the JPEG encoder failed)")));
+    return metadata;
+}
+
+[[noreturn]] void failSave(JpegStatus status, const QString &path)
+{
+    throw StepFailure(jpegFailureText(status),
+                      QStringLiteral("cannot write ") + path +
+                          (status == JpegStatus::OutOfMemory        ? QStringLiteral(" (out of memory)")
+                           : status == JpegStatus::InvalidParameter ? QStringLiteral(" (no picture, or a quality outside 1..100)")
+                                                                    : QStringLiteral(" (the JPEG encoder failed)")));
+}
+
+void writeJpegFile(const QString &path, const QByteArray &jpeg)
+{
     try {
         writeFileAtomically(path, jpeg);
     } catch (const StepFailure &failure) {
         // The window keeps the imaging library's status text; the detail names file and reason.
         throw StepFailure(jpegFailureText(JpegStatus::Win32Error), failure.detail());
     }
+}
+
+} // namespace
+
+QString SaveJPG(const QImage &picture, const QString &path, int quality, const QString &sourcePath)
+{
+    QString note;
+    MetadataBlocks metadata;
+    if (!sourcePath.isEmpty() && !picture.isNull())
+        metadata = resultMetadata(metadataForResult(readPictureMetadata(sourcePath, &note), &note), &note);
+    QByteArray jpeg;
+    const JpegStatus status = encodeWith(picture, quality, metadata, &jpeg);
+    if (status != JpegStatus::Ok)
+        failSave(status, path);
+    writeJpegFile(path, jpeg);
     return note;
+}
+
+bool SaveJPGStreamed(const QByteArray &sourceBytes, const QString &sourcePath, RowStage &stage, const QString &path,
+                     int quality, const std::function<void()> &beforeWriting, QString *note)
+{
+    if (quality < 1 || quality > 100)
+        failSave(JpegStatus::InvalidParameter, path);
+    QString said;
+    const MetadataBlocks metadata = resultMetadata(metadataForResult(readPictureMetadataBytes(sourceBytes, &said), &said), &said);
+    QByteArray jpeg;
+    QString encodeFailure;
+    try {
+        if (!transcodeJpeg(sourceBytes, sourcePath, stage, quality, metadata, &jpeg, &encodeFailure))
+            return false;
+    } catch (const std::bad_alloc &) {
+        failSave(JpegStatus::OutOfMemory, path);
+    } catch (const StepFailure &) {
+        if (encodeFailure.isEmpty())
+            throw; // the decoder's report
+        failSave(JpegStatus::GenericError, path);
+    }
+    if (beforeWriting)
+        beforeWriting();
+    writeJpegFile(path, jpeg);
+    *note = said;
+    return true;
 }
 
 } // namespace lumivex

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QImage>
 #include <QString>
+#include <functional>
 
 namespace lumivex {
 
@@ -26,6 +27,16 @@ JpegStatus encodeJpeg(const QImage &picture, int quality, QByteArray *out);
 // unadjusted picture dropped), XMP, IPTC and the ICC profile. Returns a note when that data had to
 // be left out; the picture is saved all the same.
 QString SaveJPG(const QImage &picture, const QString &path, int quality, const QString &sourcePath = QString());
+
+// The same file SaveJPG writes for the picture that `stage`'s work on the decoded source gives,
+// made from a JPEG source's bytes a band of rows at a time (transcodeJpeg), with the source's
+// camera data as SaveJPG carries it. Returns false, having written nothing, when the source must
+// go the whole-picture way; otherwise writes the file, calling `beforeWriting` first (which may
+// throw to stop it), and returns true with `note` as SaveJPG's. Decoding failures are thrown as
+// the decoder reports them, the rest as SaveJPG throws them.
+class RowStage;
+bool SaveJPGStreamed(const QByteArray &sourceBytes, const QString &sourcePath, RowStage &stage, const QString &path,
+                     int quality, const std::function<void()> &beforeWriting, QString *note);
 
 QString jpegFailureText(JpegStatus status);
 

@@ -130,4 +130,18 @@ QString saveOneResult(const QImage &picture, const QString &path, const SaveSett
     return note;
 }
 
+bool saveStreamedResult(const QByteArray &sourceBytes, RowStage &stage, const QString &path, const SaveSettings &settings,
+                        const QString &sourcePath, const QStringList &sourcePaths, QString *note)
+{
+    if (settings.format != OutputFormat::Jpeg)
+        return false;
+    return SaveJPGStreamed(
+        sourceBytes, sourcePath, stage, path, settings.quality,
+        [&] {
+            if (namesSource(path, sourcePaths))
+                throw StepFailure(QStringLiteral("Not saved: the output would replace a source file: ") + path);
+        },
+        note);
+}
+
 } // namespace lumivex

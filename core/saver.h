@@ -57,4 +57,12 @@ struct SaveOutcome {
 QString saveOneResult(const QImage &picture, const QString &path, const SaveSettings &settings,
                       const QString &sourcePath, const QStringList &sourcePaths);
 
+// The same file saveOneResult writes for the picture `stage`'s work on the decoded source
+// gives, made from the source's bytes a band of rows at a time where the source and the output
+// format allow it (a JPEG written as JPEG; see transcodeJpeg). Returns false, having written
+// nothing, otherwise; true with `note` as saveOneResult's.
+class RowStage;
+bool saveStreamedResult(const QByteArray &sourceBytes, RowStage &stage, const QString &path, const SaveSettings &settings,
+                        const QString &sourcePath, const QStringList &sourcePaths, QString *note);
+
 } // namespace lumivex

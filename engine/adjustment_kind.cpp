@@ -63,8 +63,7 @@ void applyAdjustment(AdjustmentKind kind, const std::uint8_t *source, PixelView 
     }
 }
 
-namespace {
-NeighbourhoodFormula formulaOf(AdjustmentKind kind, int v)
+NeighbourhoodFormula neighbourhoodFormula(AdjustmentKind kind, int v)
 {
     // Sharpening at 7 has no value: the output is the source as it was.
     NeighbourhoodFormula formula = kind == AdjustmentKind::Softening ? SofteningFormula(v) : SharpeningFormula(v);
@@ -72,16 +71,15 @@ NeighbourhoodFormula formulaOf(AdjustmentKind kind, int v)
         formula.divisor = 0;
     return formula;
 }
-} // namespace
 
 void applyNeighbourhoodInto(AdjustmentKind kind, const std::uint8_t *source, PixelView out, int v)
 {
-    NeighbourhoodFilterInto(source, out, formulaOf(kind, v));
+    NeighbourhoodFilterInto(source, out, neighbourhoodFormula(kind, v));
 }
 
 void applyNeighbourhoodRowsInto(AdjustmentKind kind, const std::uint8_t *source, PixelView out, int v, int first, int count)
 {
-    NeighbourhoodFilterRowsInto(source, out, formulaOf(kind, v), first, count);
+    NeighbourhoodFilterRowsInto(source, out, neighbourhoodFormula(kind, v), first, count);
 }
 
 } // namespace lumivex

@@ -41,6 +41,9 @@ void applyAdjustment(AdjustmentKind kind, const std::uint8_t *source, PixelView 
 // A neighbourhood adjustment from `source` into a separate `out` of the same size (the whole
 // picture is written); point adjustments are not taken here.
 void applyNeighbourhoodInto(AdjustmentKind kind, const std::uint8_t *source, PixelView out, int v);
+// The weights of a neighbourhood adjustment at strength v; sharpening at 7, which has no value,
+// has divisor 0 (the output is the source as it was).
+NeighbourhoodFormula neighbourhoodFormula(AdjustmentKind kind, int v);
 // Rows [first, first + count) of that output; each needs the source rows beside it.
 void applyNeighbourhoodRowsInto(AdjustmentKind kind, const std::uint8_t *source, PixelView out, int v, int first, int count);
 

@@ -132,6 +132,39 @@ private:
 
 } // namespace
 
+namespace {
+
+class AdjustingStage : public RowStage {
+public:
+    AdjustingStage(AdjustmentKind kind, int v)
+    {
+        if (kind == AdjustmentKind::Brightness)
+            m_map.emplace(BrightnessMap(v));
+        else if (kind == AdjustmentKind::Contrast)
+            m_map.emplace(ContrastMap(v));
+        else
+            m_formula = neighbourhoodFormula(kind, v);
+    }
+
+    void makeRow(int y, int width, int height, const uchar *above, const uchar *row, const uchar *below,
+                 uchar *out) noexcept override
+    {
+        if (m_map) {
+            m_map->applyInto(row, PixelView{width, 1, out});
+            return;
+        }
+        NeighbourhoodFilterRow(above, row, below, out, width, height, y, m_formula);
+    }
+
+private:
+    std::optional<PointMap> m_map;
+    NeighbourhoodFormula m_formula{};
+};
+
+} // namespace
+
+std::unique_ptr<RowStage> adjustingStage(AdjustmentKind kind, int v) { return std::make_unique<AdjustingStage>(kind, v); }
+
 QImage decodeAdjusted(const QString &path, AdjustmentKind kind, int v, bool *adjusted)
 {
     AdjustingSink sink(kind, v);

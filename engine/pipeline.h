@@ -4,9 +4,12 @@
 
 #include <QImage>
 #include <QString>
+#include <memory>
 #include <vector>
 
 namespace lumivex {
+
+class RowStage;
 
 // The one way a source becomes a result, for the window's run, its decode-ahead workers and the
 // command line alike: decode, then adjust.
@@ -40,6 +43,10 @@ QImage sourceToResult(const QString &path, AdjustmentKind kind, int v);
 // filter's output refused, say) the decoded picture comes back as it is with *adjusted false,
 // for the caller to adjust, and report, at its own step. Throws StepFailure as decodeSource.
 QImage decodeAdjusted(const QString &path, AdjustmentKind kind, int v, bool *adjusted);
+
+// One adjustment as the work on a row between a decoder and an encoder that make a picture
+// again a band of rows at a time (transcodeJpeg): the bytes are adjustPicture's.
+std::unique_ptr<RowStage> adjustingStage(AdjustmentKind kind, int v);
 
 // Several adjustments in one pass, in the order given, each exactly as on its own: the second
 // works on the first one's 8-bit result, and so on. One step is sourceToResult itself.

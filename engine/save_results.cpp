@@ -29,7 +29,8 @@ std::vector<SaveOutcome> saveItems(const SaveSettings &settings, const QStringLi
                                    const QStringList &protectedSources,
                                    const std::function<QImage(int)> &produce,
                                    const std::function<void(int, const SaveOutcome &)> &written,
-                                   int workers, const std::atomic<bool> *stop, const SaveLayout &layout)
+                                   int workers, const std::atomic<bool> *stop, const SaveLayout &layout,
+                                   const std::function<bool(int, const QString &, QString *)> &direct)
 {
     const int count = sources.size();
     std::vector<SaveOutcome> outcomes(static_cast<std::size_t>(count));
@@ -66,7 +67,8 @@ std::vector<SaveOutcome> saveItems(const SaveSettings &settings, const QStringLi
                 if (i < layout.subfolders.size() && !layout.subfolders[i].isEmpty() &&
                     !QDir().mkpath(target.absolutePath()))
                     throw StepFailure(QStringLiteral("Cannot create the folder: ") + target.absolutePath());
-                outcome.note = saveOneResult(produce(i), outcome.path, settings, sources[i], protectedSources);
+                if (!direct || !direct(i, outcome.path, &outcome.note))
+                    outcome.note = saveOneResult(produce(i), outcome.path, settings, sources[i], protectedSources);
                 outcome.written = true;
             } catch (const StepFailure &failure) {
                 outcome.failure = failure.description();

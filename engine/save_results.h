@@ -27,13 +27,16 @@ struct SaveLayout {
 // adjusted there and then) and throws StepFailure when there is none; `written(i, outcome)`
 // hears of each item on the thread that handled it. Once `stop` is set no further item is
 // started; those left have neither `written` nor a failure. Every source in `protectedSources`
-// is refused as a target. One outcome per item, in list order.
+// is refused as a target. One outcome per item, in list order. `direct(i, path, &note)`, when
+// given, may make and write item i in one go instead (see saveStreamedResult) and returns false,
+// having written nothing, when the item must go the usual way.
 std::vector<SaveOutcome> saveItems(const SaveSettings &settings, const QStringList &sources,
                                    const QStringList &protectedSources,
                                    const std::function<QImage(int)> &produce,
                                    const std::function<void(int, const SaveOutcome &)> &written = {},
                                    int workers = 0, const std::atomic<bool> *stop = nullptr,
-                                   const SaveLayout &layout = {});
+                                   const SaveLayout &layout = {},
+                                   const std::function<bool(int, const QString &, QString *)> &direct = {});
 
 // Saves every result of a run: item i of `sourcePaths` with picture i of `results`.
 std::vector<SaveOutcome> saveResults(const SaveSettings &settings, const QStringList &sourcePaths,

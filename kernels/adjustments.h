@@ -39,6 +39,8 @@ class PointMap {
 public:
     PointMap(const PointTable &table, const PointHint &hint);
     void apply(PixelView buffer) const;
+    // Reads `from` (as many bytes as `to` holds) and writes `to`, fourth bytes copied.
+    void applyInto(const std::uint8_t *from, PixelView to) const;
 
 private:
     enum class Way { Lookup, Shift, Line, Table };
@@ -84,6 +86,10 @@ void NeighbourhoodFilter(const std::uint8_t *source, PixelView buffer, Neighbour
 void NeighbourhoodFilterInto(const std::uint8_t *source, PixelView out, NeighbourhoodFormula f);
 // Rows [first, first + count) of that output only; a row needs the source rows beside it.
 void NeighbourhoodFilterRowsInto(const std::uint8_t *source, PixelView out, NeighbourhoodFormula f, int first, int count);
+// Row y of that output, of a picture `width` × `height`, from the source rows above, at and below
+// it (which may lie anywhere in memory; above and below are not read for the border rows).
+void NeighbourhoodFilterRow(const std::uint8_t *up, const std::uint8_t *mid, const std::uint8_t *down, std::uint8_t *out,
+                            int width, int height, int y, NeighbourhoodFormula f);
 
 void ApplySoftening(const std::uint8_t *source, PixelView buffer, int s);
 void ApplySharpening(const std::uint8_t *source, PixelView buffer, int s);

@@ -232,6 +232,16 @@ void PointMap::apply(PixelView buffer) const
     ApplyPointTable(buffer, m_table);
 }
 
+void PointMap::applyInto(const std::uint8_t *from, PixelView to) const
+{
+    if (m_way == Way::Lookup && hasByteTableLookup()) {
+        applyTableVbmiInto(from, to.bytes, to.byteCount(), m_table.data());
+        return;
+    }
+    std::memcpy(to.bytes, from, to.byteCount());
+    apply(to);
+}
+
 void ApplyPointTableFast(PixelView buffer, const PointTable &table, const PointHint &hint)
 {
     PointMap(table, hint).apply(buffer);
@@ -241,22 +251,24 @@ namespace {
 
 // Every byte of interior rows [first, end) but the first and last pixel: channels filtered,
 // fourth bytes copied from the source.
+void filterInteriorRow(const std::uint8_t *up, const std::uint8_t *mid, const std::uint8_t *down, std::uint8_t *out,
+                       std::size_t row, NeighbourhoodFormula f, bool wide)
+{
+    std::size_t stop = 4;
+    if (wide)
+        stop = filterRowAvx512(up, mid, down, out, row, f.centreWeight, f.neighbourWeight, f.divisor);
+    if (stop > 4)
+        HWY_DYNAMIC_DISPATCH(FilterRow)(up, mid, down, out, 4, 32, f.centreWeight, f.neighbourWeight, f.divisor);
+    HWY_DYNAMIC_DISPATCH(FilterRow)(up, mid, down, out, stop, row - 4, f.centreWeight, f.neighbourWeight, f.divisor);
+}
+
 void filterInteriorRows(const std::uint8_t *source, PixelView buffer, NeighbourhoodFormula f, int first, int end)
 {
-    const int w = buffer.width;
-    const std::size_t row = std::size_t(w) * 4;
+    const std::size_t row = buffer.rowBytes();
     const bool wide = hasWideFilter();
     for (int y = first; y < end; ++y) {
         const std::uint8_t *mid = source + row * std::size_t(y);
-        std::uint8_t *out = buffer.bytes + row * std::size_t(y);
-        std::size_t stop = 4;
-        if (wide)
-            stop = filterRowAvx512(mid - row, mid, mid + row, out, row, f.centreWeight, f.neighbourWeight, f.divisor);
-        if (stop > 4)
-            HWY_DYNAMIC_DISPATCH(FilterRow)(mid - row, mid, mid + row, out, 4, 32, f.centreWeight,
-                                            f.neighbourWeight, f.divisor);
-        HWY_DYNAMIC_DISPATCH(FilterRow)(mid - row, mid, mid + row, out, stop, row - 4, f.centreWeight,
-                                        f.neighbourWeight, f.divisor);
+        filterInteriorRow(mid - row, mid, mid + row, buffer.bytes + row * std::size_t(y), row, f, wide);
     }
 }
 
@@ -296,6 +308,19 @@ void NeighbourhoodFilterRowsInto(const std::uint8_t *source, PixelView out, Neig
     }
     if (from < to)
         filterInteriorRows(source, out, f, from, to);
+}
+
+void NeighbourhoodFilterRow(const std::uint8_t *up, const std::uint8_t *mid, const std::uint8_t *down, std::uint8_t *out,
+                            int width, int height, int y, NeighbourhoodFormula f)
+{
+    const std::size_t row = std::size_t(width) * 4;
+    if (width < 3 || height < 3 || f.divisor == 0 || y <= 0 || y >= height - 1) {
+        std::memcpy(out, mid, row);
+        return;
+    }
+    std::memcpy(out, mid, 4);
+    std::memcpy(out + row - 4, mid + row - 4, 4);
+    filterInteriorRow(up, mid, down, out, row, f, hasWideFilter());
 }
 
 void NeighbourhoodFilterInto(const std::uint8_t *source, PixelView out, NeighbourhoodFormula f)

@@ -27,8 +27,9 @@ bool hasByteTableLookup()
 // The whole 256-entry table lives in four registers; two two-register permutes look up the
 // low and high halves and the index's top bit picks between them. Exactly the table, 64 bytes
 // at a time.
-__attribute__((target("avx512f,avx512bw,avx512vbmi"))) void applyTableVbmi(std::uint8_t *bytes, std::size_t count,
-                                                                           const std::uint8_t *table)
+__attribute__((target("avx512f,avx512bw,avx512vbmi"))) void applyTableVbmiInto(const std::uint8_t *from,
+                                                                               std::uint8_t *to, std::size_t count,
+                                                                               const std::uint8_t *table)
 {
     const __m512i t0 = _mm512_loadu_si512(table);
     const __m512i t1 = _mm512_loadu_si512(table + 64);
@@ -37,18 +38,22 @@ __attribute__((target("avx512f,avx512bw,avx512vbmi"))) void applyTableVbmi(std::
     const __mmask64 fourth = 0x8888888888888888ULL; // bytes 3, 7, 11, … of each 64
     std::size_t i = 0;
     for (; i + 64 <= count; i += 64) {
-        const __m512i v = _mm512_loadu_si512(bytes + i);
+        const __m512i v = _mm512_loadu_si512(from + i);
         const __m512i low = _mm512_permutex2var_epi8(t0, v, t1);
         const __m512i high = _mm512_permutex2var_epi8(t2, v, t3);
         const __mmask64 upper = _mm512_movepi8_mask(v) & ~fourth;
         const __mmask64 lower = ~_mm512_movepi8_mask(v) & ~fourth;
         __m512i r = _mm512_mask_mov_epi8(v, lower, low);
         r = _mm512_mask_mov_epi8(r, upper, high);
-        _mm512_storeu_si512(bytes + i, r);
+        _mm512_storeu_si512(to + i, r);
     }
     for (; i < count; ++i)
-        if ((i & 3) != 3)
-            bytes[i] = table[bytes[i]];
+        to[i] = (i & 3) != 3 ? table[from[i]] : from[i];
+}
+
+void applyTableVbmi(std::uint8_t *bytes, std::size_t count, const std::uint8_t *table)
+{
+    applyTableVbmiInto(bytes, bytes, count, table);
 }
 
 bool hasWideFilter()
@@ -125,6 +130,7 @@ __attribute__((target("avx512f,avx512bw,avx512vl"))) std::size_t filterRowAvx512
 namespace lumivex {
 bool hasByteTableLookup() { return false; }
 void applyTableVbmi(std::uint8_t *, std::size_t, const std::uint8_t *) {}
+void applyTableVbmiInto(const std::uint8_t *, std::uint8_t *, std::size_t, const std::uint8_t *) {}
 bool hasWideFilter() { return false; }
 std::size_t filterRowAvx512(const std::uint8_t *, const std::uint8_t *, const std::uint8_t *, std::uint8_t *,
                             std::size_t, int, int, int)

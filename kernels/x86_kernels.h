@@ -11,6 +11,8 @@ bool hasByteTableLookup();
 // Maps bytes 0, 1, 2 of every 4 through the table, leaving every fourth byte; only call when
 // hasByteTableLookup() is true.
 void applyTableVbmi(std::uint8_t *bytes, std::size_t count, const std::uint8_t *table);
+// The same reading `from` and writing `to` (every fourth byte copied), which may be the same.
+void applyTableVbmiInto(const std::uint8_t *from, std::uint8_t *to, std::size_t count, const std::uint8_t *table);
 
 // True on processors with 512-bit integer vectors for the neighbourhood filter.
 bool hasWideFilter();

@@ -248,6 +248,15 @@ DecodedPicture decodePictureBytes(const QByteArray &bytes, const QString &path, 
     return decoded;
 }
 
+bool transcodeJpeg(const QByteArray &bytes, const QString &path, RowStage &stage, int quality,
+                   const MetadataBlocks &metadata, QByteArray *out, QString *encodeFailure)
+{
+    if (sniffPictureFormat(bytes.constData(), std::size_t(bytes.size())) != PictureFormat::Jpeg)
+        return false;
+    const Input in{reinterpret_cast<const unsigned char *>(bytes.constData()), std::size_t(bytes.size()), path};
+    return codec::transcodeJpeg(in, stage, quality, metadata, out, encodeFailure);
+}
+
 DecodedPicture decodePictureFile(const QString &path, RowSink *sink)
 {
     return decodePictureBytes(readRegularFile(path), path, sink);

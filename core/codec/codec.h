@@ -79,6 +79,26 @@ struct EncodeOptions {
 // std::bad_alloc when memory runs out.
 QByteArray encodePicture(const QImage &picture, const EncodeOptions &options, const MetadataBlocks &metadata);
 
+// One output row of a picture made from a decoded one, from the decoded rows at and beside it:
+// what a JPEG made again a band of rows at a time asks of the work between decoding and
+// encoding. `above` and `below` are the row itself at the picture's top and bottom edges.
+class RowStage {
+public:
+    virtual ~RowStage() = default;
+    virtual void makeRow(int y, int width, int height, const uchar *above, const uchar *row, const uchar *below,
+                         uchar *out) noexcept = 0;
+};
+
+// Decodes a JPEG and encodes it again with `stage` between, a band of rows at a time, so no
+// whole picture is ever held: the rows go from decoder to encoder through the cache. The pixels
+// and the file are byte for byte what decodePictureBytes, the same work on the whole picture
+// and encodePicture give. Returns false, having done nothing, for a picture that must be
+// turned or converted whole (EXIF orientation, CMYK) or that the whole-picture way would
+// refuse; throws StepFailure with the decoder's report, or `encodeFailure` set to the
+// encoder's reason, on failure.
+bool transcodeJpeg(const QByteArray &bytes, const QString &path, RowStage &stage, int quality,
+                   const MetadataBlocks &metadata, QByteArray *out, QString *encodeFailure);
+
 // Every file name extension of a format this program reads, lower case, without the dot.
 QStringList readablePictureExtensions();
 

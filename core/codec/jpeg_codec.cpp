@@ -23,6 +23,7 @@ namespace {
 struct ErrorManager {
     jpeg_error_mgr pub;
     std::jmp_buf jump;
+    std::jmp_buf *target; // where error_exit jumps: `jump`, or another manager's when two work together
     char message[JMSG_LENGTH_MAX];
     bool endedEarly;
     bool corrupt;
@@ -32,7 +33,7 @@ void errorExit(j_common_ptr cinfo)
 {
     auto *err = reinterpret_cast<ErrorManager *>(cinfo->err);
     cinfo->err->format_message(cinfo, err->message);
-    std::longjmp(err->jump, 1);
+    std::longjmp(err->target ? *err->target : err->jump, 1);
 }
 
 void emitMessage(j_common_ptr cinfo, int level)
@@ -55,6 +56,7 @@ void initErrors(ErrorManager &err)
     jpeg_std_error(&err.pub);
     err.pub.error_exit = errorExit;
     err.pub.emit_message = emitMessage;
+    err.target = nullptr;
     err.message[0] = 0;
     err.endedEarly = false;
     err.corrupt = false;
@@ -213,12 +215,62 @@ QImage decodeJpeg(const Input &in)
 
 namespace {
 
+// The encoder writes straight into the array the file is written from, which grows in large
+// steps; libjpeg's memory destination doubles a buffer from 4 KB and copies it each time.
+struct ArrayDestination {
+    jpeg_destination_mgr pub;
+    QByteArray *array;
+    qsizetype used;
+};
+
+constexpr qsizetype kDestinationStep = 1 << 20;
+
+void initDestination(j_compress_ptr cinfo)
+{
+    auto *d = reinterpret_cast<ArrayDestination *>(cinfo->dest);
+    d->used = 0;
+    if (d->array->size() < kDestinationStep)
+        d->array->resize(kDestinationStep);
+    d->pub.next_output_byte = reinterpret_cast<JOCTET *>(d->array->data());
+    d->pub.free_in_buffer = std::size_t(d->array->size());
+}
+
+boolean growDestination(j_compress_ptr cinfo)
+{
+    auto *d = reinterpret_cast<ArrayDestination *>(cinfo->dest);
+    // Called only when the whole buffer is full.
+    d->used = d->array->size();
+    try {
+        d->array->resize(d->used + std::max(kDestinationStep, d->used / 2));
+    } catch (...) {
+        ERREXIT1(cinfo, JERR_OUT_OF_MEMORY, 0);
+    }
+    d->pub.next_output_byte = reinterpret_cast<JOCTET *>(d->array->data()) + d->used;
+    d->pub.free_in_buffer = std::size_t(d->array->size() - d->used);
+    return TRUE;
+}
+
+void termDestination(j_compress_ptr cinfo)
+{
+    auto *d = reinterpret_cast<ArrayDestination *>(cinfo->dest);
+    d->array->resize(d->array->size() - qsizetype(d->pub.free_in_buffer));
+}
+
+void arrayDestination(jpeg_compress_struct &cinfo, ArrayDestination &d, QByteArray *array)
+{
+    d.array = array;
+    d.used = 0;
+    d.pub.init_destination = initDestination;
+    d.pub.empty_output_buffer = growDestination;
+    d.pub.term_destination = termDestination;
+    cinfo.dest = &d.pub;
+}
+
 struct EncodeJob {
     const QImage *picture;
     int quality;
     const MetadataBlocks *metadata;
-    unsigned char *out;
-    unsigned long outSize;
+    QByteArray *out;
 };
 
 void writeApp(jpeg_compress_struct &cinfo, int marker, const char *prefix, std::size_t prefixLength,
@@ -236,44 +288,48 @@ void writeApp(jpeg_compress_struct &cinfo, int marker, const char *prefix, std::
     std::free(segment);
 }
 
+// cjpeg -quality Q: defaults (4:2:0, baseline, standard Huffman tables, integer DCT), the
+// quality scaling forced to baseline tables; the density Qt's writer put in JFIF, the picture's
+// dots per meter as dots per inch; then the camera data.
+void startCompress(jpeg_compress_struct &cinfo, int width, int height, int quality, int dpmX, int dpmY,
+                   const MetadataBlocks &meta, const QByteArray &iptcResource)
+{
+    cinfo.image_width = JDIMENSION(width);
+    cinfo.image_height = JDIMENSION(height);
+    cinfo.input_components = 4;
+    cinfo.in_color_space = JCS_EXT_BGRX;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, quality, TRUE);
+    cinfo.dct_method = JDCT_ISLOW;
+    cinfo.optimize_coding = FALSE;
+    cinfo.density_unit = 1;
+    cinfo.X_density = UINT16(qBound(1, qRound(dpmX * 2.54 / 100), 65535));
+    cinfo.Y_density = UINT16(qBound(1, qRound(dpmY * 2.54 / 100), 65535));
+    jpeg_start_compress(&cinfo, TRUE);
+    if (!meta.exif.isEmpty())
+        writeApp(cinfo, JPEG_APP0 + 1, "Exif\0\0", 6, meta.exif);
+    if (!meta.xmp.isEmpty())
+        writeApp(cinfo, JPEG_APP0 + 1, "http://ns.adobe.com/xap/1.0/", 29, meta.xmp);
+    if (!meta.icc.isEmpty())
+        jpeg_write_icc_profile(&cinfo, reinterpret_cast<const JOCTET *>(meta.icc.constData()), unsigned(meta.icc.size()));
+    if (!iptcResource.isEmpty())
+        writeApp(cinfo, JPEG_APP0 + 13, "Photoshop 3.0", 14, iptcResource);
+}
+
 bool runEncode(EncodeJob &job, ErrorManager &err, const QByteArray &iptcResource)
 {
     jpeg_compress_struct cinfo;
+    ArrayDestination destination;
     cinfo.err = &err.pub;
     if (setjmp(err.jump)) {
         jpeg_destroy_compress(&cinfo);
         return false;
     }
     jpeg_create_compress(&cinfo);
-    jpeg_mem_dest(&cinfo, &job.out, &job.outSize);
+    arrayDestination(cinfo, destination, job.out);
     const QImage &picture = *job.picture;
-    cinfo.image_width = JDIMENSION(picture.width());
-    cinfo.image_height = JDIMENSION(picture.height());
-    cinfo.input_components = 4;
-    cinfo.in_color_space = JCS_EXT_BGRX;
-    // cjpeg -quality Q: defaults (4:2:0, baseline, standard Huffman tables, integer DCT), the
-    // quality scaling forced to baseline tables.
-    jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, job.quality, TRUE);
-    cinfo.dct_method = JDCT_ISLOW;
-    cinfo.optimize_coding = FALSE;
-    // The density Qt's writer put in JFIF: the picture's dots per meter as dots per inch.
-    cinfo.density_unit = 1;
-    cinfo.X_density = UINT16(qBound(1, qRound(picture.dotsPerMeterX() * 2.54 / 100), 65535));
-    cinfo.Y_density = UINT16(qBound(1, qRound(picture.dotsPerMeterY() * 2.54 / 100), 65535));
-    jpeg_start_compress(&cinfo, TRUE);
-
-    const MetadataBlocks &meta = *job.metadata;
-    if (!meta.exif.isEmpty())
-        writeApp(cinfo, JPEG_APP0 + 1, "Exif\0\0", 6, meta.exif);
-    if (!meta.xmp.isEmpty())
-        writeApp(cinfo, JPEG_APP0 + 1, "http://ns.adobe.com/xap/1.0/", 29, meta.xmp);
-    if (!meta.icc.isEmpty())
-        jpeg_write_icc_profile(&cinfo, reinterpret_cast<const JOCTET *>(meta.icc.constData()),
-                               unsigned(meta.icc.size()));
-    if (!iptcResource.isEmpty())
-        writeApp(cinfo, JPEG_APP0 + 13, "Photoshop 3.0", 14, iptcResource);
-
+    startCompress(cinfo, picture.width(), picture.height(), job.quality, picture.dotsPerMeterX(),
+                  picture.dotsPerMeterY(), *job.metadata, iptcResource);
     const uchar *bits = picture.constBits();
     const qsizetype stride = picture.bytesPerLine();
     JSAMPROW rows[16];
@@ -308,21 +364,200 @@ QByteArray encodeJpeg(const QImage &picture, int quality, const MetadataBlocks &
 {
     if (quality < 1 || quality > 100)
         throw StepFailure(QStringLiteral("JPEG quality must be 1..100"));
-    EncodeJob job{&picture, quality, &metadata, nullptr, 0};
+    QByteArray out;
+    EncodeJob job{&picture, quality, &metadata, &out};
     ErrorManager err;
     initErrors(err);
     const QByteArray iptc = photoshopIptcResource(metadata.iptc);
-    const bool ok = runEncode(job, err, iptc);
-    struct Freer {
-        unsigned char *p;
-        ~Freer() { std::free(p); }
-    } freer{job.out};
-    if (!ok) {
+    if (!runEncode(job, err, iptc)) {
         if (err.pub.msg_code == JERR_OUT_OF_MEMORY)
             throw std::bad_alloc();
         throw StepFailure(QStringLiteral("The JPEG encoder failed: ") + QString::fromLocal8Bit(err.message));
     }
-    return QByteArray(reinterpret_cast<const char *>(job.out), qsizetype(job.outSize));
+    return out;
+}
+
+namespace {
+
+// Decoded rows are kept in a ring long enough for a band being decoded, the band being made
+// and the rows beside it.
+constexpr int kBand = 16;
+constexpr int kRing = 3 * kBand + 2;
+static_assert(kRing >= 2 * kBand + 2, "the ring must hold the band being made, the rows beside it and the next band");
+
+struct Transcode {
+    const Input *in;
+    RowStage *stage;
+    int quality;
+    const MetadataBlocks *metadata;
+    QByteArray iptc;
+    QByteArray *out;
+    int defaultDpmX, defaultDpmY;
+    std::vector<std::vector<uchar>> buffers;
+    bool skipped = false; // not a picture for this way; nothing done
+
+    uchar *allocate(std::size_t bytes) noexcept
+    {
+        try {
+            buffers.emplace_back(bytes);
+            return buffers.back().data();
+        } catch (...) {
+            return nullptr;
+        }
+    }
+};
+
+bool runTranscode(Transcode &t, ErrorManager &derr, ErrorManager &cerr)
+{
+    jpeg_decompress_struct dinfo;
+    jpeg_compress_struct cinfo;
+    ArrayDestination destination;
+    bool compressing = false;
+    dinfo.err = &derr.pub;
+    cinfo.err = &cerr.pub;
+    // Both managers jump back here; which one failed is told by its message.
+    cerr.target = &derr.jump;
+    if (setjmp(derr.jump)) {
+        if (compressing)
+            jpeg_destroy_compress(&cinfo);
+        jpeg_destroy_decompress(&dinfo);
+        return false;
+    }
+    jpeg_create_decompress(&dinfo);
+    jpeg_mem_src(&dinfo, t.in->data, static_cast<unsigned long>(t.in->size));
+    jpeg_save_markers(&dinfo, JPEG_APP0 + 1, 0xFFFF);
+    jpeg_read_header(&dinfo, TRUE);
+    int orientation = 1;
+    for (jpeg_saved_marker_ptr m = dinfo.marker_list; m; m = m->next) {
+        if (m->marker == JPEG_APP0 + 1 && m->data_length > 6 && std::memcmp(m->data, "Exif\0\0", 6) == 0) {
+            orientation = exifOrientation(reinterpret_cast<const char *>(m->data) + 6, m->data_length - 6);
+            break;
+        }
+    }
+    const std::int64_t width = dinfo.image_width, height = dinfo.image_height;
+    const bool cmyk = dinfo.jpeg_color_space == JCS_CMYK || dinfo.jpeg_color_space == JCS_YCCK;
+    // What the whole-picture way refuses or turns is left to it, reports and all.
+    if (orientation != 1 || cmyk || width <= 0 || height <= 0 || 4 * width * height > kMaxPixelBytes ||
+        (!dinfo.arith_code && double(width) * double(height) > 4096.0 * double(t.in->size) + 65536.0)) {
+        t.skipped = true;
+        jpeg_destroy_decompress(&dinfo);
+        return false;
+    }
+    // The density the decoded picture would carry: the file's own, else a new picture's.
+    int dpmX = t.defaultDpmX, dpmY = t.defaultDpmY;
+    if (dinfo.saw_JFIF_marker && dinfo.X_density > 0 && dinfo.Y_density > 0) {
+        if (dinfo.density_unit == 1) {
+            dpmX = int(100. * dinfo.X_density / 2.54);
+            dpmY = int(100. * dinfo.Y_density / 2.54);
+        } else if (dinfo.density_unit == 2) {
+            dpmX = int(100. * dinfo.X_density);
+            dpmY = int(100. * dinfo.Y_density);
+        }
+    }
+    dinfo.out_color_space = JCS_EXT_BGRX;
+    dinfo.dct_method = JDCT_ISLOW;
+    dinfo.do_fancy_upsampling = TRUE;
+    dinfo.scale_num = dinfo.scale_denom = 1;
+    jpeg_start_decompress(&dinfo);
+    const int w = int(width), h = int(height);
+    if (dinfo.output_width != JDIMENSION(w) || dinfo.output_height != JDIMENSION(h) || dinfo.output_components != 4) {
+        std::strcpy(derr.message, "unexpected output layout");
+        jpeg_destroy_decompress(&dinfo);
+        return false;
+    }
+    const std::size_t rowBytes = std::size_t(w) * 4;
+    // Memory the caller owns: a jump back from libjpeg destroys nothing made here.
+    uchar *ring = t.allocate(rowBytes * kRing);
+    uchar *band = t.allocate(rowBytes * kBand);
+    if (!ring || !band) {
+        std::strcpy(derr.message, "out of memory");
+        jpeg_destroy_decompress(&dinfo);
+        return false;
+    }
+    auto ringRow = [ring, rowBytes](int y) { return ring + rowBytes * std::size_t(y % kRing); };
+
+    jpeg_create_compress(&cinfo);
+    compressing = true;
+    arrayDestination(cinfo, destination, t.out);
+    startCompress(cinfo, w, h, t.quality, dpmX, dpmY, *t.metadata, t.iptc);
+
+    int decoded = 0, made = 0;
+    JSAMPROW rows[kBand];
+    while (made < h) {
+        // Decode until the row below the next band is in: the ring then holds at most the row
+        // above the band, the band, and one band more.
+        while (decoded < h && decoded <= made + kBand && !derr.endedEarly && !derr.corrupt) {
+            const int want = std::min(kBand, h - decoded);
+            for (int i = 0; i < want; ++i)
+                rows[i] = ringRow(decoded + i);
+            const int got = int(jpeg_read_scanlines(&dinfo, rows, JDIMENSION(want)));
+            if (got <= 0 && !derr.endedEarly) {
+                std::strcpy(derr.message, "the decoder gave no rows");
+                derr.corrupt = true;
+            }
+            decoded += std::max(0, got);
+        }
+        if (derr.endedEarly || derr.corrupt)
+            break;
+        // Rows whose neighbours below are decoded (the last row needs none).
+        const int ready = decoded == h ? h : decoded - 1;
+        const int count = std::min(kBand, ready - made);
+        if (count <= 0)
+            continue;
+        for (int i = 0; i < count; ++i) {
+            const int y = made + i;
+            const uchar *row = ringRow(y);
+            t.stage->makeRow(y, w, h, y > 0 ? ringRow(y - 1) : row, row, y + 1 < h ? ringRow(y + 1) : row,
+                             band + rowBytes * std::size_t(i));
+            rows[i] = band + rowBytes * std::size_t(i);
+        }
+        jpeg_write_scanlines(&cinfo, rows, JDIMENSION(count));
+        made += count;
+    }
+    if (derr.endedEarly || derr.corrupt) {
+        jpeg_destroy_compress(&cinfo);
+        jpeg_destroy_decompress(&dinfo);
+        return false;
+    }
+    jpeg_finish_decompress(&dinfo);
+    if (derr.corrupt) {
+        jpeg_destroy_compress(&cinfo);
+        jpeg_destroy_decompress(&dinfo);
+        return false;
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    jpeg_destroy_decompress(&dinfo);
+    return true;
+}
+
+} // namespace
+
+bool transcodeJpeg(const Input &in, RowStage &stage, int quality, const MetadataBlocks &metadata, QByteArray *out,
+                        QString *encodeFailure)
+{
+    if (quality < 1 || quality > 100)
+        throw StepFailure(QStringLiteral("JPEG quality must be 1..100"));
+    const QImage fresh(1, 1, QImage::Format_RGB32);
+    Transcode t{&in, &stage, quality, &metadata, photoshopIptcResource(metadata.iptc), out,
+                fresh.dotsPerMeterX(), fresh.dotsPerMeterY()};
+    ErrorManager derr, cerr;
+    initErrors(derr);
+    initErrors(cerr);
+    if (runTranscode(t, derr, cerr))
+        return true;
+    out->clear();
+    if (t.skipped)
+        return false;
+    if (derr.endedEarly)
+        failTruncated(in.path);
+    if (cerr.message[0]) {
+        if (cerr.pub.msg_code == JERR_OUT_OF_MEMORY)
+            throw std::bad_alloc();
+        *encodeFailure = QStringLiteral("The JPEG encoder failed: ") + QString::fromLocal8Bit(cerr.message);
+        throw StepFailure(*encodeFailure);
+    }
+    failDecode(derr.message[0] ? QString::fromLocal8Bit(derr.message) : QStringLiteral("unknown JPEG error"), in.path);
 }
 
 } // namespace lumivex::codec

@@ -74,11 +74,11 @@ int to8(int value, int depth)
 }
 
 // Camera data of every kind, with an orientation and a thumbnail a result must not keep.
-MetadataBlocks sampleMetadata()
+MetadataBlocks sampleMetadata(int orientation = 6)
 {
     Exiv2::ExifData exif;
     exif["Exif.Image.Make"] = "Quenwick Optics";
-    exif["Exif.Image.Orientation"] = uint16_t(6);
+    exif["Exif.Image.Orientation"] = uint16_t(orientation);
     exif["Exif.Photo.DateTimeOriginal"] = "2024:05:17 10:42:00";
     Exiv2::Blob blob;
     Exiv2::ExifParser::encode(blob, Exiv2::littleEndian, exif);
@@ -249,6 +249,65 @@ TEST(Jpeg, AdjustingWhileDecodingGivesTheBytesOfAdjustingAfterwards)
         const QImage chained = sourceToChainResult(source, {{AdjustmentKind::Sharpening, 3}, {AdjustmentKind::Contrast, 70}});
         EXPECT_EQ(chained, adjustPicture(AdjustmentKind::Contrast, adjustPicture(AdjustmentKind::Sharpening, decoded, 3), 70));
     }
+}
+
+TEST(Jpeg, MadeBandByBandTheFileIsTheWholePictureWaysFile)
+{
+    QTemporaryDir dir;
+    QImage dense = noisyPicture(150, 41, 7);
+    dense.setDotsPerMeterX(11811);
+    dense.setDotsPerMeterY(5906);
+    MetadataBlocks turned = sampleMetadata();
+    turned.exif = exifWithOrientation(6);
+    const struct {
+        const char *name;
+        QByteArray jpeg;
+        bool streamed;
+    } sources[] = {{"colour", libjpegEncode(noisyPicture(37, 23, 1), 90), true},
+                   {"grey", libjpegEncode(noisyPicture(20, 35, 2), 90, JpegKind::Grey), true},
+                   {"progressive", libjpegEncode(noisyPicture(64, 17, 3), 90, JpegKind::Progressive), true},
+                   {"tiny", libjpegEncode(noisyPicture(2, 1, 4), 90), true},
+                   {"camera data and density", encodePicture(dense, EncodeOptions{PictureFormat::Jpeg, 90}, sampleMetadata(1)), true},
+                   {"turned", encodePicture(dense, EncodeOptions{PictureFormat::Jpeg, 90}, turned), false},
+                   {"cmyk", libjpegEncode(noisyPicture(30, 20, 5), 90, JpegKind::Cmyk), false}};
+    SaveSettings settings;
+    settings.quality = 85;
+    for (const auto &source : sources) {
+        const QString path = dir.filePath(QLatin1String(source.name) + QStringLiteral(".jpg"));
+        writeBytes(path, source.jpeg);
+        for (const AdjustmentStep step : {AdjustmentStep{AdjustmentKind::Brightness, -40}, AdjustmentStep{AdjustmentKind::Contrast, 90},
+                                          AdjustmentStep{AdjustmentKind::Softening, 3}, AdjustmentStep{AdjustmentKind::Sharpening, 8}}) {
+            const QString whole = dir.filePath(QStringLiteral("whole.jpg")), banded = dir.filePath(QStringLiteral("banded.jpg"));
+            QFile::remove(banded);
+            const QString wholeNote = saveOneResult(sourceToResult(path, step.kind, step.strength), whole, settings, path, {path});
+            QString note;
+            const auto stage = adjustingStage(step.kind, step.strength);
+            EXPECT_EQ(saveStreamedResult(fileBytes(path), *stage, banded, settings, path, {path}, &note), source.streamed)
+                << source.name;
+            if (!source.streamed) {
+                EXPECT_FALSE(QFile::exists(banded));
+                continue;
+            }
+            EXPECT_EQ(fileBytes(banded), fileBytes(whole)) << source.name << " " << int(step.kind);
+            EXPECT_EQ(note, wholeNote);
+        }
+    }
+    // Failures are the decoder's own reports, and a source is never a target.
+    const QString cut = dir.filePath(QStringLiteral("cut.jpg"));
+    const QByteArray full = libjpegEncode(noisyPicture(64, 64, 8), 90);
+    writeBytes(cut, full.left(full.size() * 2 / 3));
+    const auto stage = adjustingStage(AdjustmentKind::Sharpening, 3);
+    QString note;
+    try {
+        saveStreamedResult(fileBytes(cut), *stage, dir.filePath(QStringLiteral("out.jpg")), settings, cut, {cut}, &note);
+        ADD_FAILURE() << "a cut file was saved";
+    } catch (const StepFailure &failure) {
+        EXPECT_EQ(failure.description(), QStringLiteral("Cannot decode the picture (the file ends too early): ") + cut);
+    }
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("out.jpg"))));
+    const QString source = dir.filePath(QStringLiteral("colour.jpg"));
+    EXPECT_THROW(saveStreamedResult(fileBytes(source), *stage, source, settings, source, {source}, &note), StepFailure);
+    EXPECT_EQ(fileBytes(source), sources[0].jpeg);
 }
 
 TEST(Jpeg, EncodesWithCjpegSettingsStraightFromThePicture)
