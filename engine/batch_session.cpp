@@ -171,12 +171,20 @@ void SessionRun::work()
         // turn checks that the strength still holds; if the slider has moved since, the picture
         // is made again from its file, which is rare enough not to keep every decoded picture
         // beside its result.
-        const DecodeAhead::Prepare prepare = [this, kind](const QString &path, bool *adjusted, int *adjustedFor) {
+        // One more item after the list: the first source again, plainly decoded, for the Before
+        // pane, so that it is decoded beside the last items instead of after them all.
+        const DecodeAhead::Prepare prepare = [this, kind, count](int index, const QString &path, bool *adjusted,
+                                                                 int *adjustedFor) {
+            if (index >= count)
+                return decodeSource(path);
             const int value = m_strength.load();
             *adjustedFor = value;
             return decodeAdjusted(path, kind, value, adjusted);
         };
-        decoder = std::make_unique<DecodeAhead>(sources, workers, workers + 1, prepare);
+        QStringList paths = sources;
+        if (!sources.isEmpty())
+            paths << sources.first();
+        decoder = std::make_unique<DecodeAhead>(paths, workers, workers + 1, prepare);
         std::lock_guard<std::mutex> lock(m_mutex);
         m_decoder = decoder.get();
     });
@@ -231,11 +239,14 @@ void SessionRun::work()
         std::lock_guard<std::mutex> lock(m_mutex);
         m_decoder = nullptr;
     }
-    decoder.reset();
-    if (m_abandoned)
+    if (m_abandoned) {
+        decoder.reset();
         return;
+    }
 
     const bool cancelled = done < count;
+    if (cancelled)
+        decoder.reset(); // nothing it would still decode is wanted
     session.setItemsDone(cancelled ? done : sources.size(), cancelled);
     guard(steps.defaultPointer, [&] { emit busyChanged(false); });
     guard(steps.progressZero, [&] { emit progressChanged(0); });
@@ -247,13 +258,15 @@ void SessionRun::work()
     // window reports that step's failure too, as its own numbered step.
     if (done > 0) {
         try {
-            session.setFirstSource(decodeSource(sources.first()));
+            // A run cut short never had the extra item started; it is decoded now instead.
+            session.setFirstSource(cancelled ? decodeSource(sources.first()) : decoder->take(count));
         } catch (const StepFailure &failure) {
             session.setFirstSourceFailure(failure.description());
         } catch (const std::bad_alloc &) {
             session.setFirstSourceFailure(QStringLiteral("Out of memory"));
         }
     }
+    decoder.reset();
     QMetaObject::invokeMethod(
         this,
         [this] {

@@ -50,7 +50,7 @@ void DecodeAhead::work()
         Slot result;
         result.stamp = stampSource(m_paths[index]);
         try {
-            result.image = m_prepare ? m_prepare(m_paths[index], &result.adjusted, &result.adjustedFor)
+            result.image = m_prepare ? m_prepare(index, m_paths[index], &result.adjusted, &result.adjustedFor)
                                      : decodeSource(m_paths[index]);
         } catch (const StepFailure &failure) {
             result.failed = true;

@@ -21,7 +21,7 @@ public:
     // How a worker makes a picture ahead of its turn in place of a plain decode: returns the
     // picture, adjusted for *adjustedFor when *adjusted is set (the caller decides at its turn
     // whether that value still holds), else as decoded. Throws StepFailure as decodeSource.
-    using Prepare = std::function<QImage(const QString &path, bool *adjusted, int *adjustedFor)>;
+    using Prepare = std::function<QImage(int index, const QString &path, bool *adjusted, int *adjustedFor)>;
 
     DecodeAhead(QStringList paths, int workers, int window, Prepare prepare = {});
     ~DecodeAhead();

@@ -1,5 +1,6 @@
 // libFuzzer entry point over one decoder at a time, chosen by LUMIVEX_FUZZ_FORMAT: jpeg, png,
-// gif, bmp, tiff, webp, heif, any (sniffed as files are) or metadata (the camera-data reader).
+// gif, bmp, tiff, webp, heif, any (sniffed as files are), metadata (the camera-data reader) or
+// transcode (a JPEG decoded and encoded again a band of rows at a time).
 // A decoder may refuse an input with a report; anything else (a crash, a leak, a hang, an
 // allocation past the limit) is a finding.
 
@@ -14,8 +15,18 @@
 
 namespace {
 
-enum class Target { Jpeg, Png, Gif, Bmp, Tiff, Webp, Heif, Any, Metadata };
+enum class Target { Jpeg, Png, Gif, Bmp, Tiff, Webp, Heif, Any, Metadata, Transcode };
 Target target = Target::Any;
+
+// Reads every byte of the rows beside each row, so that the sanitizers see any the decoder did
+// not write or the ring does not hold.
+struct ReadingStage : lumivex::RowStage {
+    void makeRow(int, int width, int, const uchar *above, const uchar *row, const uchar *below, uchar *out) noexcept override
+    {
+        for (int i = 0; i < width * 4; ++i)
+            out[i] = uchar((above[i] + row[i] + below[i]) / 3);
+    }
+};
 
 } // namespace
 
@@ -29,7 +40,8 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
         Target target;
     } names[] = {{"jpeg", Target::Jpeg}, {"png", Target::Png},   {"gif", Target::Gif},
                  {"bmp", Target::Bmp},   {"tiff", Target::Tiff}, {"webp", Target::Webp},
-                 {"heif", Target::Heif}, {"any", Target::Any},   {"metadata", Target::Metadata}};
+                 {"heif", Target::Heif}, {"any", Target::Any},   {"metadata", Target::Metadata},
+                 {"transcode", Target::Transcode}};
     for (const auto &n : names)
         if (name && std::strcmp(name, n.name) == 0)
             target = n.target;
@@ -54,6 +66,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         case Target::Any:
             image = decodePictureBytes(QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size)), path).image;
             break;
+        case Target::Transcode: {
+            ReadingStage stage;
+            QByteArray jpeg;
+            QString encodeFailure;
+            transcodeJpeg(QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size)), path, stage, 85,
+                          MetadataBlocks(), &jpeg, &encodeFailure);
+            break;
+        }
         case Target::Metadata: {
             QString note;
             metadataForResult(readPictureMetadataBytes(

@@ -48,7 +48,7 @@ int main(int argc, char **argv)
         save(folder, QStringLiteral("a.") + QLatin1String(ext), encodePicture(small, EncodeOptions{f, quality}, MetadataBlocks()));
         save(folder, QStringLiteral("b.") + QLatin1String(ext), encodePicture(tall, EncodeOptions{f, quality}, metadata));
     };
-    if (any || format == QLatin1String("jpeg"))
+    if (any || format == QLatin1String("jpeg") || format == QLatin1String("transcode"))
         both(PictureFormat::Jpeg, "jpg", 75);
     if (any || format == QLatin1String("png"))
         both(PictureFormat::Png, "png", 0);

@@ -2,7 +2,7 @@
 # Fuzzes one decoder with libFuzzer (Debian's clang) under AddressSanitizer and
 # UndefinedBehaviorSanitizer.
 #
-#   fuzz/run.sh FORMAT [SECONDS]    FORMAT: jpeg png gif bmp tiff webp heif any metadata
+#   fuzz/run.sh FORMAT [SECONDS]    FORMAT: jpeg png gif bmp tiff webp heif any metadata transcode
 #
 # Seeds are small pictures of the format written by the program's own encoders (and libheif's
 # for HEIF). Every input that crashes, leaks or times out is copied to tests/codec/data/, where

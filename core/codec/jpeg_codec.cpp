@@ -412,7 +412,8 @@ bool runTranscode(Transcode &t, ErrorManager &derr, ErrorManager &cerr)
     jpeg_decompress_struct dinfo;
     jpeg_compress_struct cinfo;
     ArrayDestination destination;
-    bool compressing = false;
+    // Read again after a jump back from libjpeg: kept in memory, not in a register.
+    volatile bool compressing = false;
     dinfo.err = &derr.pub;
     cinfo.err = &cerr.pub;
     // Both managers jump back here; which one failed is told by its message.

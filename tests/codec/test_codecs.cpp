@@ -727,6 +727,14 @@ TEST(BadInput, KeptCrashersAndOddFilesFailCleanly)
                     << qPrintable(f.description());
             }
         }
+        // And each made again a band of rows at a time, as a JPEG result of a JPEG is.
+        try {
+            QByteArray jpeg;
+            QString encodeFailure;
+            transcodeJpeg(bytes, path, *adjustingStage(AdjustmentKind::Sharpening, 3), 85, MetadataBlocks(), &jpeg, &encodeFailure);
+        } catch (const StepFailure &f) {
+            EXPECT_TRUE(f.description().endsWith(path)) << qPrintable(f.description());
+        }
         QString note;
         readPictureMetadata(path, &note);
     }

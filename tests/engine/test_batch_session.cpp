@@ -229,6 +229,7 @@ TEST(BatchSession, CancelKeepsTheFinishedItemsAsIfTheListEndedThere)
     QImage expected = decodePicture(sources[1]);
     ApplyContrast(PixelView{expected.width(), expected.height(), expected.bits()}, 60);
     EXPECT_EQ(run.results().picture(1).image(), expected);
+    EXPECT_EQ(run.session->firstSource(), decodePicture(sources[0]));
     // The pointer and the bar are put back all the same.
     EXPECT_EQ(run.busy.back(), false);
     EXPECT_EQ(run.progress.back(), 0);
