@@ -98,15 +98,41 @@ job_counts=${LUMIVEX_BENCH_JOBS:-$(printf '%s\n' 1 2 "$(nproc)" | sort -nu | tr 
 declare -A floor
 for jobs in $job_counts; do floor[$jobs]=$(floor_time "$jobs"); done
 
+# Lumivex and the floor in turns, each Lumivex run over the floor run right after it, so both of a
+# pair see the same machine (a shared virtual machine's speed drifts by 10-20% within minutes).
+# floor*: the same floor with the encoding phase coding Lumivex's own results (decoded again
+# first), whose content may cost the encoder more than the sources' (sharpening adds detail).
+pairs() {
+  local kind=$1 jobs=$2 ratios=() likes=() times=()
+  for _ in $(seq "$runs"); do
+    rm -rf "$out"/*; sync
+    local t0 t1 f g
+    t0=$(now)
+    "$build/lumivex" --adjust "$kind" --strength "${strength[$kind]}" --output "$out" --quality 85 --jobs "$jobs" \
+      --quiet $files >/dev/null 2>&1 || echo "failed: lumivex $kind" >&2
+    t1=$(now)
+    f=$("$build/codec_floor" --jobs "$jobs" --quality 85 $files | awk '{print $6}')
+    g=$("$build/codec_floor" --jobs "$jobs" --quality 85 $files --encode-like "$out"/*.jpg | awk '{print $6}')
+    times+=("$(echo "$t1 - $t0" | bc -l)")
+    ratios+=("$(echo "($t1 - $t0) / $f" | bc -l)")
+    likes+=("$(echo "($t1 - $t0) / $g" | bc -l)")
+  done
+  printf '%s %s %s\n' "$(printf '%s\n' "${times[@]}" | median)" "$(printf '%s\n' "${ratios[@]}" | median)" \
+    "$(printf '%s\n' "${likes[@]}" | median)"
+}
+
 if [ "$peers" = 0 ]; then
-  printf '%-11s %4s %9s %9s %14s\n' adjustment jobs lumivex floor lumivex/floor
+  start=$(for _ in $(seq 9); do t0=$(now); "$build/lumivex" --version >/dev/null; t1=$(now); echo "$t1 - $t0" | bc -l; done | median)
+  printf '%-11s %4s %9s %9s %14s %15s\n' adjustment jobs lumivex floor lumivex/floor lumivex/floor*
   for kind in ${LUMIVEX_BENCH_KINDS:-brightness contrast softening sharpening}; do
     for jobs in $job_counts; do
-      l=$(timeit "'$build/lumivex' --adjust $kind --strength ${strength[$kind]} --output '$out' --quality 85 --jobs $jobs --quiet $files")
-      printf '%-11s %4s %9.2f %9.2f %14.2f\n' "$kind" "$jobs" "$l" "${floor[$jobs]}" "$(echo "$l / ${floor[$jobs]}" | bc -l)"
+      read -r l r rl < <(pairs "$kind" "$jobs")
+      printf '%-11s %4s %9.2f %9.2f %14.2f %15.2f\n' "$kind" "$jobs" "$l" "${floor[$jobs]}" "$r" "$rl"
     done
   done
-  echo "seconds, median of $runs; the floor is libjpeg-turbo decode-only plus encode-only from memory"
+  echo "seconds, medians of $runs; ratios are medians of each run over the floor run beside it"
+  echo "the floor is libjpeg-turbo decode-only plus encode-only from memory; floor*: encoding Lumivex's results"
+  printf 'Lumivex times include starting the program: %.3f s (lumivex --version)\n' "$start"
   exit 0
 fi
 
