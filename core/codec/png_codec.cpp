@@ -28,6 +28,7 @@ struct ReadJob {
     bool alpha;
     std::int64_t width, height;
     png_uint_32 dpmX, dpmY;
+    int orientation; // from an eXIf chunk, before or after the image data
 };
 
 void pngError(png_structp png, png_const_charp message)
@@ -149,6 +150,12 @@ bool runRead(ReadJob &job)
         return false;
     }
     png_read_image(png, job.rows->data());
+    // The chunks after the image data too: camera data may come last.
+    png_read_end(png, info);
+    png_uint_32 exifLength = 0;
+    png_bytep exif = nullptr;
+    if (png_get_eXIf_1(png, info, &exifLength, &exif) && exif)
+        job.orientation = exifOrientation(reinterpret_cast<const char *>(exif), exifLength);
     png_destroy_read_struct(&png, &info, nullptr);
     return true;
 }
@@ -183,6 +190,7 @@ QImage decodePng(const Input &in)
     QImage target;
     std::vector<png_bytep> rows;
     ReadJob job{};
+    job.orientation = 1;
     job.data = in.data;
     job.size = in.size;
     job.target = &target;
@@ -201,7 +209,7 @@ QImage decodePng(const Input &in)
         target.setDotsPerMeterX(int(job.dpmX));
         target.setDotsPerMeterY(int(job.dpmY));
     }
-    return job.alpha ? layOnWhite(target, in.path) : target;
+    return orientPicture(job.alpha ? layOnWhite(target, in.path) : target, job.orientation, in.path);
 }
 
 namespace {

@@ -331,6 +331,32 @@ TEST(Jpeg, EncodesWithCjpegSettingsStraightFromThePicture)
     EXPECT_THROW(encodePicture(picture, EncodeOptions{PictureFormat::Jpeg, 0}, MetadataBlocks()), StepFailure);
 }
 
+TEST(Png, ExifOrientationBeforeOrAfterTheImageDataTurnsThePicture)
+{
+    const QImage picture = noisyPicture(7, 4, 9);
+    const QByteArray plain = encodePicture(picture, EncodeOptions{PictureFormat::Png, 0}, MetadataBlocks());
+    MetadataBlocks turned;
+    turned.exif = exifWithOrientation(6);
+    // Our encoder puts eXIf before the image data; another writer may put it last.
+    const QByteArray before = encodePicture(picture, EncodeOptions{PictureFormat::Png, 0}, turned);
+    QByteArray chunk("\0\0\0\0eXIf", 8);
+    chunk[3] = char(turned.exif.size());
+    chunk += turned.exif;
+    const uLong crc = crc32(0, reinterpret_cast<const Bytef *>(chunk.constData() + 4), uInt(chunk.size() - 4));
+    for (int shift : {24, 16, 8, 0})
+        chunk += char((crc >> shift) & 0xFF);
+    QByteArray after = plain;
+    after.insert(after.size() - 12, chunk); // before IEND
+    for (const QByteArray &bytes : {before, after}) {
+        const QImage decoded = decodeBytes(bytes);
+        ASSERT_EQ(decoded.size(), QSize(4, 7));
+        for (int y = 0; y < 4; ++y)
+            for (int x = 0; x < 7; ++x)
+                ASSERT_EQ(decoded.pixel(3 - y, x), picture.pixel(x, y)) << x << "," << y;
+    }
+    EXPECT_EQ(decodeBytes(plain), picture);
+}
+
 TEST(Png, EveryColourTypeAndDepthAsWritten)
 {
     const int w = 13, h = 7;
