@@ -76,17 +76,62 @@ struct DecodeJob {
     RowFeed *feed;    // rows handed on as they are decoded, when nothing turns the picture after
 };
 
+// What a header tells besides the size: the EXIF orientation, and the density as dots per meter
+// (0 when the file gives none).
+struct HeaderFacts {
+    int orientation = 1;
+    int dpmX = 0, dpmY = 0;
+    bool cmyk = false;
+};
+
+HeaderFacts headerFacts(const jpeg_decompress_struct &cinfo)
+{
+    HeaderFacts facts;
+    for (jpeg_saved_marker_ptr m = cinfo.marker_list; m; m = m->next) {
+        if (m->marker == JPEG_APP0 + 1 && m->data_length > 6 && std::memcmp(m->data, "Exif\0\0", 6) == 0) {
+            facts.orientation = exifOrientation(reinterpret_cast<const char *>(m->data) + 6, m->data_length - 6);
+            break;
+        }
+    }
+    if (cinfo.saw_JFIF_marker && cinfo.X_density > 0 && cinfo.Y_density > 0) {
+        if (cinfo.density_unit == 1) {
+            facts.dpmX = int(100. * cinfo.X_density / 2.54);
+            facts.dpmY = int(100. * cinfo.Y_density / 2.54);
+        } else if (cinfo.density_unit == 2) {
+            facts.dpmX = int(100. * cinfo.X_density);
+            facts.dpmY = int(100. * cinfo.Y_density);
+        }
+    }
+    facts.cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
+    return facts;
+}
+
+// Each 8x8 block of the largest component costs at least one bit per scan with Huffman coding,
+// so a file cannot describe more than a few thousand pixels per byte. A tiny file declaring a
+// huge picture is refused before its memory is taken. Arithmetic coding can go below a bit per
+// block and is let through to the pixel limit.
+bool promisesMoreThanItHolds(const jpeg_decompress_struct &cinfo, std::size_t fileSize)
+{
+    return !cinfo.arith_code &&
+           double(cinfo.image_width) * double(cinfo.image_height) > 4096.0 * double(fileSize) + 65536.0;
+}
+
+// Decoded pixels as djpeg gives them: accurate integer IDCT, smooth upsampling, full size.
+void setDecodeSettings(jpeg_decompress_struct &cinfo, bool cmyk)
+{
+    cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRX;
+    cinfo.dct_method = JDCT_ISLOW;
+    cinfo.do_fancy_upsampling = TRUE;
+    cinfo.scale_num = cinfo.scale_denom = 1;
+}
+
 bool allocateFor(DecodeJob &job, const jpeg_decompress_struct &cinfo)
 {
     job.width = cinfo.image_width;
     job.height = cinfo.image_height;
     if (job.width <= 0 || job.height <= 0 || 4 * job.width * job.height > kMaxPixelBytes)
         return false;
-    // Each 8x8 block of the largest component costs at least one bit per scan with Huffman
-    // coding, so a file cannot describe more than a few thousand pixels per byte. A tiny file
-    // declaring a huge picture is refused before its memory is taken. Arithmetic coding can go
-    // below a bit per block and is let through to the pixel limit.
-    if (!cinfo.arith_code && double(job.width) * double(job.height) > 4096.0 * double(job.size) + 65536.0) {
+    if (promisesMoreThanItHolds(cinfo, job.size)) {
         job.tooSmall = true;
         return false;
     }
@@ -115,28 +160,12 @@ bool runDecode(DecodeJob &job, ErrorManager &err)
     jpeg_mem_src(&cinfo, job.data, static_cast<unsigned long>(job.size));
     jpeg_save_markers(&cinfo, JPEG_APP0 + 1, 0xFFFF);
     jpeg_read_header(&cinfo, TRUE);
-
-    for (jpeg_saved_marker_ptr m = cinfo.marker_list; m; m = m->next) {
-        if (m->marker == JPEG_APP0 + 1 && m->data_length > 6 && std::memcmp(m->data, "Exif\0\0", 6) == 0) {
-            job.orientation = exifOrientation(reinterpret_cast<const char *>(m->data) + 6, m->data_length - 6);
-            break;
-        }
-    }
-    if (cinfo.saw_JFIF_marker && cinfo.X_density > 0 && cinfo.Y_density > 0) {
-        if (cinfo.density_unit == 1) {
-            job.dpmX = int(100. * cinfo.X_density / 2.54);
-            job.dpmY = int(100. * cinfo.Y_density / 2.54);
-        } else if (cinfo.density_unit == 2) {
-            job.dpmX = int(100. * cinfo.X_density);
-            job.dpmY = int(100. * cinfo.Y_density);
-        }
-    }
-
-    const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
-    cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRX;
-    cinfo.dct_method = JDCT_ISLOW;
-    cinfo.do_fancy_upsampling = TRUE;
-    cinfo.scale_num = cinfo.scale_denom = 1;
+    const HeaderFacts facts = headerFacts(cinfo);
+    job.orientation = facts.orientation;
+    job.dpmX = facts.dpmX;
+    job.dpmY = facts.dpmY;
+    const bool cmyk = facts.cmyk;
+    setDecodeSettings(cinfo, cmyk);
     if (!allocateFor(job, cinfo)) {
         jpeg_destroy_decompress(&cinfo);
         return false;
@@ -428,37 +457,19 @@ bool runTranscode(Transcode &t, ErrorManager &derr, ErrorManager &cerr)
     jpeg_mem_src(&dinfo, t.in->data, static_cast<unsigned long>(t.in->size));
     jpeg_save_markers(&dinfo, JPEG_APP0 + 1, 0xFFFF);
     jpeg_read_header(&dinfo, TRUE);
-    int orientation = 1;
-    for (jpeg_saved_marker_ptr m = dinfo.marker_list; m; m = m->next) {
-        if (m->marker == JPEG_APP0 + 1 && m->data_length > 6 && std::memcmp(m->data, "Exif\0\0", 6) == 0) {
-            orientation = exifOrientation(reinterpret_cast<const char *>(m->data) + 6, m->data_length - 6);
-            break;
-        }
-    }
+    const HeaderFacts facts = headerFacts(dinfo);
     const std::int64_t width = dinfo.image_width, height = dinfo.image_height;
-    const bool cmyk = dinfo.jpeg_color_space == JCS_CMYK || dinfo.jpeg_color_space == JCS_YCCK;
     // What the whole-picture way refuses or turns is left to it, reports and all.
-    if (orientation != 1 || cmyk || width <= 0 || height <= 0 || 4 * width * height > kMaxPixelBytes ||
-        (!dinfo.arith_code && double(width) * double(height) > 4096.0 * double(t.in->size) + 65536.0)) {
+    if (facts.orientation != 1 || facts.cmyk || width <= 0 || height <= 0 || 4 * width * height > kMaxPixelBytes ||
+        promisesMoreThanItHolds(dinfo, t.in->size)) {
         t.skipped = true;
         jpeg_destroy_decompress(&dinfo);
         return false;
     }
     // The density the decoded picture would carry: the file's own, else a new picture's.
-    int dpmX = t.defaultDpmX, dpmY = t.defaultDpmY;
-    if (dinfo.saw_JFIF_marker && dinfo.X_density > 0 && dinfo.Y_density > 0) {
-        if (dinfo.density_unit == 1) {
-            dpmX = int(100. * dinfo.X_density / 2.54);
-            dpmY = int(100. * dinfo.Y_density / 2.54);
-        } else if (dinfo.density_unit == 2) {
-            dpmX = int(100. * dinfo.X_density);
-            dpmY = int(100. * dinfo.Y_density);
-        }
-    }
-    dinfo.out_color_space = JCS_EXT_BGRX;
-    dinfo.dct_method = JDCT_ISLOW;
-    dinfo.do_fancy_upsampling = TRUE;
-    dinfo.scale_num = dinfo.scale_denom = 1;
+    const bool density = facts.dpmX > 0 && facts.dpmY > 0;
+    const int dpmX = density ? facts.dpmX : t.defaultDpmX, dpmY = density ? facts.dpmY : t.defaultDpmY;
+    setDecodeSettings(dinfo, false);
     jpeg_start_decompress(&dinfo);
     const int w = int(width), h = int(height);
     if (dinfo.output_width != JDIMENSION(w) || dinfo.output_height != JDIMENSION(h) || dinfo.output_components != 4) {
