@@ -136,18 +136,22 @@ if [ "$peers" = 0 ]; then
   exit 0
 fi
 
-printf '%-11s %4s %9s %9s %9s %9s %9s %9s %14s %14s %14s\n' adjustment jobs lumivex magick gm vips djpeg+cjpeg floor lumivex/peer lumivex/pipe lumivex/floor
+start=$(for _ in $(seq 9); do t0=$(now); "$build/lumivex" --version >/dev/null; t1=$(now); echo "$t1 - $t0" | bc -l; done | median)
+printf '%-11s %4s %8s %7s %7s %7s %11s %7s %13s %13s %14s %15s\n' adjustment jobs lumivex magick gm vips djpeg+cjpeg floor \
+  lumivex/peer lumivex/pipe lumivex/floor lumivex/floor*
 for kind in ${LUMIVEX_BENCH_KINDS:-brightness contrast softening sharpening}; do
   for jobs in $job_counts; do
     per=$(( (20 + jobs - 1) / jobs ))
-    l=$(timeit "'$build/lumivex' --adjust $kind --strength ${strength[$kind]} --output '$out' --quality 85 --jobs $jobs --quiet $files")
+    read -r l r rl < <(pairs "$kind" "$jobs")
     m=$(timeit "ls $files | xargs -P $jobs -n $per mogrify -path '$out' $(im_op $kind) -quality 85")
     g=$(timeit "cd '$corpus' && ls *.jpg | xargs -P $jobs -n $per gm mogrify -output-directory '$out' $(gm_op $kind) -quality 85")
     v=$(timeit "ls $files | xargs -P $jobs -n 1 $(vips_script $kind)")
     p=$(timeit "ls $files | xargs -P $jobs -I{} sh -c 'djpeg {} | cjpeg -quality 85 > $out/\$(basename {})'")
     best=$(printf '%s\n' "$m" "$g" "$v" | sort -g | head -1)
-    printf '%-11s %4s %9.2f %9.2f %9.2f %9.2f %11.2f %9.2f %14.2f %14.2f %14.2f\n' "$kind" "$jobs" "$l" "$m" "$g" "$v" "$p" \
-      "${floor[$jobs]}" "$(echo "$l / $best" | bc -l)" "$(echo "$l / $p" | bc -l)" "$(echo "$l / ${floor[$jobs]}" | bc -l)"
+    printf '%-11s %4s %8.2f %7.2f %7.2f %7.2f %11.2f %7.2f %13.2f %13.2f %14.2f %15.2f\n' "$kind" "$jobs" "$l" "$m" "$g" "$v" "$p" \
+      "${floor[$jobs]}" "$(echo "$l / $best" | bc -l)" "$(echo "$l / $p" | bc -l)" "$r" "$rl"
   done
 done
-echo "seconds, median of $runs; ratios below 1 mean Lumivex is faster"
+echo "seconds, medians of $runs; ratios below 1 mean Lumivex is faster; floor ratios are medians of each"
+echo "Lumivex run over the floor run beside it; floor*: the floor encoding Lumivex's own results"
+printf 'Lumivex times include starting the program: %.3f s (lumivex --version)\n' "$start"
