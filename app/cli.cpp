@@ -137,10 +137,21 @@ int usageError(QTextStream &errors, const QString &message)
 }
 
 // Paths from standard input: one a line (blank lines skipped), or NUL-separated, where a path
-// may hold any character but NUL, line ends included.
+// may hold any character but NUL, line ends included. Read from a device (the real standard
+// input) the names are taken by their bytes, as arguments are, so a name that is not valid text
+// still opens.
 QStringList readPathList(QTextStream &input, bool nulSeparated)
 {
     QStringList paths;
+    if (QIODevice *device = input.device()) {
+        const QByteArray bytes = device->readAll();
+        for (const QByteArray &part : bytes.split(nulSeparated ? '\0' : '\n')) {
+            const QByteArray name = nulSeparated || !part.endsWith('\r') ? part : part.chopped(1);
+            if (!name.trimmed().isEmpty())
+                paths << pathFromArgument(fileNameFromBytes(name));
+        }
+        return paths;
+    }
     if (nulSeparated) {
         const QStringList parts = input.readAll().split(QChar(0), Qt::SkipEmptyParts);
         for (const QString &part : parts)

@@ -10,6 +10,7 @@
 #include "write_limit.h"
 
 #include <QCoreApplication>
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -286,6 +287,22 @@ TEST(Cli, ANameNotValidInTheEncodingIsProcessedByItsBytes)
     EXPECT_EQ(cli.run(brightening(cli.out) << fileNameFromBytes(folder + "/gone\xfe.png")), 1);
     EXPECT_EQ(cli.errorText, QString::fromUtf8(folder) + QStringLiteral("/gone\\xFE.png: File not found: ") +
                                  QString::fromUtf8(folder) + QStringLiteral("/gone\\xFE.png\n"));
+    // Read from standard input, by their bytes too, NUL-separated or a line each.
+    for (const bool nul : {true, false}) {
+        ::unlink(output.constData());
+        QByteArray bytes = folder + "/caf\xff.png" + (nul ? QByteArray("\0", 1) : QByteArray("\r\n"));
+        QBuffer standardInput(&bytes);
+        standardInput.open(QIODevice::ReadOnly);
+        QTextStream input(&standardInput);
+        cli.errorText.clear();
+        QTextStream errors(&cli.errorText);
+        QStringList arguments = brightening(cli.out);
+        arguments.prepend(QStringLiteral("lumivex"));
+        if (nul)
+            arguments << QStringLiteral("-0");
+        EXPECT_EQ(runBatchCommandLine(arguments << QStringLiteral("-"), input, errors, false), 0) << cli.errorText.toStdString();
+        EXPECT_EQ(::stat(output.constData(), &st), 0) << nul;
+    }
     ::unlink(output.constData());
     ::unlink((folder + "/caf\xff.png").constData());
 }
