@@ -167,8 +167,18 @@ std::unique_ptr<RowStage> adjustingStage(AdjustmentKind kind, int v) { return st
 
 QImage decodeAdjusted(const QString &path, AdjustmentKind kind, int v, bool *adjusted)
 {
+    const QByteArray bytes = readRegularFile(path);
+    // A filter reads rows beside the one it makes: from a JPEG those come from a ring of decoded
+    // rows, so the decoded picture is never written out whole beside the result.
+    if (adjustmentInfo(kind).usesSourceCopy) {
+        QImage result;
+        if (decodeJpegThrough(bytes, path, *adjustingStage(kind, v), &result)) {
+            *adjusted = true;
+            return result;
+        }
+    }
     AdjustingSink sink(kind, v);
-    QImage decoded = decodePictureFile(path, &sink).image;
+    QImage decoded = decodePictureBytes(bytes, path, &sink).image;
     *adjusted = sink.complete(decoded);
     return *adjusted ? sink.result(std::move(decoded)) : decoded;
 }

@@ -1,6 +1,7 @@
 // libFuzzer entry point over one decoder at a time, chosen by LUMIVEX_FUZZ_FORMAT: jpeg, png,
 // gif, bmp, tiff, webp, heif, any (sniffed as files are), metadata (the camera-data reader) or
-// transcode (a JPEG decoded and encoded again a band of rows at a time).
+// transcode (a JPEG decoded and encoded again a band of rows at a time, or made into a picture
+// through the same ring of rows).
 // A decoder may refuse an input with a report; anything else (a crash, a leak, a hang, an
 // allocation past the limit) is a finding.
 
@@ -70,8 +71,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             ReadingStage stage;
             QByteArray jpeg;
             QString encodeFailure;
-            transcodeJpeg(QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size)), path, stage, 85,
-                          MetadataBlocks(), &jpeg, &encodeFailure);
+            const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size));
+            try {
+                transcodeJpeg(bytes, path, stage, 85, MetadataBlocks(), &jpeg, &encodeFailure);
+            } catch (const StepFailure &) {
+            }
+            decodeJpegThrough(bytes, path, stage, &image);
             break;
         }
         case Target::Metadata: {

@@ -52,6 +52,7 @@ QImage decodeWithQt(const Input &in, PictureFormat format);
 QByteArray encodeJpeg(const QImage &picture, int quality, const MetadataBlocks &metadata);
 bool transcodeJpeg(const Input &in, RowStage &stage, int quality, const MetadataBlocks &metadata, QByteArray *out,
                    QString *encodeFailure);
+bool decodeJpegThrough(const Input &in, RowStage &stage, QImage *picture);
 QByteArray encodePng(const QImage &picture, const MetadataBlocks &metadata);
 QByteArray encodeTiff(const QImage &picture, const MetadataBlocks &metadata);
 QByteArray encodeWebp(const QImage &picture, int quality, const MetadataBlocks &metadata);

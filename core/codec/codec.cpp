@@ -257,6 +257,14 @@ bool transcodeJpeg(const QByteArray &bytes, const QString &path, RowStage &stage
     return codec::transcodeJpeg(in, stage, quality, metadata, out, encodeFailure);
 }
 
+bool decodeJpegThrough(const QByteArray &bytes, const QString &path, RowStage &stage, QImage *picture)
+{
+    if (sniffPictureFormat(bytes.constData(), std::size_t(bytes.size())) != PictureFormat::Jpeg)
+        return false;
+    const Input in{reinterpret_cast<const unsigned char *>(bytes.constData()), std::size_t(bytes.size()), path};
+    return codec::decodeJpegThrough(in, stage, picture);
+}
+
 DecodedPicture decodePictureFile(const QString &path, RowSink *sink)
 {
     return decodePictureBytes(readRegularFile(path), path, sink);

@@ -99,6 +99,12 @@ public:
 bool transcodeJpeg(const QByteArray &bytes, const QString &path, RowStage &stage, int quality,
                    const MetadataBlocks &metadata, QByteArray *out, QString *encodeFailure);
 
+// The same ring of decoded rows, with `stage` making each row of a pooled picture instead of
+// feeding an encoder: the picture `stage`'s work on the decoded JPEG gives, without the decoded
+// picture ever being held whole. Returns false, having done nothing, where transcodeJpeg does
+// and when the picture's memory is refused; throws StepFailure with the decoder's report.
+bool decodeJpegThrough(const QByteArray &bytes, const QString &path, RowStage &stage, QImage *picture);
+
 // Every file name extension of a format this program reads, lower case, without the dot.
 QStringList readablePictureExtensions();
 

@@ -420,10 +420,22 @@ struct Transcode {
     int quality;
     const MetadataBlocks *metadata;
     QByteArray iptc;
-    QByteArray *out;
+    QByteArray *out;      // encoded here, or else
+    QImage *picture;      // the rows made straight into this picture, allocated here
     int defaultDpmX, defaultDpmY;
     std::vector<std::vector<uchar>> buffers;
     bool skipped = false; // not a picture for this way; nothing done
+    int dpmX = 0, dpmY = 0;
+
+    bool allocatePicture(int w, int h) noexcept
+    {
+        try {
+            *picture = allocatePixelImage(QSize(w, h));
+        } catch (...) {
+            *picture = QImage();
+        }
+        return !picture->isNull();
+    }
 
     uchar *allocate(std::size_t bytes) noexcept
     {
@@ -443,6 +455,7 @@ bool runTranscode(Transcode &t, ErrorManager &derr, ErrorManager &cerr)
     ArrayDestination destination;
     // Read again after a jump back from libjpeg: kept in memory, not in a register.
     volatile bool compressing = false;
+    const bool encoding = t.picture == nullptr;
     dinfo.err = &derr.pub;
     cinfo.err = &cerr.pub;
     // Both managers jump back here; which one failed is told by its message.
@@ -469,6 +482,14 @@ bool runTranscode(Transcode &t, ErrorManager &derr, ErrorManager &cerr)
     // The density the decoded picture would carry: the file's own, else a new picture's.
     const bool density = facts.dpmX > 0 && facts.dpmY > 0;
     const int dpmX = density ? facts.dpmX : t.defaultDpmX, dpmY = density ? facts.dpmY : t.defaultDpmY;
+    t.dpmX = facts.dpmX;
+    t.dpmY = facts.dpmY;
+    // A picture whose memory is refused goes the whole-picture way, which reports it.
+    if (!encoding && !t.allocatePicture(int(width), int(height))) {
+        t.skipped = true;
+        jpeg_destroy_decompress(&dinfo);
+        return false;
+    }
     setDecodeSettings(dinfo, false);
     jpeg_start_decompress(&dinfo);
     const int w = int(width), h = int(height);
@@ -480,18 +501,20 @@ bool runTranscode(Transcode &t, ErrorManager &derr, ErrorManager &cerr)
     const std::size_t rowBytes = std::size_t(w) * 4;
     // Memory the caller owns: a jump back from libjpeg destroys nothing made here.
     uchar *ring = t.allocate(rowBytes * kRing);
-    uchar *band = t.allocate(rowBytes * kBand);
-    if (!ring || !band) {
+    uchar *band = encoding ? t.allocate(rowBytes * kBand) : nullptr;
+    if (!ring || (encoding && !band)) {
         std::strcpy(derr.message, "out of memory");
         jpeg_destroy_decompress(&dinfo);
         return false;
     }
     auto ringRow = [ring, rowBytes](int y) { return ring + rowBytes * std::size_t(y % kRing); };
 
-    jpeg_create_compress(&cinfo);
-    compressing = true;
-    arrayDestination(cinfo, destination, t.out);
-    startCompress(cinfo, w, h, t.quality, dpmX, dpmY, *t.metadata, t.iptc);
+    if (encoding) {
+        jpeg_create_compress(&cinfo);
+        compressing = true;
+        arrayDestination(cinfo, destination, t.out);
+        startCompress(cinfo, w, h, t.quality, dpmX, dpmY, *t.metadata, t.iptc);
+    }
 
     int decoded = 0, made = 0;
     JSAMPROW rows[kBand];
@@ -519,28 +542,22 @@ bool runTranscode(Transcode &t, ErrorManager &derr, ErrorManager &cerr)
         for (int i = 0; i < count; ++i) {
             const int y = made + i;
             const uchar *row = ringRow(y);
-            t.stage->makeRow(y, w, h, y > 0 ? ringRow(y - 1) : row, row, y + 1 < h ? ringRow(y + 1) : row,
-                             band + rowBytes * std::size_t(i));
-            rows[i] = band + rowBytes * std::size_t(i);
+            rows[i] = encoding ? band + rowBytes * std::size_t(i) : t.picture->scanLine(y);
+            t.stage->makeRow(y, w, h, y > 0 ? ringRow(y - 1) : row, row, y + 1 < h ? ringRow(y + 1) : row, rows[i]);
         }
-        jpeg_write_scanlines(&cinfo, rows, JDIMENSION(count));
+        if (encoding)
+            jpeg_write_scanlines(&cinfo, rows, JDIMENSION(count));
         made += count;
     }
-    if (derr.endedEarly || derr.corrupt) {
+    if (!derr.endedEarly && !derr.corrupt)
+        jpeg_finish_decompress(&dinfo);
+    const bool good = !derr.endedEarly && !derr.corrupt;
+    if (good && encoding)
+        jpeg_finish_compress(&cinfo);
+    if (encoding)
         jpeg_destroy_compress(&cinfo);
-        jpeg_destroy_decompress(&dinfo);
-        return false;
-    }
-    jpeg_finish_decompress(&dinfo);
-    if (derr.corrupt) {
-        jpeg_destroy_compress(&cinfo);
-        jpeg_destroy_decompress(&dinfo);
-        return false;
-    }
-    jpeg_finish_compress(&cinfo);
-    jpeg_destroy_compress(&cinfo);
     jpeg_destroy_decompress(&dinfo);
-    return true;
+    return good;
 }
 
 } // namespace
@@ -551,7 +568,7 @@ bool transcodeJpeg(const Input &in, RowStage &stage, int quality, const Metadata
     if (quality < 1 || quality > 100)
         throw StepFailure(QStringLiteral("JPEG quality must be 1..100"));
     const QImage fresh(1, 1, QImage::Format_RGB32);
-    Transcode t{&in, &stage, quality, &metadata, photoshopIptcResource(metadata.iptc), out,
+    Transcode t{&in, &stage, quality, &metadata, photoshopIptcResource(metadata.iptc), out, nullptr,
                 fresh.dotsPerMeterX(), fresh.dotsPerMeterY()};
     ErrorManager derr, cerr;
     initErrors(derr);
@@ -569,6 +586,28 @@ bool transcodeJpeg(const Input &in, RowStage &stage, int quality, const Metadata
         *encodeFailure = QStringLiteral("The JPEG encoder failed: ") + QString::fromLocal8Bit(cerr.message);
         throw StepFailure(*encodeFailure);
     }
+    failDecode(derr.message[0] ? QString::fromLocal8Bit(derr.message) : QStringLiteral("unknown JPEG error"), in.path);
+}
+
+bool decodeJpegThrough(const Input &in, RowStage &stage, QImage *picture)
+{
+    const MetadataBlocks none;
+    Transcode t{&in, &stage, 85, &none, QByteArray(), nullptr, picture, 0, 0};
+    ErrorManager derr, cerr;
+    initErrors(derr);
+    initErrors(cerr);
+    if (runTranscode(t, derr, cerr)) {
+        if (t.dpmX > 0 && t.dpmY > 0) {
+            picture->setDotsPerMeterX(t.dpmX);
+            picture->setDotsPerMeterY(t.dpmY);
+        }
+        return true;
+    }
+    *picture = QImage();
+    if (t.skipped)
+        return false;
+    if (derr.endedEarly)
+        failTruncated(in.path);
     failDecode(derr.message[0] ? QString::fromLocal8Bit(derr.message) : QStringLiteral("unknown JPEG error"), in.path);
 }
 

@@ -224,8 +224,12 @@ TEST(Jpeg, AdjustingWhileDecodingGivesTheBytesOfAdjustingAfterwards)
     int n = 0;
     for (const QSize size : {QSize(1, 1), QSize(2, 9), QSize(3, 3), QSize(37, 23), QSize(150, 40)}) {
         const QImage picture = noisyPicture(size.width(), size.height(), unsigned(n));
+        QImage dense = picture;
+        dense.setDotsPerMeterX(11811);
+        dense.setDotsPerMeterY(5906);
         for (const QByteArray &jpeg : {libjpegEncode(picture, 90), libjpegEncode(picture, 90, JpegKind::Grey),
-                                       encodePicture(picture, EncodeOptions{PictureFormat::Jpeg, 90}, turned)}) {
+                                       encodePicture(picture, EncodeOptions{PictureFormat::Jpeg, 90}, turned),
+                                       encodePicture(dense, EncodeOptions{PictureFormat::Jpeg, 90}, MetadataBlocks())}) {
             sources << dir.filePath(QStringLiteral("p%1.jpg").arg(n++));
             writeBytes(sources.back(), jpeg);
         }
@@ -241,6 +245,7 @@ TEST(Jpeg, AdjustingWhileDecodingGivesTheBytesOfAdjustingAfterwards)
             const QImage result = sourceToResult(source, step.kind, step.strength);
             EXPECT_EQ(result, expected) << qPrintable(source) << " " << int(step.kind) << " " << step.strength;
             EXPECT_EQ(result.dotsPerMeterX(), decoded.dotsPerMeterX());
+            EXPECT_EQ(result.dotsPerMeterY(), decoded.dotsPerMeterY());
             bool adjusted = false;
             EXPECT_EQ(decodeAdjusted(source, step.kind, step.strength, &adjusted), expected);
             EXPECT_TRUE(adjusted);
