@@ -130,10 +130,7 @@ private:
     bool m_gaveUp = false;
 };
 
-} // namespace
-
-namespace {
-
+// One adjustment as the work between a JPEG decoder's ring of rows and whatever takes the rows.
 class AdjustingStage : public RowStage {
 public:
     AdjustingStage(AdjustmentKind kind, int v)
