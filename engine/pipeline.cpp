@@ -53,18 +53,22 @@ QImage adjustPicture(AdjustmentKind kind, QImage picture, int v)
 
 namespace {
 
+// The table of a point adjustment; none for a neighbourhood filter.
+std::optional<PointMap> pointMapOf(AdjustmentKind kind, int v)
+{
+    if (kind == AdjustmentKind::Brightness)
+        return BrightnessMap(v);
+    if (kind == AdjustmentKind::Contrast)
+        return ContrastMap(v);
+    return std::nullopt;
+}
+
 // Adjusts the rows a decoder hands over while they are still in the cache, instead of making a
 // second pass over the whole picture afterwards. Whatever it cannot do along the way (a picture
 // whose rows are not packed, memory for a filter's output refused) it leaves to adjustPicture.
 class AdjustingSink : public RowSink {
 public:
-    AdjustingSink(AdjustmentKind kind, int v) : m_kind(kind), m_v(v)
-    {
-        if (kind == AdjustmentKind::Brightness)
-            m_map.emplace(BrightnessMap(v));
-        else if (kind == AdjustmentKind::Contrast)
-            m_map.emplace(ContrastMap(v));
-    }
+    AdjustingSink(AdjustmentKind kind, int v) : m_kind(kind), m_v(v), m_map(pointMapOf(kind, v)) {}
 
     void rows(QImage &picture, int first, int count) noexcept override
     {
@@ -133,13 +137,9 @@ private:
 // One adjustment as the work between a JPEG decoder's ring of rows and whatever takes the rows.
 class AdjustingStage : public RowStage {
 public:
-    AdjustingStage(AdjustmentKind kind, int v)
+    AdjustingStage(AdjustmentKind kind, int v) : m_map(pointMapOf(kind, v))
     {
-        if (kind == AdjustmentKind::Brightness)
-            m_map.emplace(BrightnessMap(v));
-        else if (kind == AdjustmentKind::Contrast)
-            m_map.emplace(ContrastMap(v));
-        else
+        if (!m_map)
             m_formula = neighbourhoodFormula(kind, v);
     }
 

@@ -563,6 +563,16 @@ bool runTranscode(Transcode &t, ErrorManager &derr, ErrorManager &cerr)
 
 } // namespace
 
+namespace {
+// The decoder's report of a failed decode through the ring, as the whole-picture decoder gives it.
+[[noreturn]] void failRingDecode(const ErrorManager &derr, const QString &path)
+{
+    if (derr.endedEarly)
+        failTruncated(path);
+    failDecode(derr.message[0] ? QString::fromLocal8Bit(derr.message) : QStringLiteral("unknown JPEG error"), path);
+}
+} // namespace
+
 bool transcodeJpeg(const Input &in, RowStage &stage, int quality, const MetadataBlocks &metadata, QByteArray *out,
                         QString *encodeFailure)
 {
@@ -579,15 +589,13 @@ bool transcodeJpeg(const Input &in, RowStage &stage, int quality, const Metadata
     out->clear();
     if (t.skipped)
         return false;
-    if (derr.endedEarly)
-        failTruncated(in.path);
-    if (cerr.message[0]) {
+    if (cerr.message[0] && !derr.endedEarly) {
         if (cerr.pub.msg_code == JERR_OUT_OF_MEMORY)
             throw std::bad_alloc();
         *encodeFailure = QStringLiteral("The JPEG encoder failed: ") + QString::fromLocal8Bit(cerr.message);
         throw StepFailure(*encodeFailure);
     }
-    failDecode(derr.message[0] ? QString::fromLocal8Bit(derr.message) : QStringLiteral("unknown JPEG error"), in.path);
+    failRingDecode(derr, in.path);
 }
 
 bool decodeJpegThrough(const Input &in, RowStage &stage, QImage *picture)
@@ -607,9 +615,7 @@ bool decodeJpegThrough(const Input &in, RowStage &stage, QImage *picture)
     *picture = QImage();
     if (t.skipped)
         return false;
-    if (derr.endedEarly)
-        failTruncated(in.path);
-    failDecode(derr.message[0] ? QString::fromLocal8Bit(derr.message) : QStringLiteral("unknown JPEG error"), in.path);
+    failRingDecode(derr, in.path);
 }
 
 } // namespace lumivex::codec
