@@ -171,20 +171,30 @@ void SessionRun::work()
         // turn checks that the strength still holds; if the slider has moved since, the picture
         // is made again from its file, which is rare enough not to keep every decoded picture
         // beside its result.
-        // One more item after the list: the first source again, plainly decoded, for the Before
-        // pane, so that it is decoded beside the last items instead of after them all.
-        const DecodeAhead::Prepare prepare = [this, kind, count](int index, const QString &path, bool *adjusted,
-                                                                 int *adjustedFor) {
-            if (index >= count)
-                return decodeSource(path);
+        // The first source is decoded plainly and kept for the Before pane, its result made
+        // from that picture, so the file is not decoded a second time after the run.
+        const DecodeAhead::Prepare prepare = [this, kind](int index, const QString &path, bool *adjusted,
+                                                          int *adjustedFor) {
             const int value = m_strength.load();
             *adjustedFor = value;
-            return decodeAdjusted(path, kind, value, adjusted);
+            if (index > 0)
+                return decodeAdjusted(path, kind, value, adjusted);
+            QImage decoded = decodeSource(path);
+            {
+                std::lock_guard<std::mutex> lock(m_mutex);
+                m_firstDecoded = decoded;
+            }
+            try {
+                QImage result = adjustPicture(kind, decoded, value);
+                *adjusted = true;
+                return result;
+            } catch (const StepFailure &) {
+                return decoded; // adjusted again, and reported, at the item's own step
+            } catch (const std::bad_alloc &) {
+                return decoded;
+            }
         };
-        QStringList paths = sources;
-        if (!sources.isEmpty())
-            paths << sources.first();
-        decoder = std::make_unique<DecodeAhead>(paths, workers, workers + 1, prepare);
+        decoder = std::make_unique<DecodeAhead>(sources, workers, workers + 1, prepare);
         std::lock_guard<std::mutex> lock(m_mutex);
         m_decoder = decoder.get();
     });
@@ -241,6 +251,8 @@ void SessionRun::work()
     }
     if (m_abandoned) {
         decoder.reset();
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_firstDecoded = QImage();
         return;
     }
 
@@ -254,12 +266,17 @@ void SessionRun::work()
         guard(steps.totalImages, [&] {
             results.mTotalImages = checkedNarrow<std::int16_t>(session.itemsDone() - 1);
         });
-    // The Before picture is decoded again even when the first file failed during the run: the
+    // When the first file failed during the run, the Before picture is decoded again: the
     // window reports that step's failure too, as its own numbered step.
     if (done > 0) {
+        QImage first;
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            first = std::move(m_firstDecoded);
+            m_firstDecoded = QImage();
+        }
         try {
-            // A run cut short never had the extra item started; it is decoded now instead.
-            session.setFirstSource(cancelled ? decodeSource(sources.first()) : decoder->take(count));
+            session.setFirstSource(first.isNull() ? decodeSource(sources.first()) : std::move(first));
         } catch (const StepFailure &failure) {
             session.setFirstSourceFailure(failure.description());
         } catch (const std::bad_alloc &) {

@@ -115,6 +115,7 @@ private:
     int m_holdAt = 0;
     int m_heldAt = 0;
     DecodeAhead *m_decoder = nullptr;
+    QImage m_firstDecoded; // the first source as decoded by its worker, for the Before pane
     std::thread m_worker;
 };
 

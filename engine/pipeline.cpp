@@ -36,21 +36,6 @@ static bool checkedLayout(const QImage &picture, int *w, int *h)
     return true;
 }
 
-QImage adjustPicture(AdjustmentKind kind, QImage picture, int v)
-{
-    int w = 0, h = 0;
-    if (!checkedLayout(picture, &w, &h))
-        return picture;
-    if (!adjustmentInfo(kind).usesSourceCopy) {
-        applyAdjustment(kind, nullptr, PixelView{w, h, picture.bits()}, v);
-        return picture;
-    }
-    QImage out = allocatePixelImage(picture.size());
-    copyPictureInfo(picture, out);
-    applyNeighbourhoodInto(kind, picture.constBits(), PixelView{w, h, out.bits()}, v);
-    return out;
-}
-
 namespace {
 
 // The table of a point adjustment; none for a neighbourhood filter.
@@ -62,6 +47,33 @@ std::optional<PointMap> pointMapOf(AdjustmentKind kind, int v)
         return ContrastMap(v);
     return std::nullopt;
 }
+
+} // namespace
+
+QImage adjustPicture(AdjustmentKind kind, QImage picture, int v)
+{
+    int w = 0, h = 0;
+    if (!checkedLayout(picture, &w, &h))
+        return picture;
+    if (!adjustmentInfo(kind).usesSourceCopy) {
+        if (picture.isDetached()) {
+            applyAdjustment(kind, nullptr, PixelView{w, h, picture.bits()}, v);
+            return picture;
+        }
+        // Someone else still shows this picture: writing it would copy it outside the pool
+        // first, so the table reads it and writes a pooled picture instead.
+        QImage out = allocatePixelImage(picture.size());
+        copyPictureInfo(picture, out);
+        pointMapOf(kind, v)->applyInto(picture.constBits(), PixelView{w, h, out.bits()});
+        return out;
+    }
+    QImage out = allocatePixelImage(picture.size());
+    copyPictureInfo(picture, out);
+    applyNeighbourhoodInto(kind, picture.constBits(), PixelView{w, h, out.bits()}, v);
+    return out;
+}
+
+namespace {
 
 // Adjusts the rows a decoder hands over while they are still in the cache, instead of making a
 // second pass over the whole picture afterwards. Whatever it cannot do along the way (a picture

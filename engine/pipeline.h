@@ -28,9 +28,10 @@ SourceStamp stampSource(const QString &path);
 // reason.
 QImage decodeSource(const QString &path);
 
-// The adjusting stage at strength v. Point adjustments work in the picture's own memory (no
-// copy when the caller holds the only reference); the neighbourhood filters read it untouched
-// and write a picture of their own that carries the same resolution and colour space. Throws
+// The adjusting stage at strength v. Point adjustments work in the picture's own memory when
+// the caller holds the only reference, and otherwise read it untouched into a pooled picture;
+// the neighbourhood filters always read it untouched and write a picture of their own. Either
+// way a new picture carries the same resolution and colour space. Throws
 // StepFailure for a picture whose rows are not packed 4·W bytes apart or whose 4·W·H bytes
 // overflow.
 QImage adjustPicture(AdjustmentKind kind, QImage picture, int v);

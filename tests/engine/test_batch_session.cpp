@@ -264,10 +264,33 @@ TEST(Pipeline, PointAdjustmentsWorkInPlaceAndFiltersKeepTheSourceUntouched)
     EXPECT_EQ(brightenedAlone, brightened(source, 33));
 
     QImage shared = source;
+    shared.setDotsPerMeterX(5905);
     const QImage result = adjustPicture(AdjustmentKind::Sharpening, shared, 3);
     EXPECT_EQ(result, sharpened(source, 3));
     EXPECT_EQ(shared, source);
     EXPECT_NE(result.constBits(), shared.constBits());
+
+    // A point adjustment of a picture someone else still shows leaves that picture as it was.
+    const QImage lit = adjustPicture(AdjustmentKind::Brightness, shared, 33);
+    EXPECT_EQ(lit, brightened(source, 33));
+    EXPECT_EQ(lit.dotsPerMeterX(), 5905);
+    EXPECT_EQ(shared, source);
+}
+
+TEST(BatchSession, TheFirstFileGivesBothItsResultAndTheBeforePicture)
+{
+    QTemporaryDir dir;
+    const QImage a = noisyPicture(9, 7, 5), b = noisyPicture(4, 6, 6);
+    const QStringList sources = {writePicture(dir, QStringLiteral("a.png"), a),
+                                 writePicture(dir, QStringLiteral("b.png"), b)};
+    for (AdjustmentKind kind : {AdjustmentKind::Brightness, AdjustmentKind::Contrast, AdjustmentKind::Softening,
+                                AdjustmentKind::Sharpening}) {
+        SessionDriver run(kind, sources);
+        ASSERT_TRUE(run.runToEnd(4));
+        EXPECT_EQ(run.results().picture(0).image(), adjustPicture(kind, a, 4)) << int(kind);
+        EXPECT_EQ(run.results().picture(1).image(), adjustPicture(kind, b, 4)) << int(kind);
+        EXPECT_EQ(run.session->firstSource(), a) << int(kind);
+    }
 }
 
 TEST(RunSteps, EveryNumberOfTheFourHandlers)
