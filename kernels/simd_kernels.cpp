@@ -254,12 +254,10 @@ namespace {
 void filterInteriorRow(const std::uint8_t *up, const std::uint8_t *mid, const std::uint8_t *down, std::uint8_t *out,
                        std::size_t row, NeighbourhoodFormula f, bool wide)
 {
-    std::size_t stop = 4;
     if (wide)
-        stop = filterRowAvx512(up, mid, down, out, row, f.centreWeight, f.neighbourWeight, f.divisor);
-    if (stop > 4)
-        HWY_DYNAMIC_DISPATCH(FilterRow)(up, mid, down, out, 4, 32, f.centreWeight, f.neighbourWeight, f.divisor);
-    HWY_DYNAMIC_DISPATCH(FilterRow)(up, mid, down, out, stop, row - 4, f.centreWeight, f.neighbourWeight, f.divisor);
+        filterRowAvx512(up, mid, down, out, row, f.centreWeight, f.neighbourWeight, f.divisor);
+    else
+        HWY_DYNAMIC_DISPATCH(FilterRow)(up, mid, down, out, 4, row - 4, f.centreWeight, f.neighbourWeight, f.divisor);
 }
 
 void filterInteriorRows(const std::uint8_t *source, PixelView buffer, NeighbourhoodFormula f, int first, int end)

@@ -17,11 +17,10 @@ void applyTableVbmiInto(const std::uint8_t *from, std::uint8_t *to, std::size_t 
 // True on processors with 512-bit integer vectors for the neighbourhood filter.
 bool hasWideFilter();
 
-// Filters the bytes of one interior row from byte 32 on, up to where a whole block of 64 still
-// fits, and returns the first byte it left for the caller (bytes 4 … 31 are the caller's too).
-std::size_t filterRowAvx512(const std::uint8_t *up, const std::uint8_t *mid, const std::uint8_t *down,
-                            std::uint8_t *out, std::size_t rowBytes, int centreWeight, int neighbourWeight,
-                            int divisor);
+// Filters every byte of one interior row but its first and last pixel; only call when
+// hasWideFilter() is true.
+void filterRowAvx512(const std::uint8_t *up, const std::uint8_t *mid, const std::uint8_t *down, std::uint8_t *out,
+                     std::size_t rowBytes, int centreWeight, int neighbourWeight, int divisor);
 
 // Tests switch the processor-specific paths off to hold the portable ones to the formulas too.
 void setProcessorPathsEnabled(bool enabled);
