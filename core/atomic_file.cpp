@@ -5,7 +5,9 @@
 
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <algorithm>
 #include <cerrno>
+#include <optional>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -59,33 +61,50 @@ void throwWriteFailure(const QString &path, const QString &reason)
                       QStringLiteral("cannot write ") + path + QStringLiteral(" (") + reason + QLatin1Char(')'));
 }
 
+namespace {
+
+[[noreturn]] void throwFileFailure(const QString &path, const QString &reason, const QString &description)
+{
+    if (description.isEmpty())
+        throwWriteFailure(path, reason);
+    throw StepFailure(description, QStringLiteral("cannot write ") + path + QStringLiteral(" (") + reason + QLatin1Char(')'));
+}
+
+QString systemReason(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+
+thread_local CommitBehind::Capture *openCapture = nullptr;
+
+} // namespace
+
 AtomicFile::AtomicFile(QString path) : m_path(std::move(path)) {}
 
 AtomicFile::~AtomicFile() { cancel(); }
 
+void AtomicFile::raise(const QString &reason) const { throwFileFailure(m_path, reason, m_failureDescription); }
+
 void AtomicFile::fail(int error)
 {
     cancel();
-    throwWriteFailure(m_path, error);
+    raise(systemReason(error));
 }
 
 void AtomicFile::failWith(const QString &reason)
 {
     cancel();
-    throwWriteFailure(m_path, reason);
+    raise(reason);
 }
 
 void AtomicFile::open()
 {
     cancel();
     if (m_path.isEmpty() || m_path.endsWith(QLatin1Char('/')))
-        throwWriteFailure(m_path, EISDIR);
+        raise(systemReason(EISDIR));
     const QFileInfo info(m_path);
     const QByteArray target = fileNameToBytes(m_path);
     struct stat existing {};
     if (lstat(target.constData(), &existing) == 0) {
         if (S_ISDIR(existing.st_mode))
-            throwWriteFailure(m_path, EISDIR);
+            raise(systemReason(EISDIR));
         m_keepMode = S_ISREG(existing.st_mode);
         m_mode = existing.st_mode & 07777;
     }
@@ -103,10 +122,10 @@ void AtomicFile::open()
             break;
         }
         if (errno != EEXIST)
-            throwWriteFailure(m_path, errno);
+            raise(systemReason(errno));
     }
     if (m_fd < 0)
-        throwWriteFailure(m_path, EEXIST);
+        raise(systemReason(EEXIST));
     m_device = std::make_unique<DescriptorDevice>(m_fd);
     m_device->open(QIODevice::WriteOnly | QIODevice::Unbuffered);
 }
@@ -121,29 +140,17 @@ QString AtomicFile::writeError() const
 void AtomicFile::commit()
 {
     if (m_fd < 0 || !m_device)
-        throwWriteFailure(m_path, EBADF);
+        raise(systemReason(EBADF));
     m_device->close();
     if (m_keepMode && fchmod(m_fd, m_mode) != 0)
         fail(errno);
-    // Some file systems only tell of a full disk when the data reaches it.
-    if (fdatasync(m_fd) != 0)
-        fail(errno);
-    const int fd = m_fd;
+    auto pending = std::make_unique<PendingCommit>(m_fd, m_temporary, m_path, m_failureDescription);
     m_fd = -1;
-    if (::close(fd) != 0) {
-        const int error = errno;
-        ::unlink(fileNameToBytes(m_temporary).constData());
-        m_temporary.clear();
-        throwWriteFailure(m_path, error);
-    }
-    if (::rename(fileNameToBytes(m_temporary).constData(), fileNameToBytes(m_path).constData()) != 0) {
-        const int error = errno;
-        ::unlink(fileNameToBytes(m_temporary).constData());
-        m_temporary.clear();
-        throwWriteFailure(m_path, error);
-    }
     m_temporary.clear();
     m_device.reset();
+    if (openCapture && openCapture->accept(pending))
+        return;
+    pending->finish();
 }
 
 void AtomicFile::cancel()
@@ -162,13 +169,128 @@ void AtomicFile::cancel()
     }
 }
 
-void writeFileAtomically(const QString &path, const QByteArray &bytes)
+void writeFileAtomically(const QString &path, const QByteArray &bytes, const QString &failureDescription)
 {
     AtomicFile file(path);
+    file.setFailureDescription(failureDescription);
     file.open();
     if (file.device().write(bytes) != bytes.size())
         file.failWith(file.writeError());
     file.commit();
+}
+
+PendingCommit::PendingCommit(int fd, QString temporary, QString path, QString failureDescription)
+    : m_fd(fd), m_temporary(std::move(temporary)), m_path(std::move(path)),
+      m_failureDescription(std::move(failureDescription))
+{
+}
+
+PendingCommit::~PendingCommit()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+    if (!m_temporary.isEmpty())
+        ::unlink(fileNameToBytes(m_temporary).constData());
+}
+
+void PendingCommit::finish()
+{
+    auto failAndRemove = [this](int error) {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = -1;
+        ::unlink(fileNameToBytes(m_temporary).constData());
+        m_temporary.clear();
+        throwFileFailure(m_path, systemReason(error), m_failureDescription);
+    };
+    // Some file systems only tell of a full disk when the data reaches it.
+    if (fdatasync(m_fd) != 0)
+        failAndRemove(errno);
+    const int fd = m_fd;
+    m_fd = -1;
+    if (::close(fd) != 0)
+        failAndRemove(errno);
+    if (::rename(fileNameToBytes(m_temporary).constData(), fileNameToBytes(m_path).constData()) != 0)
+        failAndRemove(errno);
+    m_temporary.clear();
+}
+
+CommitBehind::Capture::Capture() : m_outer(openCapture) { openCapture = this; }
+
+CommitBehind::Capture::~Capture() { openCapture = m_outer; }
+
+std::unique_ptr<PendingCommit> CommitBehind::Capture::take() { return std::move(m_pending); }
+
+bool CommitBehind::Capture::accept(std::unique_ptr<PendingCommit> &pending)
+{
+    if (m_pending)
+        return false; // one file an item; a second one is finished at once
+    m_pending = std::move(pending);
+    return true;
+}
+
+CommitBehind::CommitBehind(std::size_t limit) : m_limit(std::max<std::size_t>(1, limit))
+{
+    m_thread = std::thread([this] { run(); });
+}
+
+CommitBehind::~CommitBehind()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_closing = true;
+    }
+    m_changed.notify_all();
+    m_thread.join();
+}
+
+void CommitBehind::hand(std::unique_ptr<PendingCommit> pending, std::function<void(const StepFailure *)> done)
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_changed.wait(lock, [&] { return m_queue.size() < m_limit; });
+    m_queue.push_back(Entry{std::move(pending), std::move(done)});
+    m_changed.notify_all();
+}
+
+void CommitBehind::finishAll()
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_changed.wait(lock, [&] { return m_queue.empty() && !m_busy; });
+}
+
+void CommitBehind::run()
+{
+    for (;;) {
+        Entry entry;
+        {
+            std::unique_lock<std::mutex> lock(m_mutex);
+            m_changed.wait(lock, [&] { return !m_queue.empty() || m_closing; });
+            if (m_queue.empty())
+                return;
+            entry = std::move(m_queue.front());
+            m_queue.pop_front();
+            m_busy = true;
+        }
+        m_changed.notify_all();
+        std::optional<StepFailure> failure;
+        if (entry.pending) {
+            try {
+                entry.pending->finish();
+            } catch (const StepFailure &f) {
+                failure = f;
+            } catch (const std::bad_alloc &) {
+                failure = StepFailure(QStringLiteral("Out of memory"));
+            }
+            entry.pending.reset();
+        }
+        if (entry.done)
+            entry.done(failure ? &*failure : nullptr);
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_busy = false;
+        }
+        m_changed.notify_all();
+    }
 }
 
 } // namespace lumivex

@@ -61,12 +61,8 @@ MetadataBlocks resultMetadata(MetadataBlocks metadata, QString *note)
 
 void writeJpegFile(const QString &path, const QByteArray &jpeg)
 {
-    try {
-        writeFileAtomically(path, jpeg);
-    } catch (const StepFailure &failure) {
-        // The window keeps the imaging library's status text; the detail names file and reason.
-        throw StepFailure(jpegFailureText(JpegStatus::Win32Error), failure.detail());
-    }
+    // The window keeps the imaging library's status text; the detail names file and reason.
+    writeFileAtomically(path, jpeg, jpegFailureText(JpegStatus::Win32Error));
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "engine/save_results.h"
 
 #include "engine/batch_session.h"
+#include "core/atomic_file.h"
 #include "core/error_report.h"
 #include "core/paths.h"
 
@@ -52,12 +53,18 @@ std::vector<SaveOutcome> saveItems(const SaveSettings &settings, const QStringLi
         outcome.step = step;
     }
 
+    int threads = workers > 0 ? workers : int(std::max(1u, std::thread::hardware_concurrency()));
+    threads = std::min<int>(threads, count);
+    // Each item's wait for the disk overlaps the making of the next one; its outcome (and
+    // `written`) comes once the file is on the disk under its name, in the order handed over.
+    CommitBehind behind(std::size_t(std::max(1, threads)) * 2);
     std::atomic<int> next{0};
     auto work = [&] {
         for (int i = next++; i < count; i = next++) {
             if (stop && stop->load())
                 return;
             SaveOutcome &outcome = outcomes[std::size_t(i)];
+            CommitBehind::Capture capture;
             try {
                 const QFileInfo target(outcome.path);
                 if (layout.keepExisting && (target.exists() || target.isSymLink())) {
@@ -78,19 +85,28 @@ std::vector<SaveOutcome> saveItems(const SaveSettings &settings, const QStringLi
             } catch (const std::exception &e) {
                 outcome.failure = outcome.detail = QString::fromLocal8Bit(e.what());
             }
-            if (written)
-                written(i, outcome);
+            std::unique_ptr<PendingCommit> pending = capture.take();
+            if (!outcome.written)
+                pending.reset(); // a file whose item failed after all is not put in place
+            behind.hand(std::move(pending), [&outcome, &written, i](const StepFailure *failure) {
+                if (failure) {
+                    outcome.written = false;
+                    outcome.failure = failure->description();
+                    outcome.detail = failure->detail();
+                }
+                if (written)
+                    written(i, outcome);
+            });
         }
     };
 
-    int threads = workers > 0 ? workers : int(std::max(1u, std::thread::hardware_concurrency()));
-    threads = std::min<int>(threads, count);
     std::vector<std::thread> pool;
     for (int t = 1; t < threads; ++t)
         pool.emplace_back(work);
     work();
     for (std::thread &t : pool)
         t.join();
+    behind.finishAll();
     return outcomes;
 }
 

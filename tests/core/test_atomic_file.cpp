@@ -142,3 +142,55 @@ TEST(AtomicFile, FailuresNameTheFileAndTheSystemReason)
     }
     EXPECT_TRUE(QFileInfo(f.out + QStringLiteral("/taken.jpg")).isDir());
 }
+
+// A commit handed to another thread: the file is under its name only once that thread has
+// finished it, outcomes come in the order handed over, and a failure there names the file and
+// keeps a writer's own description, with nothing left behind.
+TEST(AtomicFile, ACommitHandedOverIsReportedOnlyOnceTheFileIsInPlace)
+{
+    Folders f;
+    const QString first = f.out + QStringLiteral("/first.jpg");
+    const QString second = f.out + QStringLiteral("/second.jpg");
+    std::vector<QString> outcomes;
+    {
+        CommitBehind behind(1);
+        for (const QString &path : {first, second}) {
+            std::unique_ptr<PendingCommit> pending;
+            {
+                CommitBehind::Capture capture;
+                if (path == first) {
+                    writeFileAtomically(path, "one");
+                } else {
+                    AtomicFile file(path);
+                    file.setFailureDescription(QStringLiteral("Cannot save the image. GDI+ Error:7"));
+                    file.open();
+                    file.device().write("two");
+                    file.commit();
+                }
+                pending = capture.take();
+            }
+            ASSERT_TRUE(pending);
+            EXPECT_FALSE(QFileInfo::exists(path)); // written, not yet in place
+            if (path == second)
+                QDir(f.out).mkpath(QStringLiteral("second.jpg/inside")); // the name taken meanwhile
+            behind.hand(std::move(pending), [&outcomes, path](const StepFailure *failure) {
+                outcomes.push_back(failure ? failure->description() + QLatin1Char('|') + failure->detail()
+                                           : QStringLiteral("in place: ") + QString::fromLatin1(contents(path)));
+            });
+        }
+        behind.finishAll();
+    }
+    ASSERT_EQ(outcomes.size(), 2u);
+    EXPECT_EQ(outcomes[0], QStringLiteral("in place: one"));
+    EXPECT_TRUE(outcomes[1].startsWith(QStringLiteral("Cannot save the image. GDI+ Error:7|cannot write ") + second))
+        << outcomes[1].toStdString();
+    EXPECT_EQ(everything(f.out), (QStringList{QStringLiteral("first.jpg"), QStringLiteral("second.jpg")}));
+    EXPECT_TRUE(QFileInfo(second).isDir());
+
+    // A capture dropped with its commit untaken leaves neither the file nor its temporary.
+    {
+        CommitBehind::Capture capture;
+        writeFileAtomically(f.out + QStringLiteral("/dropped.jpg"), "three");
+    }
+    EXPECT_EQ(everything(f.out), (QStringList{QStringLiteral("first.jpg"), QStringLiteral("second.jpg")}));
+}
