@@ -16,5 +16,7 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Loaded when the first HEIF or AVIF file is met, so the program's own links do not name it.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS libheif1)
 
 include(CPack)

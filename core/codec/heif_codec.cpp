@@ -1,27 +1,94 @@
 // HEIC/HEIF and AVIF on libheif with Debian's decoders (libde265 for HEVC, dav1d or libaom for
 // AV1). libheif applies the container's rotation and mirroring itself.
+//
+// libheif and the decoders it brings cost every start of the program several milliseconds, the
+// command line's included: the library is loaded the first time a HEIF or AVIF file is met.
 
 #include "core/codec/backends.h"
 #include "core/error_report.h"
 
+#include <dlfcn.h>
 #include <libheif/heif.h>
 #include <vector>
+
+static_assert(LIBHEIF_NUMERIC_VERSION >> 24 == 1, "the library is loaded by its version 1 name");
 
 namespace lumivex::codec {
 
 namespace {
 
+#define LUMIVEX_HEIF_FUNCTIONS(X) \
+    X(context_alloc) \
+    X(context_free) \
+    X(context_get_primary_image_handle) \
+    X(context_read_from_memory_without_copy) \
+    X(context_set_maximum_image_size_limit) \
+    X(decode_image) \
+    X(decoding_options_alloc) \
+    X(decoding_options_free) \
+    X(image_get_height) \
+    X(image_get_plane_readonly) \
+    X(image_get_width) \
+    X(image_handle_get_color_profile_type) \
+    X(image_handle_get_height) \
+    X(image_handle_get_list_of_metadata_block_IDs) \
+    X(image_handle_get_metadata) \
+    X(image_handle_get_metadata_content_type) \
+    X(image_handle_get_metadata_size) \
+    X(image_handle_get_metadata_type) \
+    X(image_handle_get_number_of_metadata_blocks) \
+    X(image_handle_get_raw_color_profile) \
+    X(image_handle_get_raw_color_profile_size) \
+    X(image_handle_get_width) \
+    X(image_handle_has_alpha_channel) \
+    X(image_handle_release) \
+    X(image_release)
+
+// The functions this backend calls, found in the library once it is loaded.
+struct Heif {
+#define LUMIVEX_HEIF_POINTER(name) decltype(&::heif_##name) name = nullptr;
+    LUMIVEX_HEIF_FUNCTIONS(LUMIVEX_HEIF_POINTER)
+#undef LUMIVEX_HEIF_POINTER
+    QString missing; // why the library cannot be used; empty when it can
+};
+
+Heif loadHeif()
+{
+    Heif api;
+    void *library = dlopen("libheif.so.1", RTLD_NOW | RTLD_LOCAL);
+    if (!library) {
+        api.missing = QStringLiteral("HEIF support could not be loaded (") + QString::fromLocal8Bit(dlerror()) +
+                      QLatin1Char(')');
+        return api;
+    }
+#define LUMIVEX_HEIF_FIND(name)                                                                        \
+    api.name = reinterpret_cast<decltype(&::heif_##name)>(dlsym(library, "heif_" #name));            \
+    if (!api.name) {                                                                                   \
+        api.missing = QStringLiteral("HEIF support could not be loaded (no heif_" #name ")");         \
+        return api;                                                                                    \
+    }
+    LUMIVEX_HEIF_FUNCTIONS(LUMIVEX_HEIF_FIND)
+#undef LUMIVEX_HEIF_FIND
+    return api; // kept loaded for the rest of the run
+}
+
+const Heif &lib()
+{
+    static const Heif api = loadHeif();
+    return api;
+}
+
 struct ContextFree {
     heif_context *c;
-    ~ContextFree() { heif_context_free(c); }
+    ~ContextFree() { lib().context_free(c); }
 };
 struct HandleFree {
     heif_image_handle *h;
-    ~HandleFree() { heif_image_handle_release(h); }
+    ~HandleFree() { lib().image_handle_release(h); }
 };
 struct ImageFree {
     heif_image *i;
-    ~ImageFree() { heif_image_release(i); }
+    ~ImageFree() { lib().image_release(i); }
 };
 
 bool endedEarly(const heif_error &e)
@@ -48,25 +115,27 @@ constexpr int kMaxSide = 23170;
 
 QImage decodeHeif(const Input &in)
 {
-    ContextFree context{heif_context_alloc()};
-    heif_context_set_maximum_image_size_limit(context.c, kMaxSide);
-    check(heif_context_read_from_memory_without_copy(context.c, in.data, in.size, nullptr), in.path);
+    if (!lib().missing.isEmpty())
+        failDecode(lib().missing, in.path);
+    ContextFree context{lib().context_alloc()};
+    lib().context_set_maximum_image_size_limit(context.c, kMaxSide);
+    check(lib().context_read_from_memory_without_copy(context.c, in.data, in.size, nullptr), in.path);
     HandleFree handle{nullptr};
-    check(heif_context_get_primary_image_handle(context.c, &handle.h), in.path);
-    checkPictureSize(heif_image_handle_get_width(handle.h), heif_image_handle_get_height(handle.h), in.path);
-    const bool alpha = heif_image_handle_has_alpha_channel(handle.h);
+    check(lib().context_get_primary_image_handle(context.c, &handle.h), in.path);
+    checkPictureSize(lib().image_handle_get_width(handle.h), lib().image_handle_get_height(handle.h), in.path);
+    const bool alpha = lib().image_handle_has_alpha_channel(handle.h);
 
     ImageFree image{nullptr};
-    heif_decoding_options *options = heif_decoding_options_alloc();
-    const heif_error decoded = heif_decode_image(handle.h, &image.i, heif_colorspace_RGB,
+    heif_decoding_options *options = lib().decoding_options_alloc();
+    const heif_error decoded = lib().decode_image(handle.h, &image.i, heif_colorspace_RGB,
                                                  alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB,
                                                  options);
-    heif_decoding_options_free(options);
+    lib().decoding_options_free(options);
     check(decoded, in.path);
-    const int width = heif_image_get_width(image.i, heif_channel_interleaved);
-    const int height = heif_image_get_height(image.i, heif_channel_interleaved);
+    const int width = lib().image_get_width(image.i, heif_channel_interleaved);
+    const int height = lib().image_get_height(image.i, heif_channel_interleaved);
     int stride = 0;
-    const uint8_t *plane = heif_image_get_plane_readonly(image.i, heif_channel_interleaved, &stride);
+    const uint8_t *plane = lib().image_get_plane_readonly(image.i, heif_channel_interleaved, &stride);
     if (!plane || width <= 0 || height <= 0)
         failDecode(QStringLiteral("the decoder gave no picture"), in.path);
 
@@ -88,21 +157,23 @@ QImage decodeHeif(const Input &in)
 MetadataBlocks heifMetadata(const Input &in)
 {
     MetadataBlocks blocks;
-    ContextFree context{heif_context_alloc()};
-    heif_context_set_maximum_image_size_limit(context.c, kMaxSide);
-    if (heif_context_read_from_memory_without_copy(context.c, in.data, in.size, nullptr).code != heif_error_Ok)
+    if (!lib().missing.isEmpty())
+        return blocks;
+    ContextFree context{lib().context_alloc()};
+    lib().context_set_maximum_image_size_limit(context.c, kMaxSide);
+    if (lib().context_read_from_memory_without_copy(context.c, in.data, in.size, nullptr).code != heif_error_Ok)
         return blocks;
     HandleFree handle{nullptr};
-    if (heif_context_get_primary_image_handle(context.c, &handle.h).code != heif_error_Ok)
+    if (lib().context_get_primary_image_handle(context.c, &handle.h).code != heif_error_Ok)
         return blocks;
-    const int count = heif_image_handle_get_number_of_metadata_blocks(handle.h, nullptr);
+    const int count = lib().image_handle_get_number_of_metadata_blocks(handle.h, nullptr);
     std::vector<heif_item_id> ids(std::size_t(std::max(count, 0)));
-    heif_image_handle_get_list_of_metadata_block_IDs(handle.h, nullptr, ids.data(), count);
+    lib().image_handle_get_list_of_metadata_block_IDs(handle.h, nullptr, ids.data(), count);
     for (heif_item_id id : ids) {
-        const QByteArray type = heif_image_handle_get_metadata_type(handle.h, id);
-        const QByteArray content = heif_image_handle_get_metadata_content_type(handle.h, id);
-        QByteArray data(qsizetype(heif_image_handle_get_metadata_size(handle.h, id)), Qt::Uninitialized);
-        if (heif_image_handle_get_metadata(handle.h, id, data.data()).code != heif_error_Ok)
+        const QByteArray type = lib().image_handle_get_metadata_type(handle.h, id);
+        const QByteArray content = lib().image_handle_get_metadata_content_type(handle.h, id);
+        QByteArray data(qsizetype(lib().image_handle_get_metadata_size(handle.h, id)), Qt::Uninitialized);
+        if (lib().image_handle_get_metadata(handle.h, id, data.data()).code != heif_error_Ok)
             continue;
         if (type == "Exif" && blocks.exif.isEmpty() && data.size() > 4) {
             // A 32-bit offset to the TIFF header comes first.
@@ -114,10 +185,10 @@ MetadataBlocks heifMetadata(const Input &in)
             blocks.xmp = data;
         }
     }
-    const heif_color_profile_type profile = heif_image_handle_get_color_profile_type(handle.h);
+    const heif_color_profile_type profile = lib().image_handle_get_color_profile_type(handle.h);
     if (profile == heif_color_profile_type_prof || profile == heif_color_profile_type_rICC) {
-        QByteArray icc(qsizetype(heif_image_handle_get_raw_color_profile_size(handle.h)), Qt::Uninitialized);
-        if (!icc.isEmpty() && heif_image_handle_get_raw_color_profile(handle.h, icc.data()).code == heif_error_Ok)
+        QByteArray icc(qsizetype(lib().image_handle_get_raw_color_profile_size(handle.h)), Qt::Uninitialized);
+        if (!icc.isEmpty() && lib().image_handle_get_raw_color_profile(handle.h, icc.data()).code == heif_error_Ok)
             blocks.icc = icc;
     }
     return blocks;
