@@ -130,11 +130,76 @@ HWY_AFTER_NAMESPACE();
 #if HWY_ONCE
 namespace lumivex {
 
-HWY_EXPORT(FilterRow);
-HWY_EXPORT(AddSaturated);
-HWY_EXPORT(AffineFloat);
-
 namespace {
+
+// The choice among the targets compiled above is made here: Highway's own chooser lives in its
+// shared library, whose loading times a clock at every start of the program (milliseconds), the
+// command line's included. A target is taken only when the processor and the system have every
+// feature it was compiled for.
+enum class Target { Avx3, Avx2, Sse4, Baseline };
+
+Target bestTarget()
+{
+    static const Target best = [] {
+#if HWY_ARCH_X86 && defined(__GNUC__)
+        __builtin_cpu_init();
+        const bool sse4 = __builtin_cpu_supports("ssse3") && __builtin_cpu_supports("sse4.1") &&
+                          __builtin_cpu_supports("sse4.2") && __builtin_cpu_supports("pclmul") &&
+                          __builtin_cpu_supports("aes");
+        const bool avx2 = sse4 && __builtin_cpu_supports("avx") && __builtin_cpu_supports("avx2") &&
+                          __builtin_cpu_supports("bmi") && __builtin_cpu_supports("bmi2") &&
+                          __builtin_cpu_supports("fma") && __builtin_cpu_supports("f16c");
+        const bool avx3 = avx2 && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") &&
+                          __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("avx512bw");
+        return avx3 ? Target::Avx3 : avx2 ? Target::Avx2 : sse4 ? Target::Sse4 : Target::Baseline;
+#else
+        return Target::Baseline; // the build's own target
+#endif
+    }();
+    return best;
+}
+
+// The best compiled version of a function this processor runs; the build's baseline otherwise.
+template <typename F>
+F chosen(F avx3, F avx2, F sse4, F baseline)
+{
+    switch (bestTarget()) {
+    case Target::Avx3:
+        if (avx3)
+            return avx3;
+        [[fallthrough]];
+    case Target::Avx2:
+        if (avx2)
+            return avx2;
+        [[fallthrough]];
+    case Target::Sse4:
+        if (sse4)
+            return sse4;
+        [[fallthrough]];
+    case Target::Baseline:
+        break;
+    }
+    return baseline;
+}
+
+#if HWY_TARGETS & HWY_AVX3
+#define LUMIVEX_AVX3(FUNC) &N_AVX3::FUNC
+#else
+#define LUMIVEX_AVX3(FUNC) nullptr
+#endif
+#if HWY_TARGETS & HWY_AVX2
+#define LUMIVEX_AVX2(FUNC) &N_AVX2::FUNC
+#else
+#define LUMIVEX_AVX2(FUNC) nullptr
+#endif
+#if HWY_TARGETS & HWY_SSE4
+#define LUMIVEX_SSE4(FUNC) &N_SSE4::FUNC
+#else
+#define LUMIVEX_SSE4(FUNC) nullptr
+#endif
+#define LUMIVEX_DISPATCH(FUNC)                                                                             \
+    (*chosen<decltype(&HWY_STATIC_DISPATCH(FUNC))>(LUMIVEX_AVX3(FUNC), LUMIVEX_AVX2(FUNC), LUMIVEX_SSE4(FUNC), \
+                                                   &HWY_STATIC_DISPATCH(FUNC)))
 
 // 256 pixels that hold every byte value in each of the three channels: enough to check a
 // per-byte map whole.
@@ -190,7 +255,7 @@ PointMap::PointMap(const PointTable &table, const PointHint &hint) : m_table(tab
     m_shift = int(table[128]) - 128;
     const int shift = m_shift;
     auto add = [shift](std::uint8_t *bytes, std::size_t count) {
-        HWY_DYNAMIC_DISPATCH(AddSaturated)(bytes, count, shift);
+        LUMIVEX_DISPATCH(AddSaturated)(bytes, count, shift);
     };
     if (mapMatchesTable(probe.bytes, table, add)) {
         m_way = Way::Shift;
@@ -199,7 +264,7 @@ PointMap::PointMap(const PointTable &table, const PointHint &hint) : m_table(tab
     // A straight line, rounded?
     if (hint.affine) {
         auto line = [&hint](std::uint8_t *bytes, std::size_t count) {
-            HWY_DYNAMIC_DISPATCH(AffineFloat)(bytes, count, hint.scale, hint.offset);
+            LUMIVEX_DISPATCH(AffineFloat)(bytes, count, hint.scale, hint.offset);
         };
         if (mapMatchesTable(probe.bytes, table, line)) {
             m_way = Way::Line;
@@ -221,10 +286,10 @@ void PointMap::apply(PixelView buffer) const
         PointMap(m_table, m_hint).apply(buffer);
         return;
     case Way::Shift:
-        HWY_DYNAMIC_DISPATCH(AddSaturated)(buffer.bytes, buffer.byteCount(), m_shift);
+        LUMIVEX_DISPATCH(AddSaturated)(buffer.bytes, buffer.byteCount(), m_shift);
         return;
     case Way::Line:
-        HWY_DYNAMIC_DISPATCH(AffineFloat)(buffer.bytes, buffer.byteCount(), m_hint.scale, m_hint.offset);
+        LUMIVEX_DISPATCH(AffineFloat)(buffer.bytes, buffer.byteCount(), m_hint.scale, m_hint.offset);
         return;
     case Way::Table:
         break;
@@ -257,7 +322,7 @@ void filterInteriorRow(const std::uint8_t *up, const std::uint8_t *mid, const st
     if (wide)
         filterRowAvx512(up, mid, down, out, row, f.centreWeight, f.neighbourWeight, f.divisor);
     else
-        HWY_DYNAMIC_DISPATCH(FilterRow)(up, mid, down, out, 4, row - 4, f.centreWeight, f.neighbourWeight, f.divisor);
+        LUMIVEX_DISPATCH(FilterRow)(up, mid, down, out, 4, row - 4, f.centreWeight, f.neighbourWeight, f.divisor);
 }
 
 void filterInteriorRows(const std::uint8_t *source, PixelView buffer, NeighbourhoodFormula f, int first, int end)
