@@ -405,6 +405,7 @@ int runBatchCommandLine(const QStringList &arguments, QTextStream &input, QTextS
             return adjustmentInfo(step.kind).usesSourceCopy;
         });
         const PixelBudgetScope budget(std::make_shared<MemoryBudget>(budgetBytes), filters ? 2 : 1);
+        layout.largestFirst = true;
         saveItems(settings, sources, sources, produce, written, workers, nullptr, layout, direct);
     }
     if (progress)

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <numeric>
 #include <thread>
 
 namespace lumivex {
@@ -58,9 +59,19 @@ std::vector<SaveOutcome> saveItems(const SaveSettings &settings, const QStringLi
     // Each item's wait for the disk overlaps the making of the next one; its outcome (and
     // `written`) comes once the file is on the disk under its name, in the order handed over.
     CommitBehind behind(std::size_t(std::max(1, threads)) * 2);
+    std::vector<int> order(static_cast<std::size_t>(count));
+    std::iota(order.begin(), order.end(), 0);
+    if (layout.largestFirst && threads > 1) {
+        std::vector<qint64> sizes;
+        for (const QString &source : sources)
+            sizes.push_back(QFileInfo(source).size());
+        std::stable_sort(order.begin(), order.end(),
+                         [&](int a, int b) { return sizes[std::size_t(a)] > sizes[std::size_t(b)]; });
+    }
     std::atomic<int> next{0};
     auto work = [&] {
-        for (int i = next++; i < count; i = next++) {
+        for (int n = next++; n < count; n = next++) {
+            const int i = order[std::size_t(n)];
             if (stop && stop->load())
                 return;
             SaveOutcome &outcome = outcomes[std::size_t(i)];

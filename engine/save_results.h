@@ -19,13 +19,17 @@ struct SaveLayout {
     QStringList subfolders;
     // A file that exists before it is written is kept and its item fails; otherwise replaced.
     bool keepExisting = false;
+    // With several threads, items are started largest source first, so that a batch ends on
+    // small files rather than with one thread still on a large one while the others wait.
+    bool largestFirst = false;
 };
 
 // Writes items on `workers` threads through the one saver. No item is written over another
 // item of the same batch: a later item whose name is taken is saved under a numbered name
 // (`batchTargets`) and its outcome says so. `produce(i)` gives item i's picture (taken from a run's results, or decoded and
 // adjusted there and then) and throws StepFailure when there is none; `written(i, outcome)`
-// hears of each item on the thread that handled it. Once `stop` is set no further item is
+// hears of each item once its file is in place (or it failed), one item at a time, on a thread
+// that finishes files for all workers. Once `stop` is set no further item is
 // started; those left have neither `written` nor a failure. Every source in `protectedSources`
 // is refused as a target. One outcome per item, in list order. `direct(i, path, &note)`, when
 // given, may make and write item i in one go instead (see saveStreamedResult) and returns false,
