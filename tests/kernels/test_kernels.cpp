@@ -375,6 +375,36 @@ TEST(NeighbourhoodFilter, EveryTieOfEveryStrengthRoundsToEven)
     });
 }
 
+// The numerators at the ends of their range: white everywhere (softening's largest), lone white
+// dots among black (sharpening's largest), lone black dots among white (its most negative) and
+// a checkerboard; 45 pixels wide, so whole blocks, a partial block and both borders take them.
+TEST(NeighbourhoodFilter, TheLargestNumeratorsOfEveryStrength)
+{
+    onEveryPath([] {
+        const int w = 45, h = 9;
+        for (int pattern = 0; pattern < 4; ++pattern) {
+            std::vector<std::uint8_t> source(std::size_t(w * h * 4));
+            for (int y = 0; y < h; ++y)
+                for (int x = 0; x < w; ++x) {
+                    const bool dot = x % 3 == 1 && y % 3 == 1;
+                    const bool white = pattern == 0 ? true : pattern == 1 ? dot : pattern == 2 ? !dot : (x + y) % 2 == 0;
+                    for (int k = 0; k < 4; ++k)
+                        source[std::size_t(4 * (y * w + x) + k)] = white ? 255 : 0;
+                }
+            for (int s = 1; s <= 10; ++s)
+                for (bool sharpen : {false, true}) {
+                    std::vector<std::uint8_t> fast = source;
+                    if (sharpen)
+                        ApplySharpening(source.data(), PixelView{w, h, fast.data()}, s);
+                    else
+                        ApplySoftening(source.data(), PixelView{w, h, fast.data()}, s);
+                    ASSERT_EQ(fast, referenceFilter(source, w, h, s, sharpen))
+                        << "pattern " << pattern << (sharpen ? " sharpen " : " soften ") << s;
+                }
+        }
+    });
+}
+
 TEST(NeighbourhoodFilter, IntoASeparateOutputGivesTheSameBytes)
 {
     onEveryPath([] {
