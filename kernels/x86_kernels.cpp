@@ -76,15 +76,21 @@ LUMIVEX_WIDE __mmask32 firstBytes(std::ptrdiff_t n)
     return n >= 32 ? 0xffffffffu : n <= 0 ? 0u : (1u << n) - 1u;
 }
 
-// The sum over three rows of each byte of a block, widened to 16 bits; bytes outside `valid`
-// count as zero and are never read, so a row may end anywhere.
-LUMIVEX_WIDE __m512i columnSums(const std::uint8_t *up, const std::uint8_t *mid, const std::uint8_t *down,
-                                std::size_t at, __mmask32 valid)
+// A block of 32 bytes widened to 16 bits: the sum over three rows of each byte, and the middle
+// row's own bytes (the centres). Bytes outside `valid` count as zero and are never read, so a
+// row may end anywhere.
+struct Column {
+    __m512i sum;
+    __m512i mid;
+};
+
+LUMIVEX_WIDE Column columnSums(const std::uint8_t *up, const std::uint8_t *mid, const std::uint8_t *down,
+                               std::size_t at, __mmask32 valid)
 {
     const __m512i a = _mm512_cvtepu8_epi16(_mm256_maskz_loadu_epi8(valid, up + at));
     const __m512i b = _mm512_cvtepu8_epi16(_mm256_maskz_loadu_epi8(valid, mid + at));
     const __m512i c = _mm512_cvtepu8_epi16(_mm256_maskz_loadu_epi8(valid, down + at));
-    return _mm512_add_epi16(_mm512_add_epi16(a, b), c);
+    return Column{_mm512_add_epi16(_mm512_add_epi16(a, b), c), b};
 }
 
 // Round-half-even of P / D in 16-bit lanes with one multiply instead of a division. With D' = |D|
@@ -177,19 +183,14 @@ __attribute__((target("avx512f,avx512bw,avx512vl"))) void filterRowAvx512(
 
     // One block of output from the column sums of it and the blocks beside it; `edge` when a
     // load or the store would pass an end of the row.
-    auto block = [&](std::ptrdiff_t i, const __m512i &previous, const __m512i &current, const __m512i &next,
+    auto block = [&](std::ptrdiff_t i, const Column &previous, const Column &current, const Column &next,
                      auto magicWay, auto edgeTag) LUMIVEX_WIDE_LAMBDA {
         constexpr bool edge = decltype(edgeTag)::value;
-        const __m512i left = _mm512_alignr_epi64(current, previous, 7);
-        const __m512i right = _mm512_alignr_epi64(next, current, 1);
-        __m256i centreBytes;
-        if constexpr (edge)
-            centreBytes = _mm256_maskz_loadu_epi8(firstBytes(end - i), mid + i);
-        else
-            centreBytes = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(mid + i));
-        const __m512i centre = _mm512_cvtepu8_epi16(centreBytes);
+        const __m512i left = _mm512_alignr_epi64(current.sum, previous.sum, 7);
+        const __m512i right = _mm512_alignr_epi64(next.sum, current.sum, 1);
+        const __m512i centre = current.mid;
         // P = wc·C + wn·(the nine − C) = (wc − wn)·C + wn·(the nine)
-        const __m512i nine = _mm512_add_epi16(_mm512_add_epi16(left, current), right);
+        const __m512i nine = _mm512_add_epi16(_mm512_add_epi16(left, current.sum), right);
         const __m512i p = _mm512_add_epi16(_mm512_mullo_epi16(centre, wcn), _mm512_mullo_epi16(nine, wn));
         __m256i result;
         if constexpr (decltype(magicWay)::value) {
@@ -199,13 +200,15 @@ __attribute__((target("avx512f,avx512bw,avx512vl"))) void filterRowAvx512(
             __m512i rounded = _mm512_sub_epi16(q, k);
             const __m512i twice = _mm512_add_epi16(_mm512_add_epi16(r, r), _mm512_and_si512(rounded, one));
             rounded = _mm512_mask_add_epi16(rounded, _mm512_cmpgt_epi16_mask(twice, dv16), rounded, one);
-            result = _mm512_cvtusepi16_epi8(_mm512_max_epi16(rounded, zero));
+            // Fourth bytes travel unchanged.
+            rounded = _mm512_mask_mov_epi16(_mm512_max_epi16(rounded, zero), fourth, centre);
+            result = _mm512_cvtusepi16_epi8(rounded);
         } else {
             const __m128i low = divideAndClamp(_mm512_castsi512_si256(p), dv);
             const __m128i high = divideAndClamp(_mm512_extracti64x4_epi64(p, 1), dv);
             result = _mm256_inserti128_si256(_mm256_castsi128_si256(low), high, 1);
+            result = _mm256_mask_blend_epi8(fourth, result, _mm512_cvtepi16_epi8(centre));
         }
-        result = _mm256_mask_blend_epi8(fourth, result, centreBytes);
         if constexpr (edge) // bytes 4 … rowBytes − 5 only: the first and last pixels are the border
             _mm256_mask_storeu_epi8(out + i, firstBytes(end - 4 - i) & ~firstBytes(4 - i), result);
         else
@@ -215,27 +218,28 @@ __attribute__((target("avx512f,avx512bw,avx512vl"))) void filterRowAvx512(
     auto row = [&](auto magicWay) LUMIVEX_WIDE_LAMBDA {
         const std::true_type edge;
         const std::false_type inside;
-        __m512i previous = zero;
-        __m512i current = columnSums(up, mid, down, 0, firstBytes(end));
+        const Column none{zero, zero};
+        Column previous = none;
+        Column current = columnSums(up, mid, down, 0, firstBytes(end));
         std::ptrdiff_t i = 0;
         // Whole blocks, where the next block's bytes all lie in the row and so do this block's
         // outputs; the first pixel's are the border.
         if (i + 64 <= end) {
-            const __m512i next = columnSums(up, mid, down, 32, 0xffffffffu);
+            const Column next = columnSums(up, mid, down, 32, 0xffffffffu);
             block(i, previous, current, next, magicWay, edge);
             previous = current;
             current = next;
             i += 32;
         }
         for (; i + 64 <= end; i += 32) {
-            const __m512i next = columnSums(up, mid, down, std::size_t(i + 32), 0xffffffffu);
+            const Column next = columnSums(up, mid, down, std::size_t(i + 32), 0xffffffffu);
             block(i, previous, current, next, magicWay, inside);
             previous = current;
             current = next;
         }
         for (; i + 4 < end; i += 32) {
-            const __m512i next =
-                i + 32 < end ? columnSums(up, mid, down, std::size_t(i + 32), firstBytes(end - i - 32)) : zero;
+            const Column next =
+                i + 32 < end ? columnSums(up, mid, down, std::size_t(i + 32), firstBytes(end - i - 32)) : none;
             block(i, previous, current, next, magicWay, edge);
             previous = current;
             current = next;
