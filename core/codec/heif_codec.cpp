@@ -57,14 +57,13 @@ Heif loadHeif()
     Heif api;
     void *library = dlopen("libheif.so.1", RTLD_NOW | RTLD_LOCAL);
     if (!library) {
-        api.missing = QStringLiteral("HEIF support could not be loaded (") + QString::fromLocal8Bit(dlerror()) +
-                      QLatin1Char(')');
+        api.missing = QStringLiteral("libheif could not be loaded: ") + QString::fromLocal8Bit(dlerror());
         return api;
     }
 #define LUMIVEX_HEIF_FIND(name)                                                                        \
     api.name = reinterpret_cast<decltype(&::heif_##name)>(dlsym(library, "heif_" #name));            \
     if (!api.name) {                                                                                   \
-        api.missing = QStringLiteral("HEIF support could not be loaded (no heif_" #name ")");         \
+        api.missing = QStringLiteral("libheif has no heif_" #name);                                   \
         return api;                                                                                    \
     }
     LUMIVEX_HEIF_FUNCTIONS(LUMIVEX_HEIF_FIND)
