@@ -7,8 +7,8 @@
 #include <QRandomGenerator>
 #include <algorithm>
 #include <cerrno>
-#include <optional>
 #include <cstring>
+#include <optional>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
