@@ -17,6 +17,8 @@ namespace lumivex {
 
 namespace {
 
+QString systemReason(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+
 // Writes straight to a descriptor. QFile over a descriptor loses errno on a short write and
 // reports "Unknown error"; here the reason is the system's own.
 class DescriptorDevice : public QIODevice {
@@ -35,7 +37,7 @@ protected:
             if (n < 0) {
                 if (errno == EINTR)
                     continue;
-                failure = QString::fromLocal8Bit(std::strerror(errno));
+                failure = systemReason(errno);
                 setErrorString(failure);
                 return -1;
             }
@@ -52,7 +54,7 @@ private:
 
 void throwWriteFailure(const QString &path, int error)
 {
-    throwWriteFailure(path, QString::fromLocal8Bit(std::strerror(error)));
+    throwWriteFailure(path, systemReason(error));
 }
 
 void throwWriteFailure(const QString &path, const QString &reason)
@@ -69,8 +71,6 @@ namespace {
         throwWriteFailure(path, reason);
     throw StepFailure(description, QStringLiteral("cannot write ") + path + QStringLiteral(" (") + reason + QLatin1Char(')'));
 }
-
-QString systemReason(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
 
 thread_local CommitBehind::Capture *openCapture = nullptr;
 
