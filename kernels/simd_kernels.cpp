@@ -319,9 +319,7 @@ namespace {
 void filterInteriorRow(const std::uint8_t *up, const std::uint8_t *mid, const std::uint8_t *down, std::uint8_t *out,
                        std::size_t row, NeighbourhoodFormula f, bool wide)
 {
-    if (wide)
-        filterRowAvx512(up, mid, down, out, row, f.centreWeight, f.neighbourWeight, f.divisor);
-    else
+    if (!wide || !filterRowAvx512(up, mid, down, out, row, f.centreWeight, f.neighbourWeight, f.divisor))
         LUMIVEX_DISPATCH(FilterRow)(up, mid, down, out, 4, row - 4, f.centreWeight, f.neighbourWeight, f.divisor);
 }
 

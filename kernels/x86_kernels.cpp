@@ -2,7 +2,9 @@
 // itself asks for no particular CPU.
 #include "kernels/x86_kernels.h"
 
-#include <array>
+#include "kernels/adjustments.h"
+
+#include <algorithm>
 #include <atomic>
 #include <type_traits>
 
@@ -61,194 +63,246 @@ void applyTableVbmi(std::uint8_t *bytes, std::size_t count, const std::uint8_t *
 bool hasWideFilter()
 {
     static const bool supported = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
-                                  __builtin_cpu_supports("avx512vl");
+                                  __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512vbmi2");
     return supported && processorPathsEnabled();
 }
 
-#define LUMIVEX_WIDE __attribute__((target("avx512f,avx512bw,avx512vl"), always_inline)) inline
-#define LUMIVEX_WIDE_LAMBDA __attribute__((target("avx512f,avx512bw,avx512vl"), always_inline))
+// GCC 12 takes the undefined pass-through vector inside its own valignd intrinsic for one of
+// ours, and warns of it as uninitialised.
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+
+#define LUMIVEX_WIDE_TARGET "avx512f,avx512bw,avx512vl,avx512vbmi2"
+#define LUMIVEX_WIDE __attribute__((target(LUMIVEX_WIDE_TARGET), always_inline)) inline
+#define LUMIVEX_WIDE_LAMBDA __attribute__((target(LUMIVEX_WIDE_TARGET), always_inline))
 
 namespace {
 
-// The first n bytes of a 32-byte block.
-LUMIVEX_WIDE __mmask32 firstBytes(std::ptrdiff_t n)
+// The first n bytes of a 64-byte block.
+LUMIVEX_WIDE __mmask64 firstBytes(std::ptrdiff_t n)
 {
-    return n >= 32 ? 0xffffffffu : n <= 0 ? 0u : (1u << n) - 1u;
+    return n >= 64 ? ~0ULL : n <= 0 ? 0ULL : (1ULL << n) - 1ULL;
 }
 
-// A block of 32 bytes widened to 16 bits: the sum over three rows of each byte, and the middle
-// row's own bytes (the centres). Bytes outside `valid` count as zero and are never read, so a
-// row may end anywhere.
-struct Column {
-    __m512i sum;
-    __m512i mid;
+// Round-half-even of P / D, clamped to 0..255, for every numerator one formula can give, with
+// two multiplies and no remainder. With D' = |D|, P' = P·sign(D) and n = P' + ⌊D'/2⌋ + 2K·D'
+// (K makes it never negative), write n = 2D'·h + ρ: the result is 2(h − K), plus one when ρ
+// reaches D' + 1 for even D' (ρ = D' is the tie that stays even) or D' for odd D' (no ties).
+// The 32-bit product n·M with M = ⌈2^(16+s) / 2D'⌉ holds h above bit 16 + s and ρ·M, nearly,
+// below it, so one unsigned comparison of its bits s … s + 15 tells whether ρ reached the mark.
+// The parameters are tried on every numerator before the row uses them.
+struct WideDivision {
+    bool usable = false;
+    int centreWeight = 0, neighbourWeight = 0, divisor = 0; // the formula these are for
+    int sign = 1, shift = 0, magic = 0, bias = 0, twiceK = 0, threshold = 0;
+    bool clamps = false; // some results leave 0..255 before the clamp
+
+    WideDivision() = default;
+    WideDivision(int wc, int wn, int d);
 };
 
-LUMIVEX_WIDE Column columnSums(const std::uint8_t *up, const std::uint8_t *mid, const std::uint8_t *down,
-                               std::size_t at, __mmask32 valid)
+struct DivisionVectors {
+    __m512i bias, magic, threshold, twiceK, top, one, shiftCount;
+    __m128i shift;
+};
+
+LUMIVEX_WIDE DivisionVectors divisionVectors(const WideDivision &d)
 {
-    const __m512i a = _mm512_cvtepu8_epi16(_mm256_maskz_loadu_epi8(valid, up + at));
-    const __m512i b = _mm512_cvtepu8_epi16(_mm256_maskz_loadu_epi8(valid, mid + at));
-    const __m512i c = _mm512_cvtepu8_epi16(_mm256_maskz_loadu_epi8(valid, down + at));
-    return Column{_mm512_add_epi16(_mm512_add_epi16(a, b), c), b};
+    return DivisionVectors{_mm512_set1_epi16(static_cast<short>(d.bias)),
+                           _mm512_set1_epi16(static_cast<short>(d.magic)),
+                           _mm512_set1_epi16(static_cast<short>(d.threshold)),
+                           _mm512_set1_epi16(static_cast<short>(d.twiceK)),
+                           _mm512_set1_epi16(255),
+                           _mm512_set1_epi16(1),
+                           _mm512_set1_epi16(static_cast<short>(d.shift)),
+                           _mm_cvtsi32_si128(d.shift)};
 }
 
-// Round-half-even of P / D in 16-bit lanes with one multiply instead of a division. With D' = |D|
-// and P' = P·sign(D), N = P' + K·D' is never negative (K = ⌈Pmax / D'⌉), and floor(N / D') is
-// mulhi(N, M) >> s for M = ⌈2^(16+s) / D'⌉ whenever (M·D' − 2^(16+s))·Nmax < 2^(16+s). The
-// remainder then decides the rounding: up when 2r + (quotient odd) > D'.
-struct MagicDivision {
-    bool usable = false;
-    int sign = 1, divisor = 0, bias = 0, k = 0, magic = 0, shift = 0;
+// Thirty-two numerators P' (the sign already applied) divided.
+template <bool Clamps>
+LUMIVEX_WIDE __m512i divide(const DivisionVectors &v, __m512i p)
+{
+    const __m512i n = _mm512_add_epi16(p, v.bias);
+    const __m512i hi = _mm512_mulhi_epu16(n, v.magic);
+    const __m512i lo = _mm512_mullo_epi16(n, v.magic);
+    const __m512i h = _mm512_srl_epi16(hi, v.shift);
+    const __m512i mark = _mm512_shrdv_epi16(lo, hi, v.shiftCount);
+    const __m512i twice = _mm512_add_epi16(h, h);
+    __m512i r = _mm512_mask_add_epi16(twice, _mm512_cmpge_epu16_mask(mark, v.threshold), twice, v.one);
+    if constexpr (Clamps) // below zero saturates to zero on the way
+        r = _mm512_min_epu16(_mm512_subs_epu16(r, v.twiceK), v.top);
+    return r;
+}
 
-    MagicDivision() = default;
-    explicit MagicDivision(int d)
-    {
-        constexpr long long kLargestNumerator = 22440; // |8·C + S·N| and |(7S+7)·C − S·N| at most
-        sign = d < 0 ? -1 : 1;
-        divisor = d < 0 ? -d : d;
-        if (divisor < 2)
-            return; // the float way takes it; M would need 17 bits
-        k = int((kLargestNumerator + divisor - 1) / divisor);
-        bias = k * divisor;
-        const long long largest = 2LL * bias;
-        for (int s = 0; s < 16; ++s) {
-            const long long power = 1LL << (16 + s);
-            const long long m = (power + divisor - 1) / divisor;
-            if (m > 0xffff)
-                break;
-            if ((m * divisor - power) * largest < power) {
-                magic = int(m);
-                shift = s;
-                usable = true;
-                return;
-            }
+// Every numerator in low … high through the vector code, against the plain quotient.
+__attribute__((target(LUMIVEX_WIDE_TARGET))) bool exactOnEveryNumerator(const WideDivision &d, int low, int high)
+{
+    const DivisionVectors v = divisionVectors(d);
+    alignas(64) std::int16_t numerators[32];
+    alignas(64) std::uint16_t results[32];
+    for (int from = low; from <= high; from += 32) {
+        for (int i = 0; i < 32; ++i)
+            numerators[i] = static_cast<std::int16_t>(d.sign * std::min(from + i, high));
+        const __m512i p = _mm512_load_si512(numerators);
+        _mm512_store_si512(results, d.clamps ? divide<true>(v, p) : divide<false>(v, p));
+        for (int i = 0; i < 32; ++i) {
+            const int q = roundedQuotient(std::min(from + i, high), d.divisor);
+            if (results[i] != std::clamp(q, 0, 255))
+                return false;
         }
     }
-};
-
-// Worked out once for every divisor the formulas give (|D| ≤ 88), not once per row.
-const MagicDivision &magicDivisionFor(int d)
-{
-    constexpr int kLargest = 128;
-    static const auto table = [] {
-        std::array<MagicDivision, 2 * kLargest + 1> t;
-        for (int i = -kLargest; i <= kLargest; ++i)
-            t[std::size_t(i + kLargest)] = MagicDivision(i);
-        return t;
-    }();
-    static const MagicDivision none;
-    return d >= -kLargest && d <= kLargest ? table[std::size_t(d + kLargest)] : none;
+    return true;
 }
 
-// Sixteen numerators divided, rounded to nearest (halves to even) and clamped to 0..255.
-LUMIVEX_WIDE __m128i divideAndClamp(__m256i p16, __m512 divisor)
+WideDivision::WideDivision(int wc, int wn, int d) : centreWeight(wc), neighbourWeight(wn), divisor(d)
 {
-    const __m512 quotient = _mm512_div_ps(_mm512_cvtepi32_ps(_mm512_cvtepi16_epi32(p16)), divisor);
-    const __m512i q = _mm512_max_epi32(_mm512_cvtps_epi32(quotient), _mm512_setzero_si512());
-    return _mm512_cvtusepi32_epi8(q);
+    if (d == 0)
+        return;
+    sign = d < 0 ? -1 : 1;
+    const long long dd = d < 0 ? -d : d;
+    // P = wc·C + wn·N for C in 0..255 and N (eight neighbours) in 0..2040 takes its extremes at
+    // the corners.
+    long long low = 0, high = 0;
+    for (const long long c : {0LL, 255LL}) {
+        for (const long long n : {0LL, 2040LL}) {
+            low = std::min(low, wc * c + wn * n);
+            high = std::max(high, wc * c + wn * n);
+        }
+    }
+    const long long lowest = std::min(sign * low, sign * high), highest = std::max(sign * low, sign * high);
+    if (lowest < -32768 || highest > 32767)
+        return;
+    const long long k = lowest < 0 ? (-lowest + 2 * dd - 1) / (2 * dd) : 0;
+    bias = int(dd / 2 + 2 * k * dd);
+    twiceK = int(2 * k);
+    const long long largest = highest + bias;
+    if (largest > 0xffff)
+        return;
+    const long long hmax = largest / (2 * dd);
+    const long long reach = dd % 2 == 0 ? dd + 1 : dd;
+    clamps = k > 0 || (highest + dd / 2) / dd > 255;
+    for (int s = 0; s < 16; ++s) {
+        const long long power = 1LL << (16 + s);
+        const long long m = (power + 2 * dd - 1) / (2 * dd);
+        if (m > 0xffff)
+            break;
+        // The error of M must neither carry into h nor blur the mark by a whole step of ρ.
+        const long long error = m * 2 * dd - power;
+        if ((hmax + 1) * error >= m || m - hmax * error < (1LL << s))
+            continue;
+        shift = s;
+        magic = int(m);
+        threshold = int((reach * m) >> s);
+        usable = exactOnEveryNumerator(*this, int(std::min(low, high)), int(std::max(low, high)));
+        return;
+    }
+}
+
+// The parameters of the formula in use, worked out once per formula and thread rather than per row.
+const WideDivision &wideDivisionFor(int wc, int wn, int d)
+{
+    thread_local WideDivision last;
+    if (last.divisor != d || last.centreWeight != wc || last.neighbourWeight != wn)
+        last = WideDivision(wc, wn, d);
+    return last;
+}
+
+// A 64-byte block's three-row sums, its even bytes (B, R) and odd bytes (G, fourth) apart in
+// 16-bit lanes, and its middle row as loaded and apart. Bytes outside `valid` count as zero and
+// are never read, so a row may end anywhere.
+struct Sums {
+    __m512i even, odd, midEven, midOdd, mid;
+};
+
+LUMIVEX_WIDE Sums rowSums(const std::uint8_t *up, const std::uint8_t *mid, const std::uint8_t *down, std::size_t at,
+                          __mmask64 valid)
+{
+    const __m512i low = _mm512_set1_epi16(0x00ff);
+    const __m512i a = _mm512_maskz_loadu_epi8(valid, up + at);
+    const __m512i b = _mm512_maskz_loadu_epi8(valid, mid + at);
+    const __m512i c = _mm512_maskz_loadu_epi8(valid, down + at);
+    const __m512i midEven = _mm512_and_si512(b, low), midOdd = _mm512_srli_epi16(b, 8);
+    const __m512i even = _mm512_add_epi16(_mm512_add_epi16(_mm512_and_si512(a, low), midEven), _mm512_and_si512(c, low));
+    const __m512i odd = _mm512_add_epi16(_mm512_add_epi16(_mm512_srli_epi16(a, 8), midOdd), _mm512_srli_epi16(c, 8));
+    return Sums{even, odd, midEven, midOdd, b};
 }
 
 } // namespace
 
-// GCC 12 takes the undefined pass-through vector inside its own valignq intrinsic for one of
-// ours, and warns of it as uninitialised.
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-
-// One interior row, 32 bytes at a time in 16-bit lanes. The three-row column sums of a block
-// are formed once and shifted by one pixel either way across block edges (valignq), so each
-// byte's nine taps cost three loads instead of nine. The first and last blocks are loaded and
-// stored under masks, so the whole row is done here with no byte left to a slower loop.
-__attribute__((target("avx512f,avx512bw,avx512vl"))) void filterRowAvx512(
-    const std::uint8_t *up, const std::uint8_t *mid, const std::uint8_t *down, std::uint8_t *out,
-    std::size_t rowBytes, int centreWeight, int neighbourWeight, int divisor)
+// One interior row, 64 bytes at a time. Even and odd bytes are worked on apart in 16-bit lanes
+// (a mask and a shift rather than byte shuffles), so a pixel's neighbours lie one 32-bit lane
+// away; a block's three-row sums are formed once and shifted by a lane across block edges. The
+// first and last blocks are loaded and stored under masks, so the whole row is done here.
+__attribute__((target(LUMIVEX_WIDE_TARGET))) bool filterRowAvx512(const std::uint8_t *up, const std::uint8_t *mid,
+                                                                  const std::uint8_t *down, std::uint8_t *out,
+                                                                  std::size_t rowBytes, int centreWeight,
+                                                                  int neighbourWeight, int divisor)
 {
-    const MagicDivision &division = magicDivisionFor(divisor);
-    const int sign = division.usable ? division.sign : 1;
+    const WideDivision &division = wideDivisionFor(centreWeight, neighbourWeight, divisor);
+    if (!division.usable)
+        return false;
+    const DivisionVectors dv = divisionVectors(division);
+    const int sign = division.sign;
     const __m512i wcn = _mm512_set1_epi16(static_cast<short>(sign * (centreWeight - neighbourWeight)));
     const __m512i wn = _mm512_set1_epi16(static_cast<short>(sign * neighbourWeight));
-    const __m512i bias = _mm512_set1_epi16(static_cast<short>(division.bias));
-    const __m512i magic = _mm512_set1_epi16(static_cast<short>(division.magic));
-    const __m128i shift = _mm_cvtsi32_si128(division.shift);
-    const __m512i dv16 = _mm512_set1_epi16(static_cast<short>(division.divisor));
-    const __m512i k = _mm512_set1_epi16(static_cast<short>(division.k));
-    const __m512i one = _mm512_set1_epi16(1);
-    const __m512i zero = _mm512_setzero_si512();
-    // The float quotient is correctly rounded, so its nearest-even rounding is exactly
-    // round-half-even of P / D (an exact half is representable, and any other quotient lies at
-    // least 1/(2·|D|) from one); it serves the divisors the multiply cannot.
-    const __m512 dv = _mm512_set1_ps(static_cast<float>(divisor));
-    const __mmask32 fourth = 0x88888888u;
+    const __mmask64 fourth = 0x8888888888888888ULL;
     const auto end = std::ptrdiff_t(rowBytes);
 
-    // One block of output from the column sums of it and the blocks beside it; `edge` when a
-    // load or the store would pass an end of the row.
-    auto block = [&](std::ptrdiff_t i, const Column &previous, const Column &current, const Column &next,
-                     auto magicWay, auto edgeTag) LUMIVEX_WIDE_LAMBDA {
-        constexpr bool edge = decltype(edgeTag)::value;
-        const __m512i left = _mm512_alignr_epi64(current.sum, previous.sum, 7);
-        const __m512i right = _mm512_alignr_epi64(next.sum, current.sum, 1);
-        const __m512i centre = current.mid;
+    auto block = [&](std::ptrdiff_t i, const Sums &previous, const Sums &current, const Sums &next, auto clampTag,
+                     auto edgeTag) LUMIVEX_WIDE_LAMBDA {
+        constexpr bool clamps = decltype(clampTag)::value;
+        const __m512i nineEven = _mm512_add_epi16(
+            _mm512_add_epi16(_mm512_alignr_epi32(current.even, previous.even, 15), current.even),
+            _mm512_alignr_epi32(next.even, current.even, 1));
+        const __m512i nineOdd = _mm512_add_epi16(
+            _mm512_add_epi16(_mm512_alignr_epi32(current.odd, previous.odd, 15), current.odd),
+            _mm512_alignr_epi32(next.odd, current.odd, 1));
         // P = wc·C + wn·(the nine − C) = (wc − wn)·C + wn·(the nine)
-        const __m512i nine = _mm512_add_epi16(_mm512_add_epi16(left, current.sum), right);
-        const __m512i p = _mm512_add_epi16(_mm512_mullo_epi16(centre, wcn), _mm512_mullo_epi16(nine, wn));
-        __m256i result;
-        if constexpr (decltype(magicWay)::value) {
-            const __m512i n = _mm512_add_epi16(p, bias);
-            const __m512i q = _mm512_srl_epi16(_mm512_mulhi_epu16(n, magic), shift);
-            const __m512i r = _mm512_sub_epi16(n, _mm512_mullo_epi16(q, dv16));
-            __m512i rounded = _mm512_sub_epi16(q, k);
-            const __m512i twice = _mm512_add_epi16(_mm512_add_epi16(r, r), _mm512_and_si512(rounded, one));
-            rounded = _mm512_mask_add_epi16(rounded, _mm512_cmpgt_epi16_mask(twice, dv16), rounded, one);
-            // Fourth bytes travel unchanged.
-            rounded = _mm512_mask_mov_epi16(_mm512_max_epi16(rounded, zero), fourth, centre);
-            result = _mm512_cvtusepi16_epi8(rounded);
-        } else {
-            const __m128i low = divideAndClamp(_mm512_castsi512_si256(p), dv);
-            const __m128i high = divideAndClamp(_mm512_extracti64x4_epi64(p, 1), dv);
-            result = _mm256_inserti128_si256(_mm256_castsi128_si256(low), high, 1);
-            result = _mm256_mask_blend_epi8(fourth, result, _mm512_cvtepi16_epi8(centre));
-        }
-        if constexpr (edge) // bytes 4 … rowBytes − 5 only: the first and last pixels are the border
-            _mm256_mask_storeu_epi8(out + i, firstBytes(end - 4 - i) & ~firstBytes(4 - i), result);
+        const __m512i pEven = _mm512_add_epi16(_mm512_mullo_epi16(current.midEven, wcn), _mm512_mullo_epi16(nineEven, wn));
+        const __m512i pOdd = _mm512_add_epi16(_mm512_mullo_epi16(current.midOdd, wcn), _mm512_mullo_epi16(nineOdd, wn));
+        const __m512i joined = _mm512_or_si512(divide<clamps>(dv, pEven), _mm512_slli_epi16(divide<clamps>(dv, pOdd), 8));
+        // Fourth bytes travel unchanged.
+        const __m512i result = _mm512_mask_blend_epi8(fourth, joined, current.mid);
+        if constexpr (decltype(edgeTag)::value) // bytes 4 … rowBytes − 5 only: the first and last pixels are the border
+            _mm512_mask_storeu_epi8(out + i, firstBytes(end - 4 - i) & ~firstBytes(4 - i), result);
         else
-            _mm256_storeu_si256(reinterpret_cast<__m256i *>(out + i), result);
+            _mm512_storeu_si512(out + i, result);
     };
 
-    auto row = [&](auto magicWay) LUMIVEX_WIDE_LAMBDA {
+    auto row = [&](auto clampTag) LUMIVEX_WIDE_LAMBDA {
         const std::true_type edge;
         const std::false_type inside;
-        const Column none{zero, zero};
-        Column previous = none;
-        Column current = columnSums(up, mid, down, 0, firstBytes(end));
+        const __m512i zero = _mm512_setzero_si512();
+        const Sums none{zero, zero, zero, zero, zero};
+        Sums previous = none;
+        Sums current = rowSums(up, mid, down, 0, firstBytes(end));
         std::ptrdiff_t i = 0;
         // Whole blocks, where the next block's bytes all lie in the row and so do this block's
         // outputs; the first pixel's are the border.
-        if (i + 64 <= end) {
-            const Column next = columnSums(up, mid, down, 32, 0xffffffffu);
-            block(i, previous, current, next, magicWay, edge);
+        if (i + 128 <= end) {
+            const Sums next = rowSums(up, mid, down, 64, ~0ULL);
+            block(i, previous, current, next, clampTag, edge);
             previous = current;
             current = next;
-            i += 32;
+            i += 64;
         }
-        for (; i + 64 <= end; i += 32) {
-            const Column next = columnSums(up, mid, down, std::size_t(i + 32), 0xffffffffu);
-            block(i, previous, current, next, magicWay, inside);
+        for (; i + 128 <= end; i += 64) {
+            const Sums next = rowSums(up, mid, down, std::size_t(i + 64), ~0ULL);
+            block(i, previous, current, next, clampTag, inside);
             previous = current;
             current = next;
         }
-        for (; i + 4 < end; i += 32) {
-            const Column next =
-                i + 32 < end ? columnSums(up, mid, down, std::size_t(i + 32), firstBytes(end - i - 32)) : none;
-            block(i, previous, current, next, magicWay, edge);
+        for (; i + 4 < end; i += 64) {
+            const Sums next = i + 64 < end ? rowSums(up, mid, down, std::size_t(i + 64), firstBytes(end - i - 64)) : none;
+            block(i, previous, current, next, clampTag, edge);
             previous = current;
             current = next;
         }
     };
-    if (division.usable)
+    if (division.clamps)
         row(std::true_type());
     else
         row(std::false_type());
+    return true;
 }
 
 } // namespace lumivex
@@ -260,9 +314,10 @@ bool hasByteTableLookup() { return false; }
 void applyTableVbmi(std::uint8_t *, std::size_t, const std::uint8_t *) {}
 void applyTableVbmiInto(const std::uint8_t *, std::uint8_t *, std::size_t, const std::uint8_t *) {}
 bool hasWideFilter() { return false; }
-void filterRowAvx512(const std::uint8_t *, const std::uint8_t *, const std::uint8_t *, std::uint8_t *, std::size_t,
+bool filterRowAvx512(const std::uint8_t *, const std::uint8_t *, const std::uint8_t *, std::uint8_t *, std::size_t,
                      int, int, int)
 {
+    return false;
 }
 } // namespace lumivex
 

@@ -400,6 +400,30 @@ TEST(NeighbourhoodFilter, TheLargestNumeratorsOfEveryStrength)
     });
 }
 
+// The row path of wide processors checks its division on every numerator before use and steps
+// aside when it cannot be exact; every strength must still take it, or the filter quietly runs
+// at the slower path's speed. A formula too large for 16-bit lanes is declined untouched.
+TEST(NeighbourhoodFilter, TheWidePathTakesEveryStrengthAndDeclinesWhatItCannotHold)
+{
+    if (!hasWideFilter())
+        GTEST_SKIP() << "no wide vectors here";
+    const int w = 70;
+    const std::vector<std::uint8_t> rows = randomBytes(std::size_t(3 * w * 4), 5);
+    const std::uint8_t *up = rows.data(), *mid = up + 4 * w, *down = mid + 4 * w;
+    for (int s = 1; s <= 10; ++s)
+        for (bool sharpen : {false, true}) {
+            if (sharpen && s == 7)
+                continue;
+            const NeighbourhoodFormula f = sharpen ? SharpeningFormula(s) : SofteningFormula(s);
+            std::vector<std::uint8_t> out(std::size_t(4 * w), 0);
+            EXPECT_TRUE(filterRowAvx512(up, mid, down, out.data(), out.size(), f.centreWeight, f.neighbourWeight, f.divisor))
+                << (sharpen ? "sharpen " : "soften ") << s;
+        }
+    std::vector<std::uint8_t> out(std::size_t(4 * w), 7);
+    EXPECT_FALSE(filterRowAvx512(up, mid, down, out.data(), out.size(), 100, 100, 900));
+    EXPECT_EQ(out, std::vector<std::uint8_t>(out.size(), 7));
+}
+
 TEST(NeighbourhoodFilter, IntoASeparateOutputGivesTheSameBytes)
 {
     onEveryPath([] {
