@@ -88,7 +88,9 @@ bool SaveJPGStreamed(const QByteArray &sourceBytes, const QString &sourcePath, R
         failSave(JpegStatus::InvalidParameter, path);
     QString said;
     const MetadataBlocks metadata = resultMetadata(metadataForResult(readPictureMetadataBytes(sourceBytes, &said), &said), &said);
-    QByteArray jpeg;
+    // Written out before the next picture: the worker keeps the memory for its next result.
+    thread_local QByteArray jpeg;
+    jpeg.resize(0);
     QString encodeFailure;
     try {
         if (!transcodeJpeg(sourceBytes, sourcePath, stage, quality, metadata, &jpeg, &encodeFailure))

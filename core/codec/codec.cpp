@@ -179,6 +179,14 @@ QStringList readablePictureExtensions()
 
 QByteArray readRegularFile(const QString &path)
 {
+    QByteArray bytes;
+    readRegularFile(path, bytes);
+    return bytes;
+}
+
+void readRegularFile(const QString &path, QByteArray &into)
+{
+    into.resize(0);
     if (path.isEmpty())
         throw StepFailure(QStringLiteral("File not found: ") + path);
     // Opened by the name's own bytes, so names that are not valid in the locale's encoding work.
@@ -206,7 +214,8 @@ QByteArray readRegularFile(const QString &path)
         throw StepFailure(QStringLiteral("Not a regular file: ") + path);
     if (info.st_size > kMaxPixelBytes)
         failDecode(QStringLiteral("the file is larger than 2 GB"), path);
-    QByteArray bytes(qsizetype(info.st_size), Qt::Uninitialized);
+    QByteArray &bytes = into;
+    bytes.resize(qsizetype(info.st_size));
     qsizetype done = 0;
     while (done < bytes.size()) {
         const ssize_t got = ::read(fd, bytes.data() + done, std::size_t(bytes.size() - done));
@@ -219,7 +228,6 @@ QByteArray readRegularFile(const QString &path)
         done += got;
     }
     bytes.truncate(done);
-    return bytes;
 }
 
 DecodedPicture decodePictureBytes(const QByteArray &bytes, const QString &path, RowSink *sink)

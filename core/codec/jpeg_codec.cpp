@@ -258,8 +258,10 @@ void initDestination(j_compress_ptr cinfo)
 {
     auto *d = reinterpret_cast<ArrayDestination *>(cinfo->dest);
     d->used = 0;
-    if (d->array->size() < kDestinationStep)
-        d->array->resize(kDestinationStep);
+    // Memory an array kept from an earlier picture is used whole before it grows.
+    const qsizetype room = std::max(kDestinationStep, d->array->capacity());
+    if (d->array->size() < room)
+        d->array->resize(room);
     d->pub.next_output_byte = reinterpret_cast<JOCTET *>(d->array->data());
     d->pub.free_in_buffer = std::size_t(d->array->size());
 }
