@@ -9,7 +9,8 @@
 #   bench/compare_peers.sh [RUNS]     RUNS: repetitions per cell, median reported (default 3)
 #   LUMIVEX_BENCH_KINDS="contrast" bench/compare_peers.sh    only some adjustments
 #   LUMIVEX_BENCH_JOBS="1 2 16"  job counts (default: 1, 2 and every core the machine has)
-#   LUMIVEX_BENCH_PEERS=0        Lumivex against the floor only (quick)
+#   LUMIVEX_BENCH_PEERS=0        Lumivex against the floor only (quick), with the cost of one more
+#                                picture apart from the program's start
 #
 # The corpus: real photographs from Debian's mate-backgrounds package, re-encoded to twenty
 # 12-megapixel (4000 x 3000) JPEGs at quality 90, kept in build/bench-corpus.
@@ -121,17 +122,46 @@ pairs() {
     "$(printf '%s\n' "${likes[@]}" | median)"
 }
 
+# What one more picture costs, without the program's start and the run's first and last moments:
+# the same corpus twice over (under other names) less the corpus once, for Lumivex and the floor
+# alike, in turns.
+twice=$build/bench-corpus-twice
+if [ "$(ls "$twice"/*.jpg 2>/dev/null | wc -l)" -ne 40 ]; then
+  rm -rf "$twice"; mkdir -p "$twice"
+  for f in "$corpus"/*.jpg; do b=$(basename "$f" .jpg); ln -f "$f" "$twice/${b}a.jpg"; ln -f "$f" "$twice/${b}b.jpg"; done
+fi
+per_picture() {
+  local kind=$1 jobs=$2 ratios=()
+  for _ in $(seq "$runs"); do
+    local t=() f=()
+    for set in "$files" "$twice/*.jpg"; do
+      rm -rf "$out"/*; sync
+      local t0 t1
+      t0=$(now)
+      "$build/lumivex" --adjust "$kind" --strength "${strength[$kind]}" --output "$out" --quality 85 --jobs "$jobs" \
+        --quiet $set >/dev/null 2>&1 || echo "failed: lumivex $kind" >&2
+      t1=$(now)
+      t+=("$(echo "$t1 - $t0" | bc -l)")
+      f+=("$("$build/codec_floor" --jobs "$jobs" --quality 85 $set | awk '{print $6}')")
+    done
+    ratios+=("$(echo "(${t[1]} - ${t[0]}) / (${f[1]} - ${f[0]})" | bc -l)")
+  done
+  printf '%s\n' "${ratios[@]}" | median
+}
+
 if [ "$peers" = 0 ]; then
   start=$(for _ in $(seq 9); do t0=$(now); "$build/lumivex" --version >/dev/null; t1=$(now); echo "$t1 - $t0" | bc -l; done | median)
-  printf '%-11s %4s %9s %9s %14s %15s\n' adjustment jobs lumivex floor lumivex/floor lumivex/floor*
+  printf '%-11s %4s %9s %9s %14s %15s %18s\n' adjustment jobs lumivex floor lumivex/floor lumivex/floor* "per picture/floor"
   for kind in ${LUMIVEX_BENCH_KINDS:-brightness contrast softening sharpening}; do
     for jobs in $job_counts; do
       read -r l r rl < <(pairs "$kind" "$jobs")
-      printf '%-11s %4s %9.2f %9.2f %14.2f %15.2f\n' "$kind" "$jobs" "$l" "${floor[$jobs]}" "$r" "$rl"
+      m=$(per_picture "$kind" "$jobs")
+      printf '%-11s %4s %9.2f %9.2f %14.2f %15.2f %18.2f\n' "$kind" "$jobs" "$l" "${floor[$jobs]}" "$r" "$rl" "$m"
     done
   done
   echo "seconds, medians of $runs; ratios are medians of each run over the floor run beside it"
   echo "the floor is libjpeg-turbo decode-only plus encode-only from memory; floor*: encoding Lumivex's results"
+  echo "per picture: (40 pictures - 20 pictures) for Lumivex over the same for the floor, so without the start"
   printf 'Lumivex times include starting the program: %.3f s (lumivex --version)\n' "$start"
   exit 0
 fi
