@@ -62,15 +62,28 @@ void applyTableVbmi(std::uint8_t *bytes, std::size_t count, const std::uint8_t *
 bool hasWideFilter()
 {
     static const bool supported = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
-                                  __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512vbmi2");
+                                  __builtin_cpu_supports("avx512vl");
     return supported && processorPathsEnabled();
 }
+
+namespace {
+std::atomic<bool> doubleShifts{true};
+
+// Double shifts (VBMI2) save the filter two instructions a vector where the processor has them.
+bool hasDoubleShift()
+{
+    static const bool supported = __builtin_cpu_supports("avx512vbmi2");
+    return supported && doubleShifts;
+}
+} // namespace
+
+void setDoubleShiftsEnabled(bool enabled) { doubleShifts = enabled; }
 
 // GCC 12 takes the undefined pass-through vector inside its own valignd intrinsic for one of
 // ours, and warns of it as uninitialised.
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 
-#define LUMIVEX_WIDE_TARGET "avx512f,avx512bw,avx512vl,avx512vbmi2"
+#define LUMIVEX_WIDE_TARGET "avx512f,avx512bw,avx512vl"
 #define LUMIVEX_WIDE __attribute__((target(LUMIVEX_WIDE_TARGET), always_inline)) inline
 #define LUMIVEX_WIDE_LAMBDA __attribute__((target(LUMIVEX_WIDE_TARGET), always_inline))
 
@@ -93,7 +106,8 @@ struct WideDivision {
     bool usable = false;
     int centreWeight = 0, neighbourWeight = 0, divisor = 0; // the formula these are for
     int sign = 1, shift = 0, magic = 0, bias = 0, twiceK = 0, threshold = 0;
-    bool clamps = false; // some results leave 0..255 before the clamp
+    bool clamps = false;      // some results leave 0..255 before the clamp
+    bool doubleShift = false; // the way tried, and so the way to use
 
     WideDivision() = default;
     WideDivision(int wc, int wn, int d);
@@ -101,7 +115,7 @@ struct WideDivision {
 
 struct DivisionVectors {
     __m512i bias, magic, threshold, twiceK, top, one, shiftCount;
-    __m128i shift;
+    __m128i shift, restShift;
 };
 
 LUMIVEX_WIDE DivisionVectors divisionVectors(const WideDivision &d)
@@ -113,18 +127,28 @@ LUMIVEX_WIDE DivisionVectors divisionVectors(const WideDivision &d)
                            _mm512_set1_epi16(255),
                            _mm512_set1_epi16(1),
                            _mm512_set1_epi16(static_cast<short>(d.shift)),
-                           _mm_cvtsi32_si128(d.shift)};
+                           _mm_cvtsi32_si128(d.shift),
+                           _mm_cvtsi32_si128(16 - d.shift)};
 }
 
 // Thirty-two numerators P' (the sign already applied) divided.
-template <bool Clamps>
+template <bool Clamps, bool DoubleShift>
 LUMIVEX_WIDE __m512i divide(const DivisionVectors &v, __m512i p)
 {
     const __m512i n = _mm512_add_epi16(p, v.bias);
     const __m512i hi = _mm512_mulhi_epu16(n, v.magic);
     const __m512i lo = _mm512_mullo_epi16(n, v.magic);
     const __m512i h = _mm512_srl_epi16(hi, v.shift);
-    const __m512i mark = _mm512_shrdv_epi16(lo, hi, v.shiftCount);
+    // The product's bits s … s + 15.
+    __m512i mark;
+    if constexpr (DoubleShift) {
+        // vpshrdvw, written out: the compiler emits it only in code built for VBMI2 throughout,
+        // and the rest of this kernel must also run on processors without it.
+        mark = lo;
+        asm("vpshrdvw %[count], %[hi], %[mark]" : [mark] "+v"(mark) : [hi] "v"(hi), [count] "v"(v.shiftCount));
+    } else {
+        mark = _mm512_or_si512(_mm512_sll_epi16(hi, v.restShift), _mm512_srl_epi16(lo, v.shift));
+    }
     const __m512i twice = _mm512_add_epi16(h, h);
     __m512i r = _mm512_mask_add_epi16(twice, _mm512_cmpge_epu16_mask(mark, v.threshold), twice, v.one);
     if constexpr (Clamps) // below zero saturates to zero on the way
@@ -142,7 +166,12 @@ __attribute__((target(LUMIVEX_WIDE_TARGET))) bool exactOnEveryNumerator(const Wi
         for (int i = 0; i < 32; ++i)
             numerators[i] = static_cast<std::int16_t>(d.sign * std::min(from + i, high));
         const __m512i p = _mm512_load_si512(numerators);
-        _mm512_store_si512(results, d.clamps ? divide<true>(v, p) : divide<false>(v, p));
+        __m512i r;
+        if (d.doubleShift)
+            r = d.clamps ? divide<true, true>(v, p) : divide<false, true>(v, p);
+        else
+            r = d.clamps ? divide<true, false>(v, p) : divide<false, false>(v, p);
+        _mm512_store_si512(results, r);
         for (int i = 0; i < 32; ++i) {
             const int q = roundedQuotient(std::min(from + i, high), d.divisor);
             if (results[i] != std::clamp(q, 0, 255))
@@ -157,6 +186,7 @@ WideDivision::WideDivision(int wc, int wn, int d) : centreWeight(wc), neighbourW
     if (d == 0)
         return;
     sign = d < 0 ? -1 : 1;
+    doubleShift = hasDoubleShift();
     const long long dd = d < 0 ? -d : d;
     // P = wc·C + wn·N for C in 0..255 and N (eight neighbours) in 0..2040 takes its extremes at
     // the corners.
@@ -200,7 +230,8 @@ WideDivision::WideDivision(int wc, int wn, int d) : centreWeight(wc), neighbourW
 const WideDivision &wideDivisionFor(int wc, int wn, int d)
 {
     thread_local WideDivision last;
-    if (last.divisor != d || last.centreWeight != wc || last.neighbourWeight != wn)
+    if (last.divisor != d || last.centreWeight != wc || last.neighbourWeight != wn ||
+        last.doubleShift != hasDoubleShift())
         last = WideDivision(wc, wn, d);
     return last;
 }
@@ -247,8 +278,9 @@ __attribute__((target(LUMIVEX_WIDE_TARGET))) bool filterRowAvx512(const std::uin
     const auto end = std::ptrdiff_t(rowBytes);
 
     auto block = [&](std::ptrdiff_t i, const Sums &previous, const Sums &current, const Sums &next, auto clampTag,
-                     auto edgeTag) LUMIVEX_WIDE_LAMBDA {
+                     auto shiftTag, auto edgeTag) LUMIVEX_WIDE_LAMBDA {
         constexpr bool clamps = decltype(clampTag)::value;
+        constexpr bool doubleShift = decltype(shiftTag)::value;
         const __m512i nineEven = _mm512_add_epi16(
             _mm512_add_epi16(_mm512_alignr_epi32(current.even, previous.even, 15), current.even),
             _mm512_alignr_epi32(next.even, current.even, 1));
@@ -258,7 +290,8 @@ __attribute__((target(LUMIVEX_WIDE_TARGET))) bool filterRowAvx512(const std::uin
         // P = wc·C + wn·(the nine − C) = (wc − wn)·C + wn·(the nine)
         const __m512i pEven = _mm512_add_epi16(_mm512_mullo_epi16(current.midEven, wcn), _mm512_mullo_epi16(nineEven, wn));
         const __m512i pOdd = _mm512_add_epi16(_mm512_mullo_epi16(current.midOdd, wcn), _mm512_mullo_epi16(nineOdd, wn));
-        const __m512i joined = _mm512_or_si512(divide<clamps>(dv, pEven), _mm512_slli_epi16(divide<clamps>(dv, pOdd), 8));
+        const __m512i joined = _mm512_or_si512(divide<clamps, doubleShift>(dv, pEven),
+                                               _mm512_slli_epi16(divide<clamps, doubleShift>(dv, pOdd), 8));
         // Fourth bytes travel unchanged.
         const __m512i result = _mm512_mask_blend_epi8(fourth, joined, current.mid);
         if constexpr (decltype(edgeTag)::value) // bytes 4 … rowBytes − 5 only: the first and last pixels are the border
@@ -267,7 +300,7 @@ __attribute__((target(LUMIVEX_WIDE_TARGET))) bool filterRowAvx512(const std::uin
             _mm512_storeu_si512(out + i, result);
     };
 
-    auto row = [&](auto clampTag) LUMIVEX_WIDE_LAMBDA {
+    auto row = [&](auto clampTag, auto shiftTag) LUMIVEX_WIDE_LAMBDA {
         const std::true_type edge;
         const std::false_type inside;
         const __m512i zero = _mm512_setzero_si512();
@@ -279,28 +312,37 @@ __attribute__((target(LUMIVEX_WIDE_TARGET))) bool filterRowAvx512(const std::uin
         // outputs; the first pixel's are the border.
         if (i + 128 <= end) {
             const Sums next = rowSums(up, mid, down, 64, ~0ULL);
-            block(i, previous, current, next, clampTag, edge);
+            block(i, previous, current, next, clampTag, shiftTag, edge);
             previous = current;
             current = next;
             i += 64;
         }
         for (; i + 128 <= end; i += 64) {
             const Sums next = rowSums(up, mid, down, std::size_t(i + 64), ~0ULL);
-            block(i, previous, current, next, clampTag, inside);
+            block(i, previous, current, next, clampTag, shiftTag, inside);
             previous = current;
             current = next;
         }
         for (; i + 4 < end; i += 64) {
             const Sums next = i + 64 < end ? rowSums(up, mid, down, std::size_t(i + 64), firstBytes(end - i - 64)) : none;
-            block(i, previous, current, next, clampTag, edge);
+            block(i, previous, current, next, clampTag, shiftTag, edge);
             previous = current;
             current = next;
         }
     };
-    if (division.clamps)
-        row(std::true_type());
-    else
-        row(std::false_type());
+    const std::true_type yes;
+    const std::false_type no;
+    if (division.doubleShift) {
+        if (division.clamps)
+            row(yes, yes);
+        else
+            row(no, yes);
+    } else {
+        if (division.clamps)
+            row(yes, no);
+        else
+            row(no, no);
+    }
     return true;
 }
 
@@ -313,6 +355,7 @@ bool hasByteTableLookup() { return false; }
 void applyTableVbmi(std::uint8_t *, std::size_t, const std::uint8_t *) {}
 void applyTableVbmiInto(const std::uint8_t *, std::uint8_t *, std::size_t, const std::uint8_t *) {}
 bool hasWideFilter() { return false; }
+void setDoubleShiftsEnabled(bool) {}
 bool filterRowAvx512(const std::uint8_t *, const std::uint8_t *, const std::uint8_t *, std::uint8_t *, std::size_t,
                      int, int, int)
 {

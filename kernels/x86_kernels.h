@@ -14,7 +14,7 @@ void applyTableVbmi(std::uint8_t *bytes, std::size_t count, const std::uint8_t *
 // The same reading `from` and writing `to` (every fourth byte copied), which may be the same.
 void applyTableVbmiInto(const std::uint8_t *from, std::uint8_t *to, std::size_t count, const std::uint8_t *table);
 
-// True on processors with 512-bit integer vectors and double shifts for the neighbourhood filter.
+// True on processors with 512-bit integer vectors for the neighbourhood filter.
 bool hasWideFilter();
 
 // Filters every byte of one interior row but its first and last pixel; only call when
@@ -23,8 +23,10 @@ bool hasWideFilter();
 bool filterRowAvx512(const std::uint8_t *up, const std::uint8_t *mid, const std::uint8_t *down, std::uint8_t *out,
                      std::size_t rowBytes, int centreWeight, int neighbourWeight, int divisor);
 
-// Tests switch the processor-specific paths off to hold the portable ones to the formulas too.
+// Tests switch the processor-specific paths off to hold the portable ones to the formulas too,
+// and the filter's double shifts off to try its way for processors without them.
 void setProcessorPathsEnabled(bool enabled);
+void setDoubleShiftsEnabled(bool enabled);
 bool processorPathsEnabled();
 
 } // namespace lumivex

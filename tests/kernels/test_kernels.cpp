@@ -164,12 +164,14 @@ TEST(PointAdjustments, TablesMatchTheFormulaForEverySliderValue)
 // the portable vector paths, so both are held to the formulas on any machine that has both.
 template <typename Check> void onEveryPath(Check check)
 {
-    for (bool processor : {true, false}) {
-        SCOPED_TRACE(processor ? "processor-specific paths" : "portable paths");
-        setProcessorPathsEnabled(processor);
+    for (int path = 0; path < 3; ++path) {
+        SCOPED_TRACE(path == 0 ? "processor-specific paths" : path == 1 ? "processor-specific, no double shifts" : "portable paths");
+        setProcessorPathsEnabled(path < 2);
+        setDoubleShiftsEnabled(path == 0);
         check();
     }
     setProcessorPathsEnabled(true);
+    setDoubleShiftsEnabled(true);
 }
 
 TEST(PointAdjustments, FastPathEqualsTheFormulaOnOddSizedBuffersForEveryValue)
@@ -410,15 +412,19 @@ TEST(NeighbourhoodFilter, TheWidePathTakesEveryStrengthAndDeclinesWhatItCannotHo
     const int w = 70;
     const std::vector<std::uint8_t> rows = randomBytes(std::size_t(3 * w * 4), 5);
     const std::uint8_t *up = rows.data(), *mid = up + 4 * w, *down = mid + 4 * w;
-    for (int s = 1; s <= 10; ++s)
-        for (bool sharpen : {false, true}) {
-            if (sharpen && s == 7)
-                continue;
-            const NeighbourhoodFormula f = sharpen ? SharpeningFormula(s) : SofteningFormula(s);
-            std::vector<std::uint8_t> out(std::size_t(4 * w), 0);
-            EXPECT_TRUE(filterRowAvx512(up, mid, down, out.data(), out.size(), f.centreWeight, f.neighbourWeight, f.divisor))
-                << (sharpen ? "sharpen " : "soften ") << s;
-        }
+    for (bool doubleShifts : {true, false}) {
+        setDoubleShiftsEnabled(doubleShifts);
+        for (int s = 1; s <= 10; ++s)
+            for (bool sharpen : {false, true}) {
+                if (sharpen && s == 7)
+                    continue;
+                const NeighbourhoodFormula f = sharpen ? SharpeningFormula(s) : SofteningFormula(s);
+                std::vector<std::uint8_t> out(std::size_t(4 * w), 0);
+                EXPECT_TRUE(filterRowAvx512(up, mid, down, out.data(), out.size(), f.centreWeight, f.neighbourWeight, f.divisor))
+                    << (sharpen ? "sharpen " : "soften ") << s << (doubleShifts ? "" : " without double shifts");
+            }
+    }
+    setDoubleShiftsEnabled(true);
     std::vector<std::uint8_t> out(std::size_t(4 * w), 7);
     EXPECT_FALSE(filterRowAvx512(up, mid, down, out.data(), out.size(), 100, 100, 900));
     EXPECT_EQ(out, std::vector<std::uint8_t>(out.size(), 7));
