@@ -577,8 +577,9 @@ TEST(Encode, MetadataWrittenIntoEveryFormatThatHoldsIt)
         EXPECT_EQ(exifOrientation(back.exif.constData(), std::size_t(back.exif.size())), 1) << formatName(f.format);
         EXPECT_TRUE(back.xmp.contains("Harbour")) << formatName(f.format);
         EXPECT_EQ(back.icc, source.icc) << formatName(f.format);
-        if (f.iptc)
+        if (f.iptc) {
             EXPECT_TRUE(back.iptc.contains("Boats at dusk")) << formatName(f.format);
+        }
         const bool lossy = f.format == PictureFormat::Jpeg || f.format == PictureFormat::Webp;
         EXPECT_GT(psnr(decodeBytes(file), picture), lossy ? 30.0 : 98.0) << formatName(f.format);
     }
@@ -703,9 +704,10 @@ TEST(BadInput, TruncatedFilesOfEveryFormatAreFailuresNeverPartialPictures)
             const QString failure = failureOf(c.bytes.left(keep), QStringLiteral("/pictures/cut"));
             EXPECT_FALSE(failure.isEmpty()) << c.name << " cut at " << keep << " of " << c.bytes.size();
             EXPECT_TRUE(failure.endsWith(QStringLiteral(": /pictures/cut"))) << qPrintable(failure);
-            if (c.exactText)
+            if (c.exactText) {
                 EXPECT_EQ(failure, QStringLiteral("Cannot decode the picture (the file ends too early): /pictures/cut"))
                     << c.name << " cut at " << keep;
+            }
         }
     }
 }

@@ -232,8 +232,9 @@ TEST(Softening, SingleWhitePixelAtStrengthOne)
     for (int y = 0; y < 7; ++y)
         for (int x = 0; x < 7; ++x) {
             const bool neighbour = std::abs(x - 3) <= 1 && std::abs(y - 3) <= 1 && !(x == 3 && y == 3);
-            if (!(x == 3 && y == 3))
+            if (!(x == 3 && y == 3)) {
                 EXPECT_EQ(out.at(x, y, 1), neighbour ? 16 : 0) << x << "," << y;
+            }
         }
 }
 
@@ -333,8 +334,9 @@ TEST(NeighbourhoodFilter, SmallPicturesBorderAndFourthByteUnchanged)
         for (int x = 0; x < w; ++x)
             for (int k = 0; k < 4; ++k) {
                 const std::size_t i = std::size_t(4 * x + 4 * w * y + k);
-                if (k == 3 || x == 0 || y == 0 || x == w - 1 || y == h - 1)
+                if (k == 3 || x == 0 || y == 0 || x == w - 1 || y == h - 1) {
                     ASSERT_EQ(bytes[i], original[i]) << x << "," << y << "," << k;
+                }
             }
 }
 
