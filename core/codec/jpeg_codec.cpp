@@ -582,7 +582,7 @@ bool transcodeJpeg(const Input &in, RowStage &stage, int quality, const Metadata
         throw StepFailure(QStringLiteral("JPEG quality must be 1..100"));
     const QImage fresh(1, 1, QImage::Format_RGB32);
     Transcode t{&in, &stage, quality, &metadata, photoshopIptcResource(metadata.iptc), out, nullptr,
-                fresh.dotsPerMeterX(), fresh.dotsPerMeterY()};
+                fresh.dotsPerMeterX(), fresh.dotsPerMeterY(), {}};
     ErrorManager derr, cerr;
     initErrors(derr);
     initErrors(cerr);
@@ -603,7 +603,7 @@ bool transcodeJpeg(const Input &in, RowStage &stage, int quality, const Metadata
 bool decodeJpegThrough(const Input &in, RowStage &stage, QImage *picture)
 {
     const MetadataBlocks none;
-    Transcode t{&in, &stage, 85, &none, QByteArray(), nullptr, picture, 0, 0};
+    Transcode t{&in, &stage, 85, &none, QByteArray(), nullptr, picture, 0, 0, {}};
     ErrorManager derr, cerr;
     initErrors(derr);
     initErrors(cerr);
