@@ -259,11 +259,13 @@ TEST(Cli, AnUnreadableFolderMetDuringAScanIsAFailure)
     {
         // Root reads every folder: the batch runs as another user for this one to be unreadable.
         const bool root = geteuid() == 0;
-        if (root)
+        if (root) {
             ASSERT_EQ(seteuid(65534), 0);
+        }
         status = cli.run(brightening(cli.out) << cli.dir.filePath(QStringLiteral("in")));
-        if (root)
+        if (root) {
             ASSERT_EQ(seteuid(0), 0);
+        }
     }
     QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     EXPECT_EQ(status, 1);
@@ -509,11 +511,13 @@ TEST(Cli, AFileThatCannotBeOpenedIsToldWithTheSystemReason)
     {
         // Root opens every file: the batch runs as another user for this one to be unreadable.
         const bool root = geteuid() == 0;
-        if (root)
+        if (root) {
             ASSERT_EQ(seteuid(65534), 0);
+        }
         status = cli.run(brightening(cli.out) << locked);
-        if (root)
+        if (root) {
             ASSERT_EQ(seteuid(0), 0);
+        }
     }
     EXPECT_EQ(status, 1);
     EXPECT_EQ(cli.errorText, locked + QStringLiteral(": File cannot be opened (Permission denied): ") + locked +

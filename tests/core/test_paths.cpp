@@ -295,11 +295,13 @@ TEST(Folders, AnUnreadableFolderIsReported)
     QStringList found;
     {
         const bool root = geteuid() == 0;
-        if (root)
+        if (root) {
             ASSERT_EQ(seteuid(65534), 0);
+        }
         found = ScanFolderTree(tree.root, QStringLiteral("*.jpg"), {}, problems.report());
-        if (root)
+        if (root) {
             ASSERT_EQ(seteuid(0), 0);
+        }
     }
     QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     EXPECT_TRUE(found.contains(tree.root + QStringLiteral("/B/b.jpg")));

@@ -33,8 +33,9 @@ void expectInside(QWidget &window, const char *name)
         << available.width() << "x" << available.height();
     // Every control lies inside its window, so nothing is cut off by the smaller size.
     for (QWidget *child : window.findChildren<QWidget *>()) {
-        if (child->isVisible() && child->parentWidget() == &window)
+        if (child->isVisible() && child->parentWidget() == &window) {
             EXPECT_TRUE(window.rect().contains(child->geometry())) << name << ": " << child->metaObject()->className();
+        }
     }
 }
 
@@ -119,8 +120,9 @@ TEST(ScreenFit, BothWindowsOpenInsideTheAvailableAreaWithTheLayoutScaledAlike)
     EXPECT_EQ(main.Frame3->geometry(), QRect(twipsToPixels(8040), twipsToPixels(1680), twipsToPixels(7800), twipsToPixels(1560)));
     EXPECT_NEAR(main.PushButton2->font().pointSizeF(), 11.25 * 15 / twipsPerPixel(), 0.01);
     EXPECT_NEAR(main.Label1->font().pointSizeF(), 9.0 * 15 / twipsPerPixel(), 0.01);
-    if (!scaled)
+    if (!scaled) {
         EXPECT_EQ(main.size(), QSize(1064, 440));
+    }
 
     // Option texts stay whole (their marks do not shrink with the layout) and clear each other.
     const QList<QRadioButton *> options = results->findChildren<QRadioButton *>();
