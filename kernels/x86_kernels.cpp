@@ -236,32 +236,49 @@ const WideDivision &wideDivisionFor(int wc, int wn, int d)
     return last;
 }
 
-// A 64-byte block's three-row sums, its even bytes (B, R) and odd bytes (G, fourth) apart in
-// 16-bit lanes, and its middle row as loaded and apart. Bytes outside `valid` count as zero and
-// are never read, so a row may end anywhere.
+// Three-row sums of 128 bytes (32 pixels) in 16-bit lanes: the even bytes (B, R) of each
+// 64-byte half apart, and the greens of all 32 pixels packed into one vector in pixel order, so
+// the fourth bytes take no lanes of the arithmetic; with the middle row's bytes likewise, and as
+// loaded. Bytes outside `validA` / `validB` count as zero and are never read, so a row may end
+// anywhere.
 struct Sums {
-    __m512i even, odd, midEven, midOdd, mid;
+    __m512i evenA, evenB, green, midEvenA, midEvenB, midGreen, midA, midB;
 };
 
 LUMIVEX_WIDE Sums rowSums(const std::uint8_t *up, const std::uint8_t *mid, const std::uint8_t *down, std::size_t at,
-                          __mmask64 valid)
+                          __mmask64 validA, __mmask64 validB)
 {
     const __m512i low = _mm512_set1_epi16(0x00ff);
-    const __m512i a = _mm512_maskz_loadu_epi8(valid, up + at);
-    const __m512i b = _mm512_maskz_loadu_epi8(valid, mid + at);
-    const __m512i c = _mm512_maskz_loadu_epi8(valid, down + at);
-    const __m512i midEven = _mm512_and_si512(b, low), midOdd = _mm512_srli_epi16(b, 8);
-    const __m512i even = _mm512_add_epi16(_mm512_add_epi16(_mm512_and_si512(a, low), midEven), _mm512_and_si512(c, low));
-    const __m512i odd = _mm512_add_epi16(_mm512_add_epi16(_mm512_srli_epi16(a, 8), midOdd), _mm512_srli_epi16(c, 8));
-    return Sums{even, odd, midEven, midOdd, b};
+    // Word k: word 2k of the first half for k < 16, else word 2(k − 16) of the second.
+    const __m512i pack = _mm512_set_epi16(62, 60, 58, 56, 54, 52, 50, 48, 46, 44, 42, 40, 38, 36, 34, 32, 30, 28, 26,
+                                          24, 22, 20, 18, 16, 14, 12, 10, 8, 6, 4, 2, 0);
+    auto half = [&](std::size_t offset, __mmask64 valid, __m512i &even, __m512i &odd, __m512i &midEven, __m512i &midOdd,
+                    __m512i &midBytes) LUMIVEX_WIDE_LAMBDA {
+        const __m512i a = _mm512_maskz_loadu_epi8(valid, up + offset);
+        const __m512i b = _mm512_maskz_loadu_epi8(valid, mid + offset);
+        const __m512i c = _mm512_maskz_loadu_epi8(valid, down + offset);
+        midEven = _mm512_and_si512(b, low);
+        midOdd = _mm512_srli_epi16(b, 8);
+        even = _mm512_add_epi16(_mm512_add_epi16(_mm512_and_si512(a, low), midEven), _mm512_and_si512(c, low));
+        odd = _mm512_add_epi16(_mm512_add_epi16(_mm512_srli_epi16(a, 8), midOdd), _mm512_srli_epi16(c, 8));
+        midBytes = b;
+    };
+    Sums s;
+    __m512i oddA, oddB, midOddA, midOddB;
+    half(at, validA, s.evenA, oddA, s.midEvenA, midOddA, s.midA);
+    half(at + 64, validB, s.evenB, oddB, s.midEvenB, midOddB, s.midB);
+    s.green = _mm512_permutex2var_epi16(oddA, pack, oddB);
+    s.midGreen = _mm512_permutex2var_epi16(midOddA, pack, midOddB);
+    return s;
 }
 
 } // namespace
 
-// One interior row, 64 bytes at a time. Even and odd bytes are worked on apart in 16-bit lanes
-// (a mask and a shift rather than byte shuffles), so a pixel's neighbours lie one 32-bit lane
-// away; a block's three-row sums are formed once and shifted by a lane across block edges. The
-// first and last blocks are loaded and stored under masks, so the whole row is done here.
+// One interior row, 128 bytes at a time. Even and odd bytes are worked on apart in 16-bit lanes
+// (a mask and a shift rather than byte widening), so a pixel's blue and red neighbours lie one
+// 32-bit lane away; the greens of 32 pixels share one vector, a lane apart. Three-row sums are
+// formed once and shifted by a lane across block edges. The first and last blocks are loaded and
+// stored under masks, so the whole row is done here.
 __attribute__((target(LUMIVEX_WIDE_TARGET))) bool filterRowAvx512(const std::uint8_t *up, const std::uint8_t *mid,
                                                                   const std::uint8_t *down, std::uint8_t *out,
                                                                   std::size_t rowBytes, int centreWeight,
@@ -275,56 +292,80 @@ __attribute__((target(LUMIVEX_WIDE_TARGET))) bool filterRowAvx512(const std::uin
     const __m512i wcn = _mm512_set1_epi16(static_cast<short>(sign * (centreWeight - neighbourWeight)));
     const __m512i wn = _mm512_set1_epi16(static_cast<short>(sign * neighbourWeight));
     const __mmask64 fourth = 0x8888888888888888ULL;
+    // The green one pixel left (the last of the previous 32 first) and one pixel right.
+    const __m512i left = _mm512_set_epi16(62, 61, 60, 59, 58, 57, 56, 55, 54, 53, 52, 51, 50, 49, 48, 47, 46, 45, 44,
+                                          43, 42, 41, 40, 39, 38, 37, 36, 35, 34, 33, 32, 31);
+    const __m512i right = _mm512_set_epi16(32, 31, 30, 29, 28, 27, 26, 25, 24, 23, 22, 21, 20, 19, 18, 17, 16, 15, 14,
+                                           13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1);
+    // Greens back to the even words of each half (odd words zero).
+    const __m512i firstHalf = _mm512_set_epi16(0, 15, 0, 14, 0, 13, 0, 12, 0, 11, 0, 10, 0, 9, 0, 8, 0, 7, 0, 6, 0, 5,
+                                               0, 4, 0, 3, 0, 2, 0, 1, 0, 0);
+    const __m512i secondHalf = _mm512_add_epi16(firstHalf, _mm512_set1_epi16(16));
+    const __mmask32 evenWords = 0x55555555u;
     const auto end = std::ptrdiff_t(rowBytes);
 
     auto block = [&](std::ptrdiff_t i, const Sums &previous, const Sums &current, const Sums &next, auto clampTag,
                      auto shiftTag, auto edgeTag) LUMIVEX_WIDE_LAMBDA {
         constexpr bool clamps = decltype(clampTag)::value;
         constexpr bool doubleShift = decltype(shiftTag)::value;
-        const __m512i nineEven = _mm512_add_epi16(
-            _mm512_add_epi16(_mm512_alignr_epi32(current.even, previous.even, 15), current.even),
-            _mm512_alignr_epi32(next.even, current.even, 1));
-        const __m512i nineOdd = _mm512_add_epi16(
-            _mm512_add_epi16(_mm512_alignr_epi32(current.odd, previous.odd, 15), current.odd),
-            _mm512_alignr_epi32(next.odd, current.odd, 1));
+        const __m512i nineA = _mm512_add_epi16(
+            _mm512_add_epi16(_mm512_alignr_epi32(current.evenA, previous.evenB, 15), current.evenA),
+            _mm512_alignr_epi32(current.evenB, current.evenA, 1));
+        const __m512i nineB = _mm512_add_epi16(
+            _mm512_add_epi16(_mm512_alignr_epi32(current.evenB, current.evenA, 15), current.evenB),
+            _mm512_alignr_epi32(next.evenA, current.evenB, 1));
+        const __m512i nineGreen = _mm512_add_epi16(
+            _mm512_add_epi16(_mm512_permutex2var_epi16(previous.green, left, current.green), current.green),
+            _mm512_permutex2var_epi16(current.green, right, next.green));
         // P = wc·C + wn·(the nine − C) = (wc − wn)·C + wn·(the nine)
-        const __m512i pEven = _mm512_add_epi16(_mm512_mullo_epi16(current.midEven, wcn), _mm512_mullo_epi16(nineEven, wn));
-        const __m512i pOdd = _mm512_add_epi16(_mm512_mullo_epi16(current.midOdd, wcn), _mm512_mullo_epi16(nineOdd, wn));
-        const __m512i joined = _mm512_or_si512(divide<clamps, doubleShift>(dv, pEven),
-                                               _mm512_slli_epi16(divide<clamps, doubleShift>(dv, pOdd), 8));
+        auto numerator = [&](__m512i centre, __m512i nine) LUMIVEX_WIDE_LAMBDA {
+            return _mm512_add_epi16(_mm512_mullo_epi16(centre, wcn), _mm512_mullo_epi16(nine, wn));
+        };
+        const __m512i a = divide<clamps, doubleShift>(dv, numerator(current.midEvenA, nineA));
+        const __m512i b = divide<clamps, doubleShift>(dv, numerator(current.midEvenB, nineB));
+        const __m512i g = divide<clamps, doubleShift>(dv, numerator(current.midGreen, nineGreen));
+        const __m512i greenA = _mm512_slli_epi16(_mm512_maskz_permutexvar_epi16(evenWords, firstHalf, g), 8);
+        const __m512i greenB = _mm512_slli_epi16(_mm512_maskz_permutexvar_epi16(evenWords, secondHalf, g), 8);
         // Fourth bytes travel unchanged.
-        const __m512i result = _mm512_mask_blend_epi8(fourth, joined, current.mid);
-        if constexpr (decltype(edgeTag)::value) // bytes 4 … rowBytes − 5 only: the first and last pixels are the border
-            _mm512_mask_storeu_epi8(out + i, firstBytes(end - 4 - i) & ~firstBytes(4 - i), result);
-        else
-            _mm512_storeu_si512(out + i, result);
+        const __m512i resultA = _mm512_mask_blend_epi8(fourth, _mm512_or_si512(a, greenA), current.midA);
+        const __m512i resultB = _mm512_mask_blend_epi8(fourth, _mm512_or_si512(b, greenB), current.midB);
+        if constexpr (decltype(edgeTag)::value) { // bytes 4 … rowBytes − 5 only: the first and last pixels are the border
+            _mm512_mask_storeu_epi8(out + i, firstBytes(end - 4 - i) & ~firstBytes(4 - i), resultA);
+            _mm512_mask_storeu_epi8(out + i + 64, firstBytes(end - 4 - i - 64), resultB);
+        } else {
+            _mm512_storeu_si512(out + i, resultA);
+            _mm512_storeu_si512(out + i + 64, resultB);
+        }
     };
 
     auto row = [&](auto clampTag, auto shiftTag) LUMIVEX_WIDE_LAMBDA {
         const std::true_type edge;
         const std::false_type inside;
         const __m512i zero = _mm512_setzero_si512();
-        const Sums none{zero, zero, zero, zero, zero};
+        const Sums none{zero, zero, zero, zero, zero, zero, zero, zero};
+        auto sumsAt = [&](std::ptrdiff_t at) LUMIVEX_WIDE_LAMBDA {
+            return rowSums(up, mid, down, std::size_t(at), firstBytes(end - at), firstBytes(end - at - 64));
+        };
         Sums previous = none;
-        Sums current = rowSums(up, mid, down, 0, firstBytes(end));
+        Sums current = sumsAt(0);
         std::ptrdiff_t i = 0;
         // Whole blocks, where the next block's bytes all lie in the row and so do this block's
         // outputs; the first pixel's are the border.
-        if (i + 128 <= end) {
-            const Sums next = rowSums(up, mid, down, 64, ~0ULL);
+        if (i + 256 <= end) {
+            const Sums next = sumsAt(128);
             block(i, previous, current, next, clampTag, shiftTag, edge);
             previous = current;
             current = next;
-            i += 64;
+            i += 128;
         }
-        for (; i + 128 <= end; i += 64) {
-            const Sums next = rowSums(up, mid, down, std::size_t(i + 64), ~0ULL);
+        for (; i + 256 <= end; i += 128) {
+            const Sums next = rowSums(up, mid, down, std::size_t(i + 128), ~0ULL, ~0ULL);
             block(i, previous, current, next, clampTag, shiftTag, inside);
             previous = current;
             current = next;
         }
-        for (; i + 4 < end; i += 64) {
-            const Sums next = i + 64 < end ? rowSums(up, mid, down, std::size_t(i + 64), firstBytes(end - i - 64)) : none;
+        for (; i + 4 < end; i += 128) {
+            const Sums next = i + 128 < end ? sumsAt(i + 128) : none;
             block(i, previous, current, next, clampTag, shiftTag, edge);
             previous = current;
             current = next;
