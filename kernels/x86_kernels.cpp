@@ -183,10 +183,11 @@ __attribute__((target(LUMIVEX_WIDE_TARGET))) bool exactOnEveryNumerator(const Wi
 
 WideDivision::WideDivision(int wc, int wn, int d) : centreWeight(wc), neighbourWeight(wn), divisor(d)
 {
+    // Noted first, so that a formula declined is remembered as declined rather than tried again.
+    doubleShift = hasDoubleShift();
     if (d == 0)
         return;
     sign = d < 0 ? -1 : 1;
-    doubleShift = hasDoubleShift();
     const long long dd = d < 0 ? -d : d;
     // P = wc·C + wn·N for C in 0..255 and N (eight neighbours) in 0..2040 takes its extremes at
     // the corners.
