@@ -367,9 +367,9 @@ int runBatchCommandLine(const QStringList &arguments, QTextStream &input, QTextS
         direct = [&](int i, const QString &path, QString *note) {
             const std::unique_ptr<RowStage> stage = adjustingStage(chain.front().kind, chain.front().strength);
             // One file's bytes at a time per worker, in memory the worker keeps.
-            thread_local QByteArray source;
+            thread_local KeptBytes source;
             readRegularFile(sources[i], source);
-            return saveStreamedResult(source, *stage, path, settings, sources[i], sources, note);
+            return saveStreamedResult(source.view(), *stage, path, settings, sources[i], sources, note);
         };
     // Absolute on both sides: a folder given relative to the current one names it the same.
     const QDir outputDir(QFileInfo(folder).absoluteFilePath());

@@ -89,8 +89,8 @@ bool SaveJPGStreamed(const QByteArray &sourceBytes, const QString &sourcePath, R
     QString said;
     const MetadataBlocks metadata = resultMetadata(metadataForResult(readPictureMetadataBytes(sourceBytes, &said), &said), &said);
     // Written out before the next picture: the worker keeps the memory for its next result.
-    thread_local QByteArray jpeg;
-    jpeg.resize(0);
+    thread_local KeptBytes jpeg;
+    jpeg.clear();
     QString encodeFailure;
     try {
         if (!transcodeJpeg(sourceBytes, sourcePath, stage, quality, metadata, &jpeg, &encodeFailure))
@@ -104,7 +104,7 @@ bool SaveJPGStreamed(const QByteArray &sourceBytes, const QString &sourcePath, R
     }
     if (beforeWriting)
         beforeWriting();
-    writeJpegFile(path, jpeg);
+    writeJpegFile(path, jpeg.view());
     *note = said;
     return true;
 }

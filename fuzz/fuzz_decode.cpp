@@ -69,7 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             break;
         case Target::Transcode: {
             ReadingStage stage;
-            QByteArray jpeg;
+            KeptBytes jpeg;
             QString encodeFailure;
             const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size));
             try {

@@ -50,7 +50,7 @@ QImage decodeHeif(const Input &in);
 QImage decodeWithQt(const Input &in, PictureFormat format);
 
 QByteArray encodeJpeg(const QImage &picture, int quality, const MetadataBlocks &metadata);
-bool transcodeJpeg(const Input &in, RowStage &stage, int quality, const MetadataBlocks &metadata, QByteArray *out,
+bool transcodeJpeg(const Input &in, RowStage &stage, int quality, const MetadataBlocks &metadata, KeptBytes *out,
                    QString *encodeFailure);
 bool decodeJpegThrough(const Input &in, RowStage &stage, QImage *picture);
 QByteArray encodePng(const QImage &picture, const MetadataBlocks &metadata);

@@ -184,9 +184,12 @@ QByteArray readRegularFile(const QString &path)
     return bytes;
 }
 
-void readRegularFile(const QString &path, QByteArray &into)
+namespace {
+
+// `sized(n)` makes room for n bytes and gives where they go; returns how many the file held.
+template <typename Sized>
+std::size_t readRegularFileWith(const QString &path, Sized sized)
 {
-    into.resize(0);
     if (path.isEmpty())
         throw StepFailure(QStringLiteral("File not found: ") + path);
     // Opened by the name's own bytes, so names that are not valid in the locale's encoding work.
@@ -214,20 +217,47 @@ void readRegularFile(const QString &path, QByteArray &into)
         throw StepFailure(QStringLiteral("Not a regular file: ") + path);
     if (info.st_size > kMaxPixelBytes)
         failDecode(QStringLiteral("the file is larger than 2 GB"), path);
-    QByteArray &bytes = into;
-    bytes.resize(qsizetype(info.st_size));
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t got = ::read(fd, bytes.data() + done, std::size_t(bytes.size() - done));
+    const std::size_t size = std::size_t(info.st_size);
+    char *bytes = sized(size);
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t got = ::read(fd, bytes + done, size - done);
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
             failDecode(QString::fromLocal8Bit(std::strerror(errno)), path);
         if (got == 0)
             break; // shrank while being read
-        done += got;
+        done += std::size_t(got);
     }
-    bytes.truncate(done);
+    return done;
+}
+
+} // namespace
+
+void readRegularFile(const QString &path, QByteArray &into)
+{
+    into.resize(0);
+    into.truncate(qsizetype(readRegularFileWith(path, [&](std::size_t size) {
+        into.resize(qsizetype(size));
+        return into.data();
+    })));
+}
+
+void readRegularFile(const QString &path, KeptBytes &into)
+{
+    into.clear();
+    std::size_t done = 0;
+    try {
+        done = readRegularFileWith(path, [&](std::size_t size) {
+            into.resize(size);
+            return into.data();
+        });
+    } catch (...) {
+        into.clear(); // what an earlier file left must not pass for this one's
+        throw;
+    }
+    into.resize(done);
 }
 
 DecodedPicture decodePictureBytes(const QByteArray &bytes, const QString &path, RowSink *sink)
@@ -257,7 +287,7 @@ DecodedPicture decodePictureBytes(const QByteArray &bytes, const QString &path, 
 }
 
 bool transcodeJpeg(const QByteArray &bytes, const QString &path, RowStage &stage, int quality,
-                   const MetadataBlocks &metadata, QByteArray *out, QString *encodeFailure)
+                   const MetadataBlocks &metadata, KeptBytes *out, QString *encodeFailure)
 {
     if (sniffPictureFormat(bytes.constData(), std::size_t(bytes.size())) != PictureFormat::Jpeg)
         return false;

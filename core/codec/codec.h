@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <cstddef>
 
+#include "core/kept_bytes.h"
+
 namespace lumivex {
 
 // The formats pictures are read from, recognised by their first bytes, never by the file name.
@@ -57,6 +59,7 @@ DecodedPicture decodePictureBytes(const QByteArray &bytes, const QString &path, 
 QByteArray readRegularFile(const QString &path);
 // The same into `into`, whose memory is kept for the next file where it is large enough.
 void readRegularFile(const QString &path, QByteArray &into);
+void readRegularFile(const QString &path, KeptBytes &into);
 
 // The camera data of a file without decoding its pixels. `note` receives a reason when the file
 // holds metadata that could not be read.
@@ -99,7 +102,7 @@ public:
 // refuse; throws StepFailure with the decoder's report, or `encodeFailure` set to the
 // encoder's reason, on failure.
 bool transcodeJpeg(const QByteArray &bytes, const QString &path, RowStage &stage, int quality,
-                   const MetadataBlocks &metadata, QByteArray *out, QString *encodeFailure);
+                   const MetadataBlocks &metadata, KeptBytes *out, QString *encodeFailure);
 
 // The same ring of decoded rows, with `stage` making each row of a pooled picture instead of
 // feeding an encoder: the picture `stage`'s work on the decoded JPEG gives, without the decoded

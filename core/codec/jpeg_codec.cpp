@@ -246,56 +246,58 @@ namespace {
 
 // The encoder writes straight into the array the file is written from, which grows in large
 // steps; libjpeg's memory destination doubles a buffer from 4 KB and copies it each time.
+// `Bytes` is a QByteArray or KeptBytes.
+template <typename Bytes>
 struct ArrayDestination {
     jpeg_destination_mgr pub;
-    QByteArray *array;
-    qsizetype used;
-};
+    Bytes *array;
+    std::size_t used;
 
-constexpr qsizetype kDestinationStep = 1 << 20;
+    static constexpr std::size_t kStep = 1 << 20;
 
-void initDestination(j_compress_ptr cinfo)
-{
-    auto *d = reinterpret_cast<ArrayDestination *>(cinfo->dest);
-    d->used = 0;
-    // Memory an array kept from an earlier picture is used whole before it grows.
-    const qsizetype room = std::max(kDestinationStep, d->array->capacity());
-    if (d->array->size() < room)
-        d->array->resize(room);
-    d->pub.next_output_byte = reinterpret_cast<JOCTET *>(d->array->data());
-    d->pub.free_in_buffer = std::size_t(d->array->size());
-}
-
-boolean growDestination(j_compress_ptr cinfo)
-{
-    auto *d = reinterpret_cast<ArrayDestination *>(cinfo->dest);
-    // Called only when the whole buffer is full.
-    d->used = d->array->size();
-    try {
-        d->array->resize(d->used + std::max(kDestinationStep, d->used / 2));
-    } catch (...) {
-        ERREXIT1(cinfo, JERR_OUT_OF_MEMORY, 0);
+    static void init(j_compress_ptr cinfo)
+    {
+        auto *d = reinterpret_cast<ArrayDestination *>(cinfo->dest);
+        d->used = 0;
+        // Memory an array kept from an earlier picture is used whole before it grows.
+        const std::size_t room = std::max(kStep, std::size_t(d->array->capacity()));
+        if (std::size_t(d->array->size()) < room)
+            d->array->resize(room);
+        d->pub.next_output_byte = reinterpret_cast<JOCTET *>(d->array->data());
+        d->pub.free_in_buffer = std::size_t(d->array->size());
     }
-    d->pub.next_output_byte = reinterpret_cast<JOCTET *>(d->array->data()) + d->used;
-    d->pub.free_in_buffer = std::size_t(d->array->size() - d->used);
-    return TRUE;
-}
 
-void termDestination(j_compress_ptr cinfo)
-{
-    auto *d = reinterpret_cast<ArrayDestination *>(cinfo->dest);
-    d->array->resize(d->array->size() - qsizetype(d->pub.free_in_buffer));
-}
+    static boolean grow(j_compress_ptr cinfo)
+    {
+        auto *d = reinterpret_cast<ArrayDestination *>(cinfo->dest);
+        // Called only when the whole buffer is full.
+        d->used = std::size_t(d->array->size());
+        try {
+            d->array->resize(d->used + std::max(kStep, d->used / 2));
+        } catch (...) {
+            ERREXIT1(cinfo, JERR_OUT_OF_MEMORY, 0);
+        }
+        d->pub.next_output_byte = reinterpret_cast<JOCTET *>(d->array->data()) + d->used;
+        d->pub.free_in_buffer = std::size_t(d->array->size()) - d->used;
+        return TRUE;
+    }
 
-void arrayDestination(jpeg_compress_struct &cinfo, ArrayDestination &d, QByteArray *array)
-{
-    d.array = array;
-    d.used = 0;
-    d.pub.init_destination = initDestination;
-    d.pub.empty_output_buffer = growDestination;
-    d.pub.term_destination = termDestination;
-    cinfo.dest = &d.pub;
-}
+    static void term(j_compress_ptr cinfo)
+    {
+        auto *d = reinterpret_cast<ArrayDestination *>(cinfo->dest);
+        d->array->resize(std::size_t(d->array->size()) - d->pub.free_in_buffer);
+    }
+
+    void attach(jpeg_compress_struct &cinfo, Bytes *to)
+    {
+        array = to;
+        used = 0;
+        pub.init_destination = init;
+        pub.empty_output_buffer = grow;
+        pub.term_destination = term;
+        cinfo.dest = &pub;
+    }
+};
 
 struct EncodeJob {
     const QImage *picture;
@@ -350,14 +352,14 @@ void startCompress(jpeg_compress_struct &cinfo, int width, int height, int quali
 bool runEncode(EncodeJob &job, ErrorManager &err, const QByteArray &iptcResource)
 {
     jpeg_compress_struct cinfo;
-    ArrayDestination destination;
+    ArrayDestination<QByteArray> destination;
     cinfo.err = &err.pub;
     if (setjmp(err.jump)) {
         jpeg_destroy_compress(&cinfo);
         return false;
     }
     jpeg_create_compress(&cinfo);
-    arrayDestination(cinfo, destination, job.out);
+    destination.attach(cinfo, job.out);
     const QImage &picture = *job.picture;
     startCompress(cinfo, picture.width(), picture.height(), job.quality, picture.dotsPerMeterX(),
                   picture.dotsPerMeterY(), *job.metadata, iptcResource);
@@ -423,10 +425,9 @@ struct Transcode {
     int quality;
     const MetadataBlocks *metadata;
     QByteArray iptc;
-    QByteArray *out;      // encoded here, or else
+    KeptBytes *out;       // encoded here, or else
     QImage *picture;      // the rows made straight into this picture, allocated here
     int defaultDpmX, defaultDpmY;
-    std::vector<std::vector<uchar>> buffers;
     bool skipped = false; // not a picture for this way; nothing done
     int dpmX = 0, dpmY = 0;
 
@@ -439,23 +440,13 @@ struct Transcode {
         }
         return !picture->isNull();
     }
-
-    uchar *allocate(std::size_t bytes) noexcept
-    {
-        try {
-            buffers.emplace_back(bytes);
-            return buffers.back().data();
-        } catch (...) {
-            return nullptr;
-        }
-    }
 };
 
 bool runTranscode(Transcode &t, ErrorManager &derr, ErrorManager &cerr)
 {
     jpeg_decompress_struct dinfo;
     jpeg_compress_struct cinfo;
-    ArrayDestination destination;
+    ArrayDestination<KeptBytes> destination;
     // Read again after a jump back from libjpeg: kept in memory, not in a register.
     volatile bool compressing = false;
     const bool encoding = t.picture == nullptr;
@@ -502,20 +493,24 @@ bool runTranscode(Transcode &t, ErrorManager &derr, ErrorManager &cerr)
         return false;
     }
     const std::size_t rowBytes = std::size_t(w) * 4;
-    // Memory the caller owns: a jump back from libjpeg destroys nothing made here.
-    uchar *ring = t.allocate(rowBytes * kRing);
-    uchar *band = encoding ? t.allocate(rowBytes * kBand) : nullptr;
-    if (!ring || (encoding && !band)) {
+    // Kept by the thread for its next picture, so a jump back from libjpeg frees nothing made
+    // here. Every row is written, by the decoder or the stage, before it is read.
+    thread_local KeptBytes rowMemory;
+    try {
+        rowMemory.resize(rowBytes * std::size_t(kRing + (encoding ? kBand : 0)));
+    } catch (...) {
         std::strcpy(derr.message, "out of memory");
         jpeg_destroy_decompress(&dinfo);
         return false;
     }
+    uchar *ring = reinterpret_cast<uchar *>(rowMemory.data());
+    uchar *band = encoding ? ring + rowBytes * kRing : nullptr;
     auto ringRow = [ring, rowBytes](int y) { return ring + rowBytes * std::size_t(y % kRing); };
 
     if (encoding) {
         jpeg_create_compress(&cinfo);
         compressing = true;
-        arrayDestination(cinfo, destination, t.out);
+        destination.attach(cinfo, t.out);
         startCompress(cinfo, w, h, t.quality, dpmX, dpmY, *t.metadata, t.iptc);
     }
 
@@ -575,14 +570,14 @@ namespace {
 }
 } // namespace
 
-bool transcodeJpeg(const Input &in, RowStage &stage, int quality, const MetadataBlocks &metadata, QByteArray *out,
-                        QString *encodeFailure)
+bool transcodeJpeg(const Input &in, RowStage &stage, int quality, const MetadataBlocks &metadata, KeptBytes *out,
+                   QString *encodeFailure)
 {
     if (quality < 1 || quality > 100)
         throw StepFailure(QStringLiteral("JPEG quality must be 1..100"));
     const QImage fresh(1, 1, QImage::Format_RGB32);
     Transcode t{&in, &stage, quality, &metadata, photoshopIptcResource(metadata.iptc), out, nullptr,
-                fresh.dotsPerMeterX(), fresh.dotsPerMeterY(), {}};
+                fresh.dotsPerMeterX(), fresh.dotsPerMeterY()};
     ErrorManager derr, cerr;
     initErrors(derr);
     initErrors(cerr);
@@ -603,7 +598,7 @@ bool transcodeJpeg(const Input &in, RowStage &stage, int quality, const Metadata
 bool decodeJpegThrough(const Input &in, RowStage &stage, QImage *picture)
 {
     const MetadataBlocks none;
-    Transcode t{&in, &stage, 85, &none, QByteArray(), nullptr, picture, 0, 0, {}};
+    Transcode t{&in, &stage, 85, &none, QByteArray(), nullptr, picture, 0, 0};
     ErrorManager derr, cerr;
     initErrors(derr);
     initErrors(cerr);

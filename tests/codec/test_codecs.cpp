@@ -274,7 +274,9 @@ TEST(Jpeg, MadeBandByBandTheFileIsTheWholePictureWaysFile)
                    {"tiny", libjpegEncode(noisyPicture(2, 1, 4), 90), true},
                    {"camera data and density", encodePicture(dense, EncodeOptions{PictureFormat::Jpeg, 90}, sampleMetadata(1)), true},
                    {"turned", encodePicture(dense, EncodeOptions{PictureFormat::Jpeg, 90}, turned), false},
-                   {"cmyk", libjpegEncode(noisyPicture(30, 20, 5), 90, JpegKind::Cmyk), false}};
+                   {"cmyk", libjpegEncode(noisyPicture(30, 20, 5), 90, JpegKind::Cmyk), false},
+                   // After the small ones: its result outgrows the memory they left to be kept.
+                   {"large", libjpegEncode(noisyPicture(2000, 1400, 6), 95), true}};
     SaveSettings settings;
     settings.quality = 85;
     for (const auto &source : sources) {
@@ -762,7 +764,7 @@ TEST(BadInput, KeptCrashersAndOddFilesFailCleanly)
         }
         // And each made again a band of rows at a time, as a JPEG result of a JPEG is.
         try {
-            QByteArray jpeg;
+            KeptBytes jpeg;
             QString encodeFailure;
             transcodeJpeg(bytes, path, *adjustingStage(AdjustmentKind::Sharpening, 3), 85, MetadataBlocks(), &jpeg, &encodeFailure);
         } catch (const StepFailure &f) {
@@ -848,6 +850,25 @@ TEST(Isolation, APictureDecodesTheSameAloneAndAfterAnother)
         working = QImage();
         EXPECT_EQ(failureOfFile(cut), QStringLiteral("Cannot decode the picture (the file ends too early): ") + cut);
     }
+}
+
+TEST(Isolation, MemoryKeptForTheNextFileHoldsOnlyTheLastFileRead)
+{
+    QTemporaryDir dir;
+    QByteArray large(3 << 20, '\0');
+    for (qsizetype i = 0; i < large.size(); ++i)
+        large[i] = char(i * 7 + i / 4096);
+    const QString big = dir.filePath(QStringLiteral("big")), small = dir.filePath(QStringLiteral("small"));
+    writeBytes(big, large);
+    writeBytes(small, QByteArray("eleven byte"));
+    KeptBytes kept;
+    readRegularFile(big, kept);
+    EXPECT_EQ(kept.view(), large);
+    readRegularFile(small, kept);
+    EXPECT_EQ(kept.view(), QByteArray("eleven byte"));
+    readRegularFile(big, kept);
+    EXPECT_THROW(readRegularFile(dir.path(), kept), StepFailure);
+    EXPECT_EQ(kept.size(), 0u);
 }
 
 TEST(Isolation, CommandLineBytesEqualTheWindowsSaveForAMixedBatch)
