@@ -177,13 +177,6 @@ QStringList readablePictureExtensions()
             QStringLiteral("heif"), QStringLiteral("avif")};
 }
 
-QByteArray readRegularFile(const QString &path)
-{
-    QByteArray bytes;
-    readRegularFile(path, bytes);
-    return bytes;
-}
-
 namespace {
 
 // `sized(n)` makes room for n bytes and gives where they go; returns how many the file held.
@@ -235,13 +228,14 @@ std::size_t readRegularFileWith(const QString &path, Sized sized)
 
 } // namespace
 
-void readRegularFile(const QString &path, QByteArray &into)
+QByteArray readRegularFile(const QString &path)
 {
-    into.resize(0);
-    into.truncate(qsizetype(readRegularFileWith(path, [&](std::size_t size) {
-        into.resize(qsizetype(size));
-        return into.data();
+    QByteArray bytes;
+    bytes.truncate(qsizetype(readRegularFileWith(path, [&](std::size_t size) {
+        bytes.resize(qsizetype(size));
+        return bytes.data();
     })));
+    return bytes;
 }
 
 void readRegularFile(const QString &path, KeptBytes &into)

@@ -57,8 +57,7 @@ DecodedPicture decodePictureBytes(const QByteArray &bytes, const QString &path, 
 
 // Reads a whole regular file without ever blocking on a FIFO or device, refusing anything else.
 QByteArray readRegularFile(const QString &path);
-// The same into `into`, whose memory is kept for the next file where it is large enough.
-void readRegularFile(const QString &path, QByteArray &into);
+// The same into memory a worker keeps for its next file.
 void readRegularFile(const QString &path, KeptBytes &into);
 
 // The camera data of a file without decoding its pixels. `note` receives a reason when the file
