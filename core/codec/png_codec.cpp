@@ -288,7 +288,9 @@ bool runWrite(WriteJob &job)
     png_set_filler(png, 0, PNG_FILLER_AFTER); // drops the X byte
     for (int y = 0; y < picture.height(); ++y)
         png_write_row(png, const_cast<png_bytep>(picture.constScanLine(y)));
-    png_write_end(png, info);
+    // Everything was written before the image data; handed the info again, libpng writes a
+    // second eXIf after it, which makes the file invalid.
+    png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
     return true;
 }

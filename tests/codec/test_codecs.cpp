@@ -576,6 +576,9 @@ TEST(Encode, MetadataWrittenIntoEveryFormatThatHoldsIt)
         const MetadataBlocks back = readPictureMetadataBytes(file, &note);
         EXPECT_TRUE(note.isEmpty()) << qPrintable(note);
         EXPECT_EQ(exifMake(back.exif), QStringLiteral("Quenwick Optics")) << formatName(f.format);
+        // Once only: a second copy (libpng repeats eXIf after the image data when asked to
+        // write the end from the same info) makes the file invalid for strict readers.
+        EXPECT_EQ(file.count("Quenwick Optics"), 1) << formatName(f.format);
         EXPECT_EQ(exifOrientation(back.exif.constData(), std::size_t(back.exif.size())), 1) << formatName(f.format);
         EXPECT_TRUE(back.xmp.contains("Harbour")) << formatName(f.format);
         EXPECT_EQ(back.icc, source.icc) << formatName(f.format);
