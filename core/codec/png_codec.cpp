@@ -6,6 +6,7 @@
 #include "core/picture.h"
 #include "core/pixel_memory.h"
 
+#include <climits>
 #include <csetjmp>
 #include <cstring>
 #include <png.h>
@@ -205,7 +206,8 @@ QImage decodePng(const Input &in)
             checkPictureSize(job.width, job.height, in.path);
         failDecode(job.message[0] ? QString::fromLocal8Bit(job.message) : QStringLiteral("unknown PNG error"), in.path);
     }
-    if (job.dpmX > 0 && job.dpmY > 0) {
+    // The chunk's counts may reach 2^32 - 1; beyond what a picture's density holds they are ignored.
+    if (job.dpmX > 0 && job.dpmY > 0 && job.dpmX <= png_uint_32(INT_MAX) && job.dpmY <= png_uint_32(INT_MAX)) {
         target.setDotsPerMeterX(int(job.dpmX));
         target.setDotsPerMeterY(int(job.dpmY));
     }

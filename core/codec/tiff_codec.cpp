@@ -4,6 +4,7 @@
 #include "core/codec/backends.h"
 #include "core/error_report.h"
 
+#include <climits>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -208,9 +209,12 @@ QImage decodeTiff(const Input &in)
         yres > 0) {
         TIFFGetFieldDefaulted(tif, TIFFTAG_RESOLUTIONUNIT, &unit);
         const double scale = unit == RESUNIT_CENTIMETER ? 100.0 : unit == RESUNIT_INCH ? 100.0 / 2.54 : 0.0;
-        if (scale > 0) {
-            picture.setDotsPerMeterX(qRound(xres * scale));
-            picture.setDotsPerMeterY(qRound(yres * scale));
+        const double x = xres * scale, y = yres * scale;
+        // A damaged field can hold any float: one no dots-per-metre count can hold leaves the
+        // picture's own density.
+        if (scale > 0 && x >= 0.5 && y >= 0.5 && x < double(INT_MAX) && y < double(INT_MAX)) {
+            picture.setDotsPerMeterX(qRound(x));
+            picture.setDotsPerMeterY(qRound(y));
         }
     }
     return orientPicture(picture, orientation, in.path);

@@ -20,6 +20,7 @@
 #include <functional>
 #include <exiv2/exiv2.hpp>
 #include <gtest/gtest.h>
+#include <limits>
 #include <png.h>
 #include <random>
 #include <sys/resource.h>
@@ -729,6 +730,47 @@ TEST(BadInput, CorruptFilesGiveTheLibrarysReason)
     EXPECT_EQ(failureOf(QByteArray("RIFF\x04\0\0\0WEBP", 12)).left(27), QStringLiteral("Cannot decode the picture ("));
     EXPECT_EQ(failureOf(QByteArray("plain text, not a picture")),
               QStringLiteral("Not a picture file this program can read: /pictures/x"));
+}
+
+TEST(BadInput, ResolutionsNoDensityCanHoldLeaveThePicturesOwn)
+{
+    const int ownDensity = QImage(1, 1, QImage::Format_RGB32).dotsPerMeterX();
+    QTemporaryDir dir;
+    auto tiffWith = [&](float resolution, const char *name) {
+        const QString path = dir.filePath(QString::fromLatin1(name));
+        TIFF *tif = TIFFOpen(QFile::encodeName(path).constData(), "w");
+        TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, 2);
+        TIFFSetField(tif, TIFFTAG_IMAGELENGTH, 1);
+        TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 1);
+        TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8);
+        TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
+        TIFFSetField(tif, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
+        TIFFSetField(tif, TIFFTAG_XRESOLUTION, resolution);
+        TIFFSetField(tif, TIFFTAG_YRESOLUTION, resolution);
+        unsigned char row[2] = {10, 200};
+        TIFFWriteScanline(tif, row, 0, 0);
+        TIFFClose(tif);
+        return decodePictureFile(path).image;
+    };
+    EXPECT_EQ(tiffWith(300.0f, "plain.tif").dotsPerMeterX(), 11811);
+    for (float resolution : {7.4e7f, 1e30f, std::numeric_limits<float>::infinity()}) {
+        const QImage picture = tiffWith(resolution, "huge.tif");
+        EXPECT_EQ(picture.dotsPerMeterX(), ownDensity) << resolution;
+        EXPECT_EQ(picture.dotsPerMeterY(), ownDensity) << resolution;
+    }
+
+    // pHYs counts are unsigned 32-bit: 0xF0000000 dots per metre must not turn negative.
+    QByteArray png = encodePicture(noisyPicture(3, 2), EncodeOptions{PictureFormat::Png, 0}, MetadataBlocks());
+    const int phys = int(png.indexOf("pHYs"));
+    ASSERT_GT(phys, 0);
+    for (int i = 0; i < 8; ++i)
+        png[phys + 4 + i] = (i % 4 == 0) ? char(0xF0) : char(0);
+    const uLong crc = crc32(0, reinterpret_cast<const Bytef *>(png.constData() + phys), 4 + 9);
+    for (int i = 0; i < 4; ++i)
+        png[phys + 13 + i] = char((crc >> (24 - 8 * i)) & 0xFF);
+    const QImage picture = decodeBytes(png);
+    EXPECT_EQ(picture.dotsPerMeterX(), ownDensity);
+    EXPECT_EQ(picture.dotsPerMeterY(), ownDensity);
 }
 
 TEST(BadInput, KeptCrashersAndOddFilesFailCleanly)
