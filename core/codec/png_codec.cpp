@@ -266,8 +266,11 @@ bool runWrite(WriteJob &job)
     const QImage &picture = *job.picture;
     png_set_IHDR(png, info, png_uint_32(picture.width()), png_uint_32(picture.height()), 8, PNG_COLOR_TYPE_RGB,
                  PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_set_pHYs(png, info, png_uint_32(picture.dotsPerMeterX()), png_uint_32(picture.dotsPerMeterY()),
-                 PNG_RESOLUTION_METER);
+    // A density read from a damaged file may be negative: as a PNG count it would pass 2^31 - 1,
+    // which makes the file invalid, so such a picture goes without one.
+    if (picture.dotsPerMeterX() > 0 && picture.dotsPerMeterY() > 0)
+        png_set_pHYs(png, info, png_uint_32(picture.dotsPerMeterX()), png_uint_32(picture.dotsPerMeterY()),
+                     PNG_RESOLUTION_METER);
     const MetadataBlocks &meta = *job.metadata;
     if (!meta.icc.isEmpty())
         png_set_iCCP(png, info, "ICC profile", PNG_COMPRESSION_TYPE_BASE,

@@ -771,6 +771,12 @@ TEST(BadInput, ResolutionsNoDensityCanHoldLeaveThePicturesOwn)
     const QImage picture = decodeBytes(png);
     EXPECT_EQ(picture.dotsPerMeterX(), ownDensity);
     EXPECT_EQ(picture.dotsPerMeterY(), ownDensity);
+
+    // Qt's BMP reader hands on a negative count as it stands; a PNG written from it has none.
+    QImage negative = noisyPicture(3, 2);
+    negative.setDotsPerMeterX(-5000);
+    negative.setDotsPerMeterY(-5000);
+    EXPECT_EQ(encodePicture(negative, EncodeOptions{PictureFormat::Png, 0}, MetadataBlocks()).indexOf("pHYs"), -1);
 }
 
 TEST(BadInput, KeptCrashersAndOddFilesFailCleanly)
