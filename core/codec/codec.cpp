@@ -401,7 +401,7 @@ MetadataBlocks readPictureMetadataBytes(const QByteArray &bytes, QString *note)
     }
     initialiseExiv2();
     try {
-        Exiv2::Image::AutoPtr image =
+        auto image =
             Exiv2::ImageFactory::open(reinterpret_cast<const Exiv2::byte *>(bytes.constData()), long(length));
         image->readMetadata();
         blocks.exif = exifBlock(image->exifData(), image->byteOrder());

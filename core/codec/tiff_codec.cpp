@@ -234,7 +234,7 @@ QByteArray addExifAndIptc(const QByteArray &tiff, const QByteArray &exifBlock, c
     if (!iptcBlock.isEmpty())
         Exiv2::IptcParser::decode(iptc, reinterpret_cast<const Exiv2::byte *>(iptcBlock.constData()),
                                   uint32_t(iptcBlock.size()));
-    Exiv2::Image::AutoPtr image =
+    auto image =
         Exiv2::ImageFactory::open(reinterpret_cast<const Exiv2::byte *>(tiff.constData()), long(tiff.size()));
     image->readMetadata();
     Exiv2::ExifData merged = image->exifData();
