@@ -1,9 +1,11 @@
 // WebP on libwebp: decoded straight into the picture (B,G,R,A with A 255 where there is no
-// transparency), the first frame of an animation, metadata chunks through libwebpmux.
+// transparency), the first frame of an animation, turned by its EXIF orientation, metadata
+// chunks through libwebpmux.
 
 #include "core/codec/backends.h"
 #include "core/error_report.h"
 
+#include <cstring>
 #include <webp/decode.h>
 #include <webp/demux.h>
 #include <webp/encode.h>
@@ -32,6 +34,29 @@ struct DemuxFree {
     ~DemuxFree() { WebPDemuxDelete(d); }
 };
 
+// The EXIF orientation of an extended WebP, 1 when it has none. Some writers put the JPEG
+// segment's "Exif\0\0" before the TIFF structure.
+int webpOrientation(const uint8_t *data, std::size_t size)
+{
+    constexpr uint8_t kExifFlag = 0x08;
+    if (size < 21 || std::memcmp(data + 12, "VP8X", 4) != 0 || !(data[20] & kExifFlag))
+        return 1;
+    const WebPData whole{data, size};
+    DemuxFree demux{WebPDemux(&whole)};
+    WebPChunkIterator exif;
+    if (!demux.d || !WebPDemuxGetChunk(demux.d, "EXIF", 1, &exif))
+        return 1;
+    const char *tiff = reinterpret_cast<const char *>(exif.chunk.bytes);
+    std::size_t length = exif.chunk.size;
+    if (length >= 6 && std::memcmp(tiff, "Exif\0\0", 6) == 0) {
+        tiff += 6;
+        length -= 6;
+    }
+    const int orientation = exifOrientation(tiff, length);
+    WebPDemuxReleaseChunkIterator(&exif);
+    return orientation;
+}
+
 } // namespace
 
 QImage decodeWebp(const Input &in)
@@ -54,6 +79,9 @@ QImage decodeWebp(const Input &in)
     if (status != VP8_STATUS_OK)
         failDecode(statusText(status), in.path);
 
+    // Turned as a JPEG, PNG or TIFF with the same camera data is, since the result's data says
+    // it is upright.
+    const int orientation = webpOrientation(data, size);
     DemuxFree demux{nullptr};
     if (features.has_animation) {
         WebPData whole{data, size};
@@ -88,7 +116,7 @@ QImage decodeWebp(const Input &in)
         failTruncated(in.path);
     if (status != VP8_STATUS_OK)
         failDecode(statusText(status), in.path);
-    return features.has_alpha ? layOnWhite(target, in.path) : target;
+    return orientPicture(features.has_alpha ? layOnWhite(target, in.path) : target, orientation, in.path);
 }
 
 namespace {

@@ -28,6 +28,7 @@
 #include <thread>
 #include <tiffio.h>
 #include <webp/demux.h>
+#include <webp/mux.h>
 #include <zlib.h>
 
 using namespace lumivex;
@@ -516,6 +517,33 @@ TEST(Webp, LosslessExactLossyAsLibwebpDecodesIt)
     const QImage flat = decodeBytes(libwebpEncode(clear, 0, true));
     EXPECT_EQ(flat.pixel(0, 0), qRgb(255, 255, 255));
     EXPECT_EQ(flat.pixel(1, 0), qRgb(10, 20, 30));
+}
+
+TEST(Webp, ExifOrientationTurnsThePictureWithOrWithoutTheJpegPrefix)
+{
+    const QImage picture = noisyPicture(7, 4, 11);
+    const QByteArray plain = libwebpEncode(picture, 0, true);
+    auto withExif = [&](const QByteArray &exif) {
+        WebPData image{reinterpret_cast<const uint8_t *>(plain.constData()), std::size_t(plain.size())};
+        WebPMux *mux = WebPMuxCreate(&image, 1);
+        WebPData chunk{reinterpret_cast<const uint8_t *>(exif.constData()), std::size_t(exif.size())};
+        WebPMuxSetChunk(mux, "EXIF", &chunk, 1);
+        WebPData assembled{nullptr, 0};
+        WebPMuxAssemble(mux, &assembled);
+        const QByteArray file(reinterpret_cast<const char *>(assembled.bytes), qsizetype(assembled.size));
+        WebPDataClear(&assembled);
+        WebPMuxDelete(mux);
+        return file;
+    };
+    const QByteArray exif = exifWithOrientation(6);
+    for (const QByteArray &file : {withExif(exif), withExif(QByteArray("Exif\0\0", 6) + exif)}) {
+        const QImage decoded = decodeBytes(file);
+        ASSERT_EQ(decoded.size(), QSize(4, 7));
+        for (int y = 0; y < 4; ++y)
+            for (int x = 0; x < 7; ++x)
+                ASSERT_EQ(decoded.pixel(3 - y, x), picture.pixel(x, y)) << x << "," << y;
+    }
+    EXPECT_EQ(decodeBytes(withExif(exifWithOrientation(1))), picture);
 }
 
 TEST(Heif, HeicAndAvifAsLibheifDecodesThem)
