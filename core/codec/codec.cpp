@@ -304,6 +304,11 @@ DecodedPicture decodePictureFile(const QString &path, RowSink *sink)
 
 int exifOrientation(const char *tiff, std::size_t size)
 {
+    // Some writers keep the JPEG segment's marker in front of the structure in other containers.
+    if (size >= 6 && std::memcmp(tiff, "Exif\0\0", 6) == 0) {
+        tiff += 6;
+        size -= 6;
+    }
     if (size < 8)
         return 1;
     const auto *p = reinterpret_cast<const unsigned char *>(tiff);

@@ -69,7 +69,8 @@ MetadataBlocks readPictureMetadataBytes(const QByteArray &bytes, QString *note =
 // its thumbnail (the unadjusted picture) dropped, XMP orientation reset likewise.
 MetadataBlocks metadataForResult(const MetadataBlocks &source, QString *note = nullptr);
 
-// EXIF orientation 1..8 of an EXIF block, 1 when it has none.
+// EXIF orientation 1..8 of an EXIF block (with or without the "Exif\0\0" marker in front), 1
+// when it has none.
 int exifOrientation(const char *tiff, std::size_t size);
 
 struct EncodeOptions {

@@ -34,8 +34,7 @@ struct DemuxFree {
     ~DemuxFree() { WebPDemuxDelete(d); }
 };
 
-// The EXIF orientation of an extended WebP, 1 when it has none. Some writers put the JPEG
-// segment's "Exif\0\0" before the TIFF structure.
+// The EXIF orientation of an extended WebP, 1 when it has none.
 int webpOrientation(const uint8_t *data, std::size_t size)
 {
     constexpr uint8_t kExifFlag = 0x08;
@@ -46,13 +45,7 @@ int webpOrientation(const uint8_t *data, std::size_t size)
     WebPChunkIterator exif;
     if (!demux.d || !WebPDemuxGetChunk(demux.d, "EXIF", 1, &exif))
         return 1;
-    const char *tiff = reinterpret_cast<const char *>(exif.chunk.bytes);
-    std::size_t length = exif.chunk.size;
-    if (length >= 6 && std::memcmp(tiff, "Exif\0\0", 6) == 0) {
-        tiff += 6;
-        length -= 6;
-    }
-    const int orientation = exifOrientation(tiff, length);
+    const int orientation = exifOrientation(reinterpret_cast<const char *>(exif.chunk.bytes), exif.chunk.size);
     WebPDemuxReleaseChunkIterator(&exif);
     return orientation;
 }
