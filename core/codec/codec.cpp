@@ -444,6 +444,12 @@ MetadataBlocks readPictureMetadata(const QString &path, QString *note)
 MetadataBlocks metadataForResult(const MetadataBlocks &source, QString *note)
 {
     MetadataBlocks result = source;
+    // A result is always R,G,B: a CMYK or grey source's profile describes numbers it no longer
+    // holds, and colour-managed viewers would read its colours through it. A profile that names
+    // no colour space is passed on as it stands.
+    const QByteArray space = source.icc.mid(16, 4);
+    if (space.size() == 4 && space != "RGB " && space != QByteArray(4, '\0'))
+        result.icc.clear();
     if (source.exif.isEmpty() && source.xmp.isEmpty())
         return result;
     initialiseExiv2();

@@ -66,7 +66,8 @@ MetadataBlocks readPictureMetadata(const QString &path, QString *note = nullptr)
 MetadataBlocks readPictureMetadataBytes(const QByteArray &bytes, QString *note = nullptr);
 
 // What a result written upright keeps of its source's data: EXIF orientation reset to normal and
-// its thumbnail (the unadjusted picture) dropped, XMP orientation reset likewise.
+// its thumbnail (the unadjusted picture) dropped, XMP orientation reset likewise, and a colour
+// profile only when it describes R,G,B.
 MetadataBlocks metadataForResult(const MetadataBlocks &source, QString *note = nullptr);
 
 // EXIF orientation 1..8 of an EXIF block (with or without the "Exif\0\0" marker in front), 1

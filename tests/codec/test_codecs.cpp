@@ -618,6 +618,15 @@ TEST(Encode, MetadataWrittenIntoEveryFormatThatHoldsIt)
         EXPECT_GT(psnr(decodeBytes(file), picture), lossy ? 30.0 : 98.0) << formatName(f.format);
     }
     EXPECT_TRUE(readPictureMetadataBytes(encodePicture(picture, EncodeOptions{PictureFormat::Bmp, 0}, result)).isEmpty());
+
+    // The result's pixels are R,G,B whatever the source's were: a CMYK or grey profile is not kept.
+    for (const char *space : {"CMYK", "GRAY"}) {
+        MetadataBlocks other = source;
+        other.icc.replace(16, 4, space);
+        const MetadataBlocks kept = metadataForResult(other);
+        EXPECT_TRUE(kept.icc.isEmpty()) << space;
+        EXPECT_EQ(kept.exif, result.exif) << space;
+    }
 }
 
 TEST(Encode, SaversJpegPathIsCloseToTheResultAndQualityChangesTheSize)
