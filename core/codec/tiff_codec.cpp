@@ -142,6 +142,19 @@ QImage decodeTiff(const Input &in)
         failDecode(reason(report, "not a TIFF file libtiff can read"), in.path);
     }
     TiffCloser closer{tif};
+    // A first directory marked as a reduced-size copy (the preview a camera raw file leads with)
+    // is not the picture: the first full-size one after it is, and without one the file is
+    // refused rather than its preview passed on as the photograph.
+    uint32_t kind = 0;
+    if (TIFFGetField(tif, TIFFTAG_SUBFILETYPE, &kind) && (kind & FILETYPE_REDUCEDIMAGE)) {
+        constexpr int kDirectoriesTried = 64;
+        bool found = false;
+        for (int i = 0; i < kDirectoriesTried && !found && TIFFReadDirectory(tif); ++i)
+            found = !TIFFGetField(tif, TIFFTAG_SUBFILETYPE, &kind) || !(kind & FILETYPE_REDUCEDIMAGE);
+        if (!found)
+            failDecode(QStringLiteral("the file holds only reduced-size previews of its picture, as camera raw files do"),
+                       in.path);
+    }
     uint32_t width = 0, height = 0;
     TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &width);
     TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &height);

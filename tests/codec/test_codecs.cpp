@@ -504,6 +504,40 @@ TEST(Tiff, RgbGreyPaletteAndOrientationAsLibtiffWroteThem)
             ASSERT_EQ(turned.pixel(h - 1 - y, x), expected(x, y, 3, false));
 }
 
+TEST(Tiff, AReducedSizeFirstDirectoryIsAPreviewNotThePicture)
+{
+    QTemporaryDir dir;
+    auto directory = [](TIFF *tif, int w, int h, bool reduced, unsigned char grey) {
+        TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, w);
+        TIFFSetField(tif, TIFFTAG_IMAGELENGTH, h);
+        TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 1);
+        TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8);
+        TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
+        if (reduced)
+            TIFFSetField(tif, TIFFTAG_SUBFILETYPE, FILETYPE_REDUCEDIMAGE);
+        std::vector<unsigned char> row(std::size_t(w), grey);
+        for (int y = 0; y < h; ++y)
+            TIFFWriteScanline(tif, row.data(), uint32_t(y), 0);
+        TIFFWriteDirectory(tif);
+    };
+    const QString both = dir.filePath(QStringLiteral("preview-first.tif"));
+    TIFF *tif = TIFFOpen(QFile::encodeName(both).constData(), "w");
+    directory(tif, 8, 6, true, 30);
+    directory(tif, 32, 24, false, 200);
+    TIFFClose(tif);
+    const QImage picture = decodePictureFile(both).image;
+    EXPECT_EQ(picture.size(), QSize(32, 24));
+    EXPECT_EQ(picture.pixel(5, 5), qRgb(200, 200, 200));
+
+    const QString previewOnly = dir.filePath(QStringLiteral("preview-only.tif"));
+    tif = TIFFOpen(QFile::encodeName(previewOnly).constData(), "w");
+    directory(tif, 8, 6, true, 30);
+    TIFFClose(tif);
+    EXPECT_EQ(failureOfFile(previewOnly),
+              QStringLiteral("Cannot decode the picture (the file holds only reduced-size previews of its picture, as "
+                             "camera raw files do): ") + previewOnly);
+}
+
 TEST(Webp, LosslessExactLossyAsLibwebpDecodesIt)
 {
     const QImage picture = noisyPicture(37, 23, 8);
