@@ -437,6 +437,25 @@ TEST(Png, TransparencyLiesOnWhiteIncludingSixteenBitTransparentColourWithBackgro
     EXPECT_EQ(rgba.pixel(1, 0), qRgb(0, 0, 0));
 }
 
+namespace {
+
+// One flat 8-bit grey directory of a TIFF being written with libtiff; `fields` sets further tags.
+void writeGreyDirectory(TIFF *tif, int w, int h, unsigned char grey, const std::function<void(TIFF *)> &fields)
+{
+    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, w);
+    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, h);
+    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 1);
+    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8);
+    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
+    fields(tif);
+    std::vector<unsigned char> row(std::size_t(w), grey);
+    for (int y = 0; y < h; ++y)
+        TIFFWriteScanline(tif, row.data(), uint32_t(y), 0);
+    TIFFWriteDirectory(tif);
+}
+
+} // namespace
+
 TEST(Tiff, RgbGreyPaletteAndOrientationAsLibtiffWroteThem)
 {
     QTemporaryDir dir;
@@ -508,17 +527,10 @@ TEST(Tiff, AReducedSizeFirstDirectoryIsAPreviewNotThePicture)
 {
     QTemporaryDir dir;
     auto directory = [](TIFF *tif, int w, int h, bool reduced, unsigned char grey) {
-        TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, w);
-        TIFFSetField(tif, TIFFTAG_IMAGELENGTH, h);
-        TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 1);
-        TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8);
-        TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
-        if (reduced)
-            TIFFSetField(tif, TIFFTAG_SUBFILETYPE, FILETYPE_REDUCEDIMAGE);
-        std::vector<unsigned char> row(std::size_t(w), grey);
-        for (int y = 0; y < h; ++y)
-            TIFFWriteScanline(tif, row.data(), uint32_t(y), 0);
-        TIFFWriteDirectory(tif);
+        writeGreyDirectory(tif, w, h, grey, [reduced](TIFF *t) {
+            if (reduced)
+                TIFFSetField(t, TIFFTAG_SUBFILETYPE, FILETYPE_REDUCEDIMAGE);
+        });
     };
     const QString both = dir.filePath(QStringLiteral("preview-first.tif"));
     TIFF *tif = TIFFOpen(QFile::encodeName(both).constData(), "w");
@@ -810,16 +822,11 @@ TEST(BadInput, ResolutionsNoDensityCanHoldLeaveThePicturesOwn)
     auto tiffWith = [&](float resolution, const char *name) {
         const QString path = dir.filePath(QString::fromLatin1(name));
         TIFF *tif = TIFFOpen(QFile::encodeName(path).constData(), "w");
-        TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, 2);
-        TIFFSetField(tif, TIFFTAG_IMAGELENGTH, 1);
-        TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 1);
-        TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8);
-        TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
-        TIFFSetField(tif, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
-        TIFFSetField(tif, TIFFTAG_XRESOLUTION, resolution);
-        TIFFSetField(tif, TIFFTAG_YRESOLUTION, resolution);
-        unsigned char row[2] = {10, 200};
-        TIFFWriteScanline(tif, row, 0, 0);
+        writeGreyDirectory(tif, 2, 1, 10, [resolution](TIFF *t) {
+            TIFFSetField(t, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
+            TIFFSetField(t, TIFFTAG_XRESOLUTION, resolution);
+            TIFFSetField(t, TIFFTAG_YRESOLUTION, resolution);
+        });
         TIFFClose(tif);
         return decodePictureFile(path).image;
     };
