@@ -365,11 +365,7 @@ int runBatchCommandLine(const QStringList &arguments, QTextStream &input, QTextS
     std::function<bool(int, const QString &, QString *)> direct;
     if (settings.format == OutputFormat::Jpeg && chain.size() == 1)
         direct = [&](int i, const QString &path, QString *note) {
-            const std::unique_ptr<RowStage> stage = adjustingStage(chain.front().kind, chain.front().strength);
-            // One file's bytes at a time per worker, in memory the worker keeps.
-            thread_local KeptBytes source;
-            readRegularFile(sources[i], source);
-            return saveStreamedResult(source.view(), *stage, path, settings, sources[i], sources, note);
+            return saveAdjustedStreamed(sources[i], chain.front(), path, settings, sources, note);
         };
     // Absolute on both sides: a folder given relative to the current one names it the same.
     const QDir outputDir(QFileInfo(folder).absoluteFilePath());

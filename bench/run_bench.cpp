@@ -6,9 +6,10 @@
 //                             core and on all cores.
 //   run_bench --many N FOLDER [BUDGET_MB]
 //                             a brightness run over N pictures (the folder's files listed under
-//                             N distinct names) and a JPEG q85 save of all of them, with the
-//                             time and peak memory of each; results beyond BUDGET_MB (default: the
-//                             program's own budget) are kept as recipes.
+//                             N distinct names), a decode-only pass over the same files, and a
+//                             JPEG q85 save of all of them, with the time and peak memory of
+//                             each; results beyond BUDGET_MB (default: none, as in the program)
+//                             are kept as recipes.
 #include "engine/batch_session.h"
 #include "engine/decode_ahead.h"
 #include "core/paths.h"
@@ -182,6 +183,8 @@ int main(int argc, char **argv)
             recipes += list.exists(i) && list.picture(i).isRecipe() ? 1 : 0;
         std::printf("run of %d pictures: %.1f s, %d kept as recipes, %.1f GB held, peak memory %.1f GB, %d reports\n", count, run,
                     recipes, list.memoryInUse() / 1e9, peakMemoryMegabytes() / 1024.0, reporter.failures);
+        const double decode = decodeOnly(many, cores);
+        std::printf("decode-only of the same files on %d cores: %.1f s; the run is %.2f x that\n", cores, decode, run / decode);
         QDir(scratch.path()).mkpath(QStringLiteral("out"));
         const double save = timeSave(list, many, cores, scratch.filePath(QStringLiteral("out")));
         std::printf("save as JPEG q85 on %d cores: %.1f s, %d files, peak memory %.1f GB\n", cores, save,

@@ -233,7 +233,7 @@ void SessionRun::work()
         });
         guard(steps.resultWord, [&] { results.resultWord = QString::fromLatin1(info.resultWord); });
         guard(steps.addItem, [&] { results.addItem(GetFileNameFromPath(sources[i - 1])); });
-        // Beyond the memory budget the result is kept as the way to make it again.
+        // Kept as the way to make it again, unless the results' memory budget holds the picture.
         const ResultPicture result =
             working.isNull() ? ResultPicture(QImage(), QStringLiteral("The picture could not be read: ") + sources[i - 1])
                              : ResultPicture(working, ResultRecipe{sources[i - 1], stamp, {{kind, v}}});

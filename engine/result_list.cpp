@@ -2,8 +2,6 @@
 
 #include "core/error_report.h"
 
-#include <unistd.h>
-
 namespace lumivex {
 
 namespace {
@@ -13,13 +11,14 @@ namespace {
     throw StepFailure(QStringLiteral("Control array element does not exist"));
 }
 
-std::size_t physicalMemory()
+} // namespace
+
+namespace {
+
+void checkUnchanged(const ResultRecipe &recipe)
 {
-    const long pages = sysconf(_SC_PHYS_PAGES);
-    const long size = sysconf(_SC_PAGE_SIZE);
-    if (pages <= 0 || size <= 0)
-        return std::size_t(8) << 30;
-    return std::size_t(pages) * std::size_t(size);
+    if (stampSource(recipe.source) != recipe.stamp)
+        throw StepFailure(QStringLiteral("The source has changed since the run: ") + recipe.source);
 }
 
 } // namespace
@@ -28,10 +27,16 @@ QImage ResultPicture::image() const
 {
     if (!isRecipe())
         return m_image;
-    const ResultRecipe &recipe = *m_recipe;
-    if (stampSource(recipe.source) != recipe.stamp)
-        throw StepFailure(QStringLiteral("The source has changed since the run: ") + recipe.source);
-    return sourceToChainResult(recipe.source, recipe.steps);
+    checkUnchanged(*m_recipe);
+    return sourceToChainResult(m_recipe->source, m_recipe->steps);
+}
+
+QImage ResultPicture::imageMadeFrom(const QImage &source) const
+{
+    if (!isRecipe() || source.isNull() || m_recipe->steps.size() != 1)
+        return image();
+    checkUnchanged(*m_recipe);
+    return adjustPicture(m_recipe->steps.front().kind, source, m_recipe->steps.front().strength);
 }
 
 std::size_t ResultPicture::memoryBytes() const
@@ -47,7 +52,7 @@ void ResultPicture::keepAsRecipe()
         m_image = QImage();
 }
 
-ResultList::ResultList() : m_pictures(1), m_exists{true}, m_budget(physicalMemory() / 10 * 4) {}
+ResultList::ResultList() : m_pictures(1), m_exists{true} {}
 
 std::size_t ResultList::memoryInUse() const { return m_bytesHeld; }
 

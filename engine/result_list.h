@@ -19,8 +19,7 @@ struct ResultRecipe {
     std::vector<AdjustmentStep> steps;
 };
 
-// One adjusted picture, held as it is or, once the results of a run outgrow their memory budget,
-// as its recipe. A source that could not be decoded leaves it empty, with the reason, so that
+// One adjusted picture, held as it is or as its recipe. A source that could not be decoded leaves it empty, with the reason, so that
 // nothing else's pixels are ever shown or saved under its name.
 class ResultPicture {
 public:
@@ -33,8 +32,14 @@ public:
     // The picture; one kept as a recipe is decoded and adjusted again, the same bytes as when it
     // was made. Throws StepFailure when its source has changed since, or cannot be read.
     QImage image() const;
+    // The same, given `source`: a decode of this result's source file made just now (for the
+    // Before pane, say). A recipe of one adjustment is made from it rather than from a second
+    // decode of the file, which gives the same bytes.
+    QImage imageMadeFrom(const QImage &source) const;
     bool isEmpty() const { return m_image.isNull() && !isRecipe(); }
     bool isRecipe() const { return m_image.isNull() && m_recipe; }
+    // How it is made again when it is held as its recipe; null otherwise.
+    const ResultRecipe *recipe() const { return isRecipe() ? m_recipe.get() : nullptr; }
     std::size_t memoryBytes() const;
     // Drops the pixels when they can be made again; a picture without a recipe stays as it is.
     void keepAsRecipe();
@@ -60,14 +65,18 @@ public:
     // Element 0 always exists; elements 1 … are created by a run and released by "< Back".
     bool exists(int index) const;
     void create(int index);
-    // Stores a result. Pictures beyond the budget are kept as their recipes, so none is ever
-    // refused for memory.
+    // Stores a result. A picture that would pass the budget is kept as its recipe, so none is
+    // ever refused for memory.
     void setPicture(int index, ResultPicture picture); // throws when the element does not exist
     const ResultPicture &picture(int index) const;     // throws when the element does not exist
     void release(int index);                            // throws when the element does not exist
     int slotCount() const; // existing elements
 
-    // Memory for results held as they are; by default a fraction of the machine's physical memory.
+    // Memory for results held as pictures; none by default. Holding a result takes memory no
+    // picture has used before, which the kernel must clear (and a virtual machine's host must
+    // back: 1 GB costs seconds on some), while the run decodes into memory it keeps reusing.
+    // Making a result again when it is shown or saved costs one more decode, no more than the
+    // command line spends on it, and never slows the run.
     void setMemoryBudget(std::size_t budget) { m_budget = budget; }
     std::size_t memoryInUse() const;
 
@@ -78,7 +87,7 @@ private:
     QStringList m_items;
     std::vector<ResultPicture> m_pictures;
     std::vector<bool> m_exists;
-    std::size_t m_budget;
+    std::size_t m_budget = 0;
     std::size_t m_bytesHeld = 0;
 };
 

@@ -2,6 +2,8 @@
 
 #include "engine/batch_session.h"
 #include "core/atomic_file.h"
+#include "core/codec/codec.h"
+#include "core/kept_bytes.h"
 #include "core/error_report.h"
 #include "core/paths.h"
 
@@ -25,7 +27,35 @@ QImage pictureToSave(const ResultList &results, int index)
     return result.image();
 }
 
+// A recipe saved as JPEG goes from its file to the encoder a band at a time, as on the command
+// line, once its source is known to be the one the run read.
+std::function<bool(int, const QString &, QString *)> directFromRecipes(const SaveSettings &settings,
+                                                                       const ResultList &results,
+                                                                       const QStringList &protectedSources)
+{
+    if (settings.format != OutputFormat::Jpeg)
+        return {};
+    return [&settings, &results, &protectedSources](int i, const QString &path, QString *note) {
+        const ResultRecipe *recipe = results.exists(i) ? results.picture(i).recipe() : nullptr;
+        if (!recipe || recipe->steps.size() != 1)
+            return false;
+        if (stampSource(recipe->source) != recipe->stamp)
+            throw StepFailure(QStringLiteral("The source has changed since the run: ") + recipe->source);
+        return saveAdjustedStreamed(recipe->source, recipe->steps.front(), path, settings, protectedSources, note);
+    };
+}
+
 } // namespace
+
+bool saveAdjustedStreamed(const QString &source, const AdjustmentStep &step, const QString &path,
+                          const SaveSettings &settings, const QStringList &protectedSources, QString *note)
+{
+    const std::unique_ptr<RowStage> stage = adjustingStage(step.kind, step.strength);
+    // One file's bytes at a time per worker, in memory the worker keeps.
+    thread_local KeptBytes bytes;
+    readRegularFile(source, bytes);
+    return saveStreamedResult(bytes.view(), *stage, path, settings, source, protectedSources, note);
+}
 
 std::vector<SaveOutcome> saveItems(const SaveSettings &settings, const QStringList &sources,
                                    const QStringList &protectedSources,
@@ -125,7 +155,8 @@ std::vector<SaveOutcome> saveResults(const SaveSettings &settings, const QString
                                      const ResultList &results, int workers, const std::atomic<bool> *stop)
 {
     auto produce = [&](int i) { return pictureToSave(results, i); };
-    return saveItems(settings, sourcePaths, sourcePaths, produce, {}, workers, stop);
+    return saveItems(settings, sourcePaths, sourcePaths, produce, {}, workers, stop, {},
+                     directFromRecipes(settings, results, sourcePaths));
 }
 
 std::vector<SaveOutcome> saveResults(const SaveSettings &settings, const BatchSession &session, int workers,
@@ -134,7 +165,8 @@ std::vector<SaveOutcome> saveResults(const SaveSettings &settings, const BatchSe
     const ResultList &results = session.results();
     const QStringList items = session.sources().mid(0, session.itemsDone());
     auto produce = [&](int i) { return pictureToSave(results, i); };
-    return saveItems(settings, items, session.sources(), produce, {}, workers, stop);
+    return saveItems(settings, items, session.sources(), produce, {}, workers, stop, {},
+                     directFromRecipes(settings, results, session.sources()));
 }
 
 } // namespace lumivex

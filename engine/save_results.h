@@ -42,7 +42,14 @@ std::vector<SaveOutcome> saveItems(const SaveSettings &settings, const QStringLi
                                    const SaveLayout &layout = {},
                                    const std::function<bool(int, const QString &, QString *)> &direct = {});
 
-// Saves every result of a run: item i of `sourcePaths` with picture i of `results`.
+// Writes `source` made by one adjustment as a JPEG at `path` a band of rows at a time, never
+// holding the picture (see saveStreamedResult); false, with nothing written, when the source
+// must go the whole-picture way. The bytes are those of the picture saved whole.
+bool saveAdjustedStreamed(const QString &source, const AdjustmentStep &step, const QString &path,
+                          const SaveSettings &settings, const QStringList &protectedSources, QString *note);
+
+// Saves every result of a run: item i of `sourcePaths` with picture i of `results`. A result
+// kept as its recipe and saved as JPEG is made again the way the command line makes it.
 std::vector<SaveOutcome> saveResults(const SaveSettings &settings, const QStringList &sourcePaths,
                                      const ResultList &results, int workers = 0,
                                      const std::atomic<bool> *stop = nullptr);

@@ -459,7 +459,9 @@ void Form1::finishRun(AdjustmentKind kind)
     const RunSteps steps = runSteps(kind);
     StepGuard guard(m_reporter, handlerLocation("Form1", adjustmentInfo(kind).startHandler));
     Form2 *results = resultsWindow();
-    guard(steps.afterPicture, [&] { results->setAfterPicture(session->results().picture(0).image()); });
+    guard(steps.afterPicture, [&] {
+        results->setAfterPicture(session->results().picture(0).imageMadeFrom(session->firstSource()));
+    });
     guard(steps.beforePicture, [&] {
         results->setBeforePicture(session->firstSource());
         if (!session->firstSourceFailure().isEmpty())

@@ -378,13 +378,25 @@ void Form2::ListView1_Click()
     if (index < 0)
         return; // nothing selected: nothing to show
     setBusyPointer(true);
+    // Sources are read again at each selection, never kept; one that cannot be read (now, or
+    // already during the run) shows why instead of a picture. A result kept as its recipe is
+    // made from that same decode.
+    QImage source;
+    QString beforeNote;
+    if (index < m_session->sources().size()) {
+        try {
+            source = decodePicture(m_session->sources()[index]);
+        } catch (const StepFailure &failure) {
+            beforeNote = failure.description();
+        }
+    }
     const ResultList &results = m_session->results();
     const ResultPicture *result = results.exists(index) ? &results.picture(index) : nullptr;
     QImage after;
     QString afterNote;
     if (result) {
         try {
-            after = result->image();
+            after = result->imageMadeFrom(source);
         } catch (const StepFailure &failure) {
             afterNote = failure.description();
         }
@@ -397,17 +409,6 @@ void Form2::ListView1_Click()
     Picture1->setPicture(after);
     setPaneNote(true, afterNote);
     FitPreviewPane(true);
-    // Sources are read again at each selection, never kept; one that cannot be read (now, or
-    // already during the run) shows why instead of a picture.
-    QImage source;
-    QString beforeNote;
-    if (index < m_session->sources().size()) {
-        try {
-            source = decodePicture(m_session->sources()[index]);
-        } catch (const StepFailure &failure) {
-            beforeNote = failure.description();
-        }
-    }
     Picture4->setPicture(source);
     setPaneNote(false, beforeNote);
     FitPreviewPane(false);
