@@ -161,6 +161,10 @@ void SessionRun::work()
 
     guard(steps.clearResults, [&] { results.clearItems(); });
 
+    // Results kept as recipes are made when they are shown or saved: the run only has to know
+    // that each source decodes, so nothing is adjusted here that would be thrown away.
+    const bool recipesOnly = !results.holdsPictures();
+
     // Counts are 16-bit: a longer list fails this step, as any count overflow does.
     int count = 0;
     std::unique_ptr<DecodeAhead> decoder;
@@ -173,10 +177,14 @@ void SessionRun::work()
         // beside its result.
         // The first source is decoded plainly and kept for the Before pane, its result made
         // from that picture, so the file is not decoded a second time after the run.
-        const DecodeAhead::Prepare prepare = [this, kind](int index, const QString &path, bool *adjusted,
-                                                          int *adjustedFor) {
+        const DecodeAhead::Prepare prepare = [this, kind, recipesOnly](int index, const QString &path, bool *adjusted,
+                                                                       int *adjustedFor) {
             const int value = m_strength.load();
             *adjustedFor = value;
+            if (index > 0 && recipesOnly) {
+                decodeSource(path);
+                return QImage();
+            }
             if (index > 0)
                 return decodeAdjusted(path, kind, value, adjusted);
             QImage decoded = decodeSource(path);
@@ -184,6 +192,8 @@ void SessionRun::work()
                 std::lock_guard<std::mutex> lock(m_mutex);
                 m_firstDecoded = decoded;
             }
+            if (recipesOnly)
+                return QImage();
             try {
                 QImage result = adjustPicture(kind, decoded, value);
                 *adjusted = true;
@@ -211,17 +221,21 @@ void SessionRun::work()
         // An image that failed to decode stays empty through the remaining steps: it gets its
         // item and an empty result, never the previous image's pixels.
         QImage working;
+        bool decoded = false;
         bool adjusted = false;
         int adjustedFor = 0;
         SourceStamp stamp;
-        guard(steps.decode, [&] { working = decoder->take(i - 1, &adjusted, &adjustedFor, &stamp); });
+        guard(steps.decode, [&] {
+            working = decoder->take(i - 1, &adjusted, &adjustedFor, &stamp);
+            decoded = true;
+        });
         int v = 0;
         guard(steps.readSlider, [&] {
             v = m_strength.load();
             session.recordStrength(i - 1, v);
         });
         guard(steps.pixelWork, [&] {
-            if (working.isNull() || (adjusted && adjustedFor == v))
+            if (recipesOnly || working.isNull() || (adjusted && adjustedFor == v))
                 return;
             if (adjusted) {
                 working = QImage(); // back to the pool before the picture is made again
@@ -234,9 +248,10 @@ void SessionRun::work()
         guard(steps.resultWord, [&] { results.resultWord = QString::fromLatin1(info.resultWord); });
         guard(steps.addItem, [&] { results.addItem(GetFileNameFromPath(sources[i - 1])); });
         // Kept as the way to make it again, unless the results' memory budget holds the picture.
+        const bool failed = recipesOnly ? !decoded : working.isNull();
         const ResultPicture result =
-            working.isNull() ? ResultPicture(QImage(), QStringLiteral("The picture could not be read: ") + sources[i - 1])
-                             : ResultPicture(working, ResultRecipe{sources[i - 1], stamp, {{kind, v}}});
+            failed ? ResultPicture(QImage(), QStringLiteral("The picture could not be read: ") + sources[i - 1])
+                   : ResultPicture(working, ResultRecipe{sources[i - 1], stamp, {{kind, v}}});
         if (i == 1) {
             guard(steps.storeFirst, [&] { results.setPicture(0, result); });
         } else {

@@ -78,6 +78,7 @@ public:
     // Making a result again when it is shown or saved costs one more decode, no more than the
     // command line spends on it, and never slows the run.
     void setMemoryBudget(std::size_t budget) { m_budget = budget; }
+    bool holdsPictures() const { return m_budget > 0; }
     std::size_t memoryInUse() const;
 
     int mTotalImages = 0;
