@@ -206,8 +206,16 @@ QImage allocatePixelImage(const QSize &size, Prefault prefault)
     }
     mapping.reservation = std::move(reservation);
     auto *info = new Mapping(std::move(mapping));
-    return QImage(static_cast<uchar *>(info->address), size.width(), size.height(), size.width() * 4,
-                  QImage::Format_RGB32, giveBack, info);
+    QImage picture(static_cast<uchar *>(info->address), size.width(), size.height(), size.width() * 4,
+                   QImage::Format_RGB32, giveBack, info);
+    setDefaultDensity(picture);
+    return picture;
+}
+
+void setDefaultDensity(QImage &picture)
+{
+    picture.setDotsPerMeterX(kDefaultDotsPerMeter);
+    picture.setDotsPerMeterY(kDefaultDotsPerMeter);
 }
 
 } // namespace lumivex

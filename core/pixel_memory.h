@@ -16,8 +16,14 @@ namespace lumivex {
 //
 // While a PixelBudgetScope lives (core/memory_budget.h) the memory is counted against its
 // budget: the call waits for room, or throws StepFailure naming the size when it cannot fit.
+//
+// The picture says 96 dots per inch until its file says otherwise: Qt's own default follows the
+// screen of the process (100 without one), so a file naming no density would be written with
+// one that depends on where it was made.
 enum class Prefault { Yes, No };
 QImage allocatePixelImage(const QSize &size, Prefault prefault = Prefault::Yes);
+constexpr int kDefaultDotsPerMeter = 3780; // 96 dpi
+void setDefaultDensity(QImage &picture);
 
 // Refuses, as allocatePixelImage would, a picture that could not fit the current batch's budget
 // even alone (throws StepFailure naming its size); nothing is reserved. Lets a decoder tell so from

@@ -61,6 +61,7 @@ QImage newScratch(int width, int height, const QString &path)
     QImage scratch(width, height, QImage::Format_ARGB32);
     if (scratch.isNull())
         throw std::bad_alloc();
+    setDefaultDensity(scratch);
     return scratch;
 }
 

@@ -575,9 +575,8 @@ bool transcodeJpeg(const Input &in, RowStage &stage, int quality, const Metadata
 {
     if (quality < 1 || quality > 100)
         throw StepFailure(QStringLiteral("JPEG quality must be 1..100"));
-    const QImage fresh(1, 1, QImage::Format_RGB32);
     Transcode t{&in, &stage, quality, &metadata, photoshopIptcResource(metadata.iptc), out, nullptr,
-                fresh.dotsPerMeterX(), fresh.dotsPerMeterY()};
+                kDefaultDotsPerMeter, kDefaultDotsPerMeter};
     ErrorManager derr, cerr;
     initErrors(derr);
     initErrors(cerr);

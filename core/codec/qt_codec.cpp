@@ -170,6 +170,12 @@ QImage decodeWithQt(const Input &in, PictureFormat format)
     }
     checkPictureSize(picture.width(), picture.height(), in.path);
     toPixelForm(picture);
+    // Qt gives a GIF, and a BMP whose header leaves the density at 0 (or has no room for one),
+    // its own default; a BMP's nonzero density is passed on as the file says.
+    const bool density = format == PictureFormat::Bmp && in.size >= 46 && le32(in.data + 14) >= 40 &&
+                         le32(in.data + 38) != 0 && le32(in.data + 42) != 0;
+    if (!density)
+        setDefaultDensity(picture);
     return picture;
 }
 

@@ -1,4 +1,5 @@
 #include "app/cli.h"
+#include "core/codec/codec.h"
 #include "core/paths.h"
 #include "engine/batch_session.h"
 #include "engine/save_results.h"
@@ -684,4 +685,63 @@ TEST(Program, BatchReadsNulSeparatedPathsAndUrisFromStandardInput)
                                odd.toUtf8() + '\0' + uri.toUtf8() + '\0');
     EXPECT_EQ(run.status, 0) << run.errors.toStdString();
     EXPECT_EQ(cli.written(), (QStringList{QStringLiteral("50% grey-contrasted.jpg"), QStringLiteral("two\nlines-contrasted.jpg")}));
+}
+
+// A picture whose file names no density (a WebP, a JPEG whose JFIF gives only the aspect) is
+// written at 96 dpi by the program without a display, as by the window: Qt's own default
+// follows the process's screen and is 100 dpi without one.
+TEST(Program, APictureNamingNoDensityIsWrittenAsTheWindowWritesIt)
+{
+    Cli cli;
+    QByteArray jpeg;
+    {
+        QBuffer buffer(&jpeg);
+        buffer.open(QIODevice::WriteOnly);
+        ASSERT_TRUE(noisyPicture(24, 16, 3).save(&buffer, "jpeg", 90));
+    }
+    ASSERT_EQ(jpeg.mid(6, 5), QByteArray("JFIF\0", 5));
+    jpeg[13] = 0; // density unit: none, the numbers are only the aspect
+    const QString aspectOnly = cli.dir.filePath(QStringLiteral("in/aspect.jpg"));
+    {
+        QFile f(aspectOnly);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(jpeg);
+    }
+    const QString webp = cli.dir.filePath(QStringLiteral("in/frame.webp"));
+    {
+        QFile f(webp);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(encodePicture(noisyPicture(20, 12, 4), EncodeOptions{PictureFormat::Webp, 90}, MetadataBlocks()));
+    }
+    const QStringList sources{aspectOnly, webp};
+    for (const char *format : {"jpg", "bmp"}) {
+        QDir(cli.out).removeRecursively();
+        QDir().mkpath(cli.out);
+        const ProgramRun program = runProgram({QStringLiteral("--adjust"), QStringLiteral("contrast"), QStringLiteral("--strength"),
+                                               QStringLiteral("60"), QStringLiteral("--output"), cli.out, QStringLiteral("--format"),
+                                               QLatin1String(format), QStringLiteral("--quality"), QStringLiteral("85"),
+                                               sources[0], sources[1]});
+        ASSERT_EQ(program.status, 0) << program.errors.toStdString();
+
+        SessionDriver run(AdjustmentKind::Contrast, sources);
+        ASSERT_TRUE(run.runToEnd(60));
+        SaveSettings settings;
+        settings.folder = cli.dir.filePath(QStringLiteral("window-") + QLatin1String(format));
+        QDir().mkpath(settings.folder);
+        settings.format = QLatin1String(format) == QLatin1String("bmp") ? OutputFormat::Bmp : OutputFormat::Jpeg;
+        settings.quality = 85;
+        settings.resultWord = run.results().resultWord;
+        for (const SaveOutcome &o : saveResults(settings, *run.session))
+            ASSERT_TRUE(o.written) << qPrintable(o.failure);
+
+        ASSERT_EQ(cli.written().size(), 2);
+        for (const QString &name : cli.written()) {
+            const QByteArray written = contents(QDir(cli.out).filePath(name));
+            EXPECT_EQ(written, contents(QDir(settings.folder).filePath(name))) << qPrintable(name);
+            if (settings.format == OutputFormat::Jpeg) // JFIF: dots per inch, 96 by 96
+                EXPECT_EQ(written.mid(13, 5), QByteArray("\x01\x00\x60\x00\x60", 5)) << qPrintable(name);
+            else // BITMAPINFOHEADER: 3780 pixels per metre each way
+                EXPECT_EQ(written.mid(38, 8), QByteArray("\xc4\x0e\x00\x00\xc4\x0e\x00\x00", 8)) << qPrintable(name);
+        }
+    }
 }

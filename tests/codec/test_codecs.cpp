@@ -4,6 +4,7 @@
 #include "core/codec/codec.h"
 #include "core/error_report.h"
 #include "core/picture.h"
+#include "core/pixel_memory.h"
 #include "core/saver.h"
 #include "engine/batch_session.h"
 #include "engine/pipeline.h"
@@ -815,9 +816,9 @@ TEST(BadInput, CorruptFilesGiveTheLibrarysReason)
               QStringLiteral("Not a picture file this program can read: /pictures/x"));
 }
 
-TEST(BadInput, ResolutionsNoDensityCanHoldLeaveThePicturesOwn)
+TEST(BadInput, ResolutionsNoDensityCanHoldGiveTheDefaultDensity)
 {
-    const int ownDensity = QImage(1, 1, QImage::Format_RGB32).dotsPerMeterX();
+    const int ownDensity = kDefaultDotsPerMeter;
     QTemporaryDir dir;
     auto tiffWith = [&](float resolution, const char *name) {
         const QString path = dir.filePath(QString::fromLatin1(name));
@@ -965,7 +966,7 @@ TEST(Isolation, APictureDecodesTheSameAloneAndAfterAnother)
     const QImage alone = decodePicture(b);
     EXPECT_EQ(working, alone);
     EXPECT_EQ(working.dotsPerMeterX(), alone.dotsPerMeterX());
-    EXPECT_EQ(working.dotsPerMeterX(), QImage(1, 1, QImage::Format_RGB32).dotsPerMeterX());
+    EXPECT_EQ(working.dotsPerMeterX(), kDefaultDotsPerMeter);
     EXPECT_TRUE(working.textKeys().isEmpty());
     EXPECT_FALSE(working.colorSpace().isValid());
     EXPECT_TRUE(readPictureMetadata(b).isEmpty());
