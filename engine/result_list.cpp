@@ -11,10 +11,6 @@ namespace {
     throw StepFailure(QStringLiteral("Control array element does not exist"));
 }
 
-} // namespace
-
-namespace {
-
 void checkUnchanged(const ResultRecipe &recipe)
 {
     if (stampSource(recipe.source) != recipe.stamp)
