@@ -11,19 +11,19 @@ namespace {
     throw StepFailure(QStringLiteral("Control array element does not exist"));
 }
 
-void checkUnchanged(const ResultRecipe &recipe)
+} // namespace
+
+void checkRecipeSource(const ResultRecipe &recipe)
 {
     if (stampSource(recipe.source) != recipe.stamp)
         throw StepFailure(QStringLiteral("The source has changed since the run: ") + recipe.source);
 }
 
-} // namespace
-
 QImage ResultPicture::image() const
 {
     if (!isRecipe())
         return m_image;
-    checkUnchanged(*m_recipe);
+    checkRecipeSource(*m_recipe);
     return sourceToChainResult(m_recipe->source, m_recipe->steps);
 }
 
@@ -31,7 +31,7 @@ QImage ResultPicture::imageMadeFrom(const QImage &source) const
 {
     if (!isRecipe() || source.isNull() || m_recipe->steps.size() != 1)
         return image();
-    checkUnchanged(*m_recipe);
+    checkRecipeSource(*m_recipe);
     return adjustPicture(m_recipe->steps.front().kind, source, m_recipe->steps.front().strength);
 }
 

@@ -19,6 +19,10 @@ struct ResultRecipe {
     std::vector<AdjustmentStep> steps;
 };
 
+// Throws StepFailure when the recipe's source no longer has the size and time it had when the
+// run decoded it (or is gone): a result made from it now would not be the run's.
+void checkRecipeSource(const ResultRecipe &recipe);
+
 // One adjusted picture, held as it is or as its recipe. A source that could not be decoded leaves it empty, with the reason, so that
 // nothing else's pixels are ever shown or saved under its name.
 class ResultPicture {

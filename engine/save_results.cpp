@@ -39,8 +39,7 @@ std::function<bool(int, const QString &, QString *)> directFromRecipes(const Sav
         const ResultRecipe *recipe = results.exists(i) ? results.picture(i).recipe() : nullptr;
         if (!recipe || recipe->steps.size() != 1)
             return false;
-        if (stampSource(recipe->source) != recipe->stamp)
-            throw StepFailure(QStringLiteral("The source has changed since the run: ") + recipe->source);
+        checkRecipeSource(*recipe);
         return saveAdjustedStreamed(recipe->source, recipe->steps.front(), path, settings, protectedSources, note);
     };
 }
