@@ -1,6 +1,7 @@
 #include "ui/form1.h"
 
 #include "ui/image_list_view.h"
+#include "ui/compare_links.h"
 #include "engine/batch_session.h"
 #include "core/codec/codec.h"
 #include "core/paths.h"
@@ -44,6 +45,8 @@ Form1::Form1(SettingsStore &settings, Dialogs &dialogs, QWidget *parent)
         m_dialogs.message(this, text, applicationTitle(), Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
     });
     Form_Load();
+    // Wired after the stored slider values are in, so that none of them counts as touched.
+    new ComparePreviewLink(*this, m_settings);
 }
 
 Form1::~Form1() { m_settings.setProblemHandler({}); }

@@ -1,5 +1,7 @@
 #include "ui/form2.h"
 
+#include "ui/compare_links.h"
+
 #include "core/paths.h"
 #include "ui/picture_box.h"
 #include "engine/save_results.h"
@@ -39,6 +41,7 @@ Form2::Form2(SettingsStore &settings, Dialogs &dialogs, QWidget *parent)
 {
     createControls();
     Form_Load();
+    new CompareResultsLink(*this, m_settings);
 }
 
 Form2::~Form2() { stopSaving(); }
