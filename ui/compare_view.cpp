@@ -436,10 +436,11 @@ void CompareView::createActions()
 
     QAction *shown[8] = {previousAction, nextAction, fitAction, actualSizeAction,
                          zoomOutAction, zoomInAction, splitAction, fullScreenAction};
-    const char *labels[8] = {"\u25C0", "\u25B6", "Fit", "100 %", "\u2212", "+", "Split", "Full screen"};
+    const char *labels[8] = {"\u25C0 Previous", "Next \u25B6", "Fit", "100 %", "\u2212", "+", "Split", "Full screen"};
     for (int i = 0; i < 8; ++i) {
+        // The button shows the short text; its name for a screen reader is the command's own.
+        shown[i]->setIconText(QString::fromUtf8(labels[i]));
         m_buttons[std::size_t(i)]->setDefaultAction(shown[i]);
-        m_buttons[std::size_t(i)]->setText(QString::fromUtf8(labels[i]));
         m_buttons[std::size_t(i)]->setAccessibleName(shown[i]->text());
     }
 }
@@ -623,6 +624,10 @@ void CompareView::updateStatus()
 {
     QStringList parts;
     if (!m_wanted.source.isEmpty()) {
+        // The title says the same, but a full-screen view has none.
+        parts << GetFileNameFromPath(m_wanted.source);
+        if (m_current >= 0)
+            parts << QStringLiteral("%1 of %2").arg(m_current + 1).arg(m_items.size());
         parts << adjustmentTitle(m_wanted.kind) + QLatin1Char(' ') + QString::number(m_wanted.strength);
         if (m_current >= 0 && m_items[std::size_t(m_current)].result.isEmpty())
             parts << QStringLiteral("failed");
@@ -659,9 +664,14 @@ void CompareView::restoreGeometry()
     // A place on a screen no longer there, or mostly off it, is not kept.
     if (stored.isValid()) {
         for (QScreen *screen : QGuiApplication::screens()) {
-            const QRect seen = screen->availableGeometry().intersected(stored);
+            const QRect available = screen->availableGeometry();
+            const QRect seen = available.intersected(stored);
             if (seen.width() >= 100 && seen.height() >= 100) {
-                setGeometry(stored);
+                // A screen smaller now (or scaled up) gets the window inside it, not past its edges.
+                QRect kept(stored.topLeft(), stored.size().boundedTo(available.size()));
+                kept.moveLeft(std::clamp(kept.left(), available.left(), available.right() + 1 - kept.width()));
+                kept.moveTop(std::clamp(kept.top(), available.top(), available.bottom() + 1 - kept.height()));
+                setGeometry(kept);
                 return;
             }
         }

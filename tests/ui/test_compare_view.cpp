@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
@@ -483,4 +484,12 @@ TEST(CompareView, WorksFromTheKeyboardAloneAndRemembersItsPlace)
     g.open({source});
     CompareView &again = g.preview(0);
     EXPECT_EQ(again.geometry(), QRect(60, 70, 900, 640));
+    again.close();
+
+    // A place on no screen any more is not kept: the view comes up on the screen.
+    Fixture h;
+    h.settings.SaveSetting(QStringLiteral("Compare Window"), QStringLiteral("90000,90000,900,640"));
+    h.open({source});
+    CompareView &placed = h.preview(0);
+    EXPECT_TRUE(placed.screen()->availableGeometry().contains(placed.geometry()));
 }

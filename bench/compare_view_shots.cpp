@@ -1,0 +1,139 @@
+// Screenshots of the compare view as a user meets it, on a real display (run it under xvfb-run):
+// before Start from the main window, fitted and at 100 %, then after a run from the results
+// window, fitted, at 100 %, on a failed item and split. Each is the whole screen.
+//   compare_view_shots PICTURE OUT_PREFIX [dark]
+// "dark" gives the application the Fusion style with a dark palette, as a dark desktop theme would.
+#include "core/settings_store.h"
+#include "ui/compare_view.h"
+#include "ui/form1.h"
+#include "ui/form2.h"
+#include "ui/image_list_view.h"
+#include "scripted_dialogs.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QPushButton>
+#include <QScreen>
+#include <QSlider>
+#include <QStyleFactory>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+#include <cstdio>
+
+using namespace lumivex;
+
+namespace {
+
+QPalette darkPalette()
+{
+    QPalette p;
+    p.setColor(QPalette::Window, QColor(0x2d, 0x2d, 0x2d));
+    p.setColor(QPalette::WindowText, QColor(0xe8, 0xe8, 0xe8));
+    p.setColor(QPalette::Base, QColor(0x1e, 0x1e, 0x1e));
+    p.setColor(QPalette::AlternateBase, QColor(0x2a, 0x2a, 0x2a));
+    p.setColor(QPalette::Text, QColor(0xe8, 0xe8, 0xe8));
+    p.setColor(QPalette::Button, QColor(0x3a, 0x3a, 0x3a));
+    p.setColor(QPalette::ButtonText, QColor(0xe8, 0xe8, 0xe8));
+    p.setColor(QPalette::Highlight, QColor(0x3d, 0x7a, 0xd6));
+    p.setColor(QPalette::HighlightedText, Qt::white);
+    p.setColor(QPalette::ToolTipBase, QColor(0x3a, 0x3a, 0x3a));
+    p.setColor(QPalette::ToolTipText, QColor(0xe8, 0xe8, 0xe8));
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        p.setColor(QPalette::Disabled, role, QColor(0x80, 0x80, 0x80));
+    return p;
+}
+
+CompareView *shownView()
+{
+    for (QWidget *top : QApplication::topLevelWidgets())
+        if (auto *view = qobject_cast<CompareView *>(top); view && view->isVisible())
+            return view;
+    return nullptr;
+}
+
+void settle(CompareView *view)
+{
+    QTest::qWaitFor([view] { return view && !view->isPending() && (!view->canvas()->before().isNull() || !view->canvas()->after().isNull() || view->shown().result); }, 30000);
+    QTest::qWait(400);
+}
+
+void shoot(const QString &prefix, const char *name)
+{
+    const QString path = prefix + QLatin1Char('-') + QLatin1String(name) + QStringLiteral(".png");
+    QGuiApplication::primaryScreen()->grabWindow(0).save(path);
+    std::printf("%s\n", qPrintable(path));
+}
+
+void key(CompareView *view, Qt::Key k)
+{
+    view->activateWindow();
+    QTest::keyClick(view->focusWidget() ? view->focusWidget() : view->canvas(), k);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    if (argc < 3)
+        return 2;
+    const bool dark = argc > 3 && QByteArray(argv[3]) == "dark";
+    if (dark) {
+        QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+        QApplication::setPalette(darkPalette());
+    }
+    const QString picture = QString::fromLocal8Bit(argv[1]);
+    const QString prefix = QString::fromLocal8Bit(argv[2]);
+    QTemporaryDir dir;
+    const QString broken = dir.filePath(QStringLiteral("damaged.jpg"));
+    {
+        QFile source(picture), out(broken);
+        source.open(QIODevice::ReadOnly);
+        out.open(QIODevice::WriteOnly);
+        out.write(source.read(20000)); // a JPEG cut short
+    }
+    SettingsStore settings(dir.filePath(QStringLiteral("Lumivex.conf")));
+    settings.SaveSetting(QStringLiteral("Compare Window"), QStringLiteral("20,20,1240,820"));
+    testing::ScriptedDialogs dialogs; // the damaged file's report is answered at once
+    Form1 window(settings, dialogs);
+    window.show();
+    window.move(0, 0);
+    window.addCommandLinePaths({picture, broken});
+    QTest::qWait(300);
+
+    window.Slider3->setValue(80); // contrast, the panel touched last
+    window.ListView1->setCurrentItem(window.ListView1->topLevelItem(0));
+    window.ListView1->setFocus();
+    QTest::keyClick(window.ListView1, Qt::Key_Space);
+    CompareView *view = shownView();
+    settle(view);
+    shoot(prefix, "before-fit");
+    key(view, Qt::Key_1);
+    settle(view);
+    shoot(prefix, "before-100");
+
+    // The run: contrast at 80, the damaged file reported as the run reaches it.
+    window.PushButton4_Click();
+    QTest::qWaitFor([&] { return window.existingResults() && window.existingResults()->isVisible() && !window.isRunning(); },
+                    60000);
+    Form2 *results = window.existingResults();
+    results->move(0, 0);
+    results->ListView1->setCurrentItem(results->ListView1->topLevelItem(0));
+    results->ListView1->setFocus();
+    QTest::keyClick(results->ListView1, Qt::Key_Return);
+    view = shownView();
+    settle(view);
+    shoot(prefix, "after-fit");
+    key(view, Qt::Key_1);
+    settle(view);
+    shoot(prefix, "after-100");
+    key(view, Qt::Key_S);
+    settle(view);
+    shoot(prefix, "after-split");
+    key(view, Qt::Key_S);
+    key(view, Qt::Key_PageDown);
+    settle(view);
+    shoot(prefix, "after-failed");
+    return 0;
+}
