@@ -27,10 +27,13 @@ bool opensView(const QEvent *event, bool enterToo)
     return key->key() == Qt::Key_Space || (enterToo && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter));
 }
 
-// The row under the pointer becomes the current one, as a click would make it, before its menu.
+// The row under the pointer becomes the current one, as a click would make it, before its menu;
+// the menu key, which points at no row, means the current one.
 QTreeWidgetItem *rowForMenu(QTreeWidget *list, const QPoint &position)
 {
     QTreeWidgetItem *item = list->itemAt(position);
+    if (!item)
+        item = list->currentItem();
     if (item) {
         list->setCurrentItem(item);
         item->setSelected(true);

@@ -14,6 +14,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
+#include <QMenu>
+#include <QTimer>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -127,6 +129,22 @@ std::string difference(const QImage &a, const QImage &b)
             if ((a.pixel(x, y) & 0xffffff) != (b.pixel(x, y) & 0xffffff))
                 return QStringLiteral("first at %1,%2: %3 and %4").arg(x).arg(y).arg(a.pixel(x, y), 0, 16).arg(b.pixel(x, y), 0, 16).toStdString();
     return "none";
+}
+
+// Opens the list's context menu over `row` and chooses `command` in it.
+void chooseFromMenu(QTreeWidget *list, int row, const QString &command)
+{
+    QTimer::singleShot(0, [command] {
+        for (QWidget *top : QApplication::topLevelWidgets())
+            if (auto *menu = qobject_cast<QMenu *>(top); menu && menu->isVisible())
+                for (QAction *action : menu->actions())
+                    if (action->text() == command) {
+                        menu->close();
+                        action->trigger();
+                    }
+    });
+    const QPoint at = list->visualItemRect(list->topLevelItem(row)).center();
+    emit list->customContextMenuRequested(at);
 }
 
 void wheel(QWidget *widget, QPoint at, int delta, Qt::KeyboardModifiers modifiers)
@@ -297,6 +315,11 @@ TEST(CompareView, BothHalvesShowTheSameRegionThroughZoomAndPan)
         }
     EXPECT_EQ(mismatches, 0);
 
+    // A window taller than wide puts the After below the Before.
+    view.resize(600, 1000);
+    EXPECT_GT(canvas->pictureArea(true).top(), canvas->pictureArea(false).bottom());
+    EXPECT_EQ(canvas->pictureArea(true).left(), canvas->pictureArea(false).left());
+
     // The split view: one region, the Before left of the divider, the After right of it.
     press(view, Qt::Key_S);
     EXPECT_TRUE(canvas->isSplit());
@@ -314,7 +337,8 @@ TEST(CompareView, FollowsTheLastSliderMovedAndTheSelectedRow)
     const QString third = writePicture(f.dir, QStringLiteral("third.png"), noisyPicture(50, 40, 3));
     Form1 &w = f.open({first, second, third});
     w.Slider3->setValue(70); // the contrast panel touched last
-    CompareView &view = f.preview(0);
+    chooseFromMenu(w.ListView1, 0, QStringLiteral("Preview"));
+    CompareView &view = Fixture::shownView();
     ASSERT_TRUE(waitForShown(view, first, AdjustmentKind::Contrast, 70));
     EXPECT_TRUE(view.windowTitle().contains(QStringLiteral("first.png")));
     EXPECT_TRUE(view.windowTitle().contains(QStringLiteral("Contrast 70")));
@@ -376,8 +400,11 @@ TEST(CompareView, NextAndPreviousShowEachItemWithItsOwnStrength)
     ASSERT_EQ(results.session().strengthUsed(1), 90);
 
     results.ListView1->setFocus();
-    results.ListView1->setCurrentItem(results.ListView1->topLevelItem(0));
+    results.ListView1->setCurrentItem(results.ListView1->topLevelItem(1));
     QTest::keyClick(results.ListView1, Qt::Key_Space);
+    ASSERT_TRUE(waitForShown(Fixture::shownView(), paths[1], AdjustmentKind::Contrast, 90));
+    Fixture::shownView().close();
+    chooseFromMenu(results.ListView1, 0, QStringLiteral("Compare"));
     CompareView &view = Fixture::shownView();
     ASSERT_TRUE(waitForShown(view, paths[0], AdjustmentKind::Contrast, 20));
     EXPECT_TRUE(view.windowTitle().contains(QStringLiteral("1 of 4")));
