@@ -97,6 +97,9 @@ PreviewOutcome PreviewJob::make(quint64 serial, const PreviewRequest &request)
             m_keptFailure = failure.description();
         } catch (const std::bad_alloc &) {
             m_keptFailure = QStringLiteral("Out of memory");
+        } catch (...) {
+            // Nothing a picture does may end the program from this thread.
+            m_keptFailure = QStringLiteral("The picture could not be read: ") + request.source;
         }
         ++m_decodes;
     }
@@ -119,6 +122,8 @@ PreviewOutcome PreviewJob::make(quint64 serial, const PreviewRequest &request)
         outcome.afterFailure = failure.description();
     } catch (const std::bad_alloc &) {
         outcome.afterFailure = QStringLiteral("Out of memory");
+    } catch (...) {
+        outcome.afterFailure = QStringLiteral("The result could not be made: ") + request.source;
     }
     return outcome;
 }

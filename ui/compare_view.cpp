@@ -638,6 +638,8 @@ void CompareView::updateStatus()
     if (m_pending)
         parts << QStringLiteral("updating\u2026");
     m_status->setText(parts.join(QStringLiteral("  \u00B7  ")));
+    // A screen reader on the pictures hears what they show.
+    m_canvas->setAccessibleDescription(parts.join(QStringLiteral(", ")));
 }
 
 void CompareView::present()
