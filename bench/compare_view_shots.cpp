@@ -54,7 +54,8 @@ CompareView *shownView()
 
 void settle(CompareView *view)
 {
-    QTest::qWaitFor([view] { return view && !view->isPending() && (!view->canvas()->before().isNull() || !view->canvas()->after().isNull() || view->shown().result); }, 30000);
+    if (!QTest::qWaitFor([view] { return view && !view->isPending() && (!view->canvas()->before().isNull() || !view->canvas()->after().isNull() || view->shown().result); }, 30000))
+        std::fprintf(stderr, "the view did not settle\n");
     QTest::qWait(400);
 }
 
@@ -115,8 +116,11 @@ int main(int argc, char **argv)
 
     // The run: contrast at 80, the damaged file reported as the run reaches it.
     window.PushButton4_Click();
-    QTest::qWaitFor([&] { return window.existingResults() && window.existingResults()->isVisible() && !window.isRunning(); },
-                    60000);
+    if (!QTest::qWaitFor(
+            [&] { return window.existingResults() && window.existingResults()->isVisible() && !window.isRunning(); }, 60000)) {
+        std::fprintf(stderr, "the run did not end\n");
+        return 1;
+    }
     Form2 *results = window.existingResults();
     results->move(0, 0);
     results->ListView1->setCurrentItem(results->ListView1->topLevelItem(0));
