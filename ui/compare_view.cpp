@@ -96,16 +96,6 @@ void CompareCanvas::setDivider(double fraction)
 
 QRect CompareCanvas::pictureArea(bool after) const { return m_areas[after ? 1 : 0]; }
 
-QImage CompareCanvas::shownPicture(bool after) const
-{
-    QRect area = pictureArea(after);
-    if (m_split) {
-        const int x = dividerX();
-        area = after ? area.adjusted(x - area.left(), 0, 0, 0) : area.adjusted(0, 0, x - area.right() - 1, 0);
-    }
-    return m_frame.copy(area);
-}
-
 void CompareCanvas::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
@@ -239,7 +229,11 @@ void CompareCanvas::drawHalf(QPainter &painter, bool after)
 void CompareCanvas::paintEvent(QPaintEvent *)
 {
     const qreal dpr = devicePixelRatioF();
-    if (m_dirty || m_frame.size() != QSize(int(std::ceil(width() * dpr)), int(std::ceil(height() * dpr))))
+    if (m_frame.size() != QSize(int(std::ceil(width() * dpr)), int(std::ceil(height() * dpr)))) {
+        layoutHalves(); // moved to a screen of another scale
+        m_dirty = true;
+    }
+    if (m_dirty)
         render();
     QPainter painter(this);
     QImage shown = m_frame;

@@ -46,8 +46,6 @@ public:
     // Where each half's picture area lies, in device pixels of the canvas; in the split view both
     // are the whole area and the divider cuts it.
     QRect pictureArea(bool after) const;
-    // What the half shows of the pictures, in device pixels, as last painted.
-    QImage shownPicture(bool after) const;
 
 signals:
     void zoomed();

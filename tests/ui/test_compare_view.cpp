@@ -255,33 +255,37 @@ TEST(CompareView, BothHalvesShowTheSameRegionThroughZoomAndPan)
         SCOPED_TRACE(step);
         const QImage b = shownHalf(view, false), a = shownHalf(view, true);
         EXPECT_EQ(a, b);
-        EXPECT_NE(a.pixel(a.width() / 2, a.height() / 2), a.pixel(a.width() / 2 + 1, a.height() / 2));
+        EXPECT_NE(a.pixel(a.width() / 2, a.height() / 2), a.pixel(a.width() / 4, a.height() / 2)); // a picture, not a fill
     };
     // Fitted: scaled, and scaled alike.
     EXPECT_TRUE(canvas->zoom().isFitted());
     EXPECT_LT(canvas->zoom().scale(), 1.0);
     same("fit");
 
-    // Ctrl + wheel over the After zooms around the pointer, for both.
+    // Ctrl + wheel over the After zooms around the pointer, for both. The areas are in device
+    // pixels, the pointer in the widget's own.
+    const qreal dpr = canvas->devicePixelRatioF();
     const QRect area = canvas->pictureArea(true);
-    const QPoint pointer = area.topLeft() + QPoint(area.width() / 3, area.height() / 2);
-    const QPointF under = canvas->zoom().toPicture(pointer - area.topLeft());
+    const QPoint offset(area.width() / 3, area.height() / 2);
+    const QPoint pointer = (area.topLeft() + offset) / dpr;
+    const QPointF anchor = QPointF(pointer) * dpr - QPointF(area.topLeft());
+    const QPointF under = canvas->zoom().toPicture(anchor);
     for (int i = 0; i < 4; ++i)
         wheel(canvas, pointer, 120, Qt::ControlModifier);
     EXPECT_FALSE(canvas->zoom().isFitted());
-    EXPECT_NEAR(canvas->zoom().toPicture(pointer - area.topLeft()).x(), under.x(), 1);
+    EXPECT_NEAR(canvas->zoom().toPicture(anchor).x(), under.x(), 1);
     // Once the picture overflows the half both ways, the point under the pointer stays there.
-    const QPointF before = canvas->zoom().toPicture(pointer - area.topLeft());
+    const QPointF before = canvas->zoom().toPicture(anchor);
     for (int i = 0; i < 2; ++i)
         wheel(canvas, pointer, 120, Qt::ControlModifier);
-    const QPointF still = canvas->zoom().toPicture(pointer - area.topLeft());
+    const QPointF still = canvas->zoom().toPicture(anchor);
     EXPECT_NEAR(still.x(), before.x(), 1);
     EXPECT_NEAR(still.y(), before.y(), 1);
     same("ctrl+wheel");
 
     // A drag over the Before moves both.
     const QPointF moved = canvas->zoom().toPicture(QPointF(0, 0));
-    const QPoint from = canvas->pictureArea(false).center();
+    const QPoint from = canvas->pictureArea(false).center() / dpr;
     QTest::mousePress(canvas, Qt::LeftButton, Qt::NoModifier, from);
     QTest::mouseMove(canvas, from + QPoint(-40, -25));
     QTest::mouseRelease(canvas, Qt::LeftButton, Qt::NoModifier, from + QPoint(-40, -25));
@@ -443,7 +447,7 @@ TEST(CompareView, NextAndPreviousShowEachItemWithItsOwnStrength)
 TEST(CompareView, WorksFromTheKeyboardAloneAndRemembersItsPlace)
 {
     Fixture f;
-    const QString source = writePicture(f.dir, QStringLiteral("k.png"), noisyPicture(1200, 900, 5));
+    const QString source = writePicture(f.dir, QStringLiteral("k.png"), noisyPicture(2400, 1900, 5));
     Form1 &w = f.open({source});
     w.activateWindow();
     w.ListView1->setFocus();
