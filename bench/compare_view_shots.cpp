@@ -139,5 +139,8 @@ int main(int argc, char **argv)
     key(view, Qt::Key_PageDown);
     settle(view);
     shoot(prefix, "after-failed");
+    // Time for an outside tool (an accessibility walk, say) to look at the windows.
+    if (const int hold = qEnvironmentVariableIntValue("LUMIVEX_SHOTS_HOLD_MS"); hold > 0)
+        QTest::qWait(hold);
     return 0;
 }
