@@ -3,6 +3,7 @@
 #include "core/settings_store.h"
 #include "ui/form1.h"
 #include "ui/qt_dialogs.h"
+#include "ui/translations.h"
 
 #include <QApplication>
 #include <csignal>
@@ -78,6 +79,7 @@ int main(int argc, char *argv[])
 
     QApplication app(argc, argv);
     QGuiApplication::setDesktopFileName(QStringLiteral("com.quenwick.Lumivex"));
+    lumivex::installTranslations();
     lumivex::SettingsStore settings;
     lumivex::QtDialogs dialogs;
     lumivex::Form1 window(settings, dialogs);

@@ -3,6 +3,7 @@
 #include "core/error_report.h"
 #include "core/paths.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <algorithm>
@@ -59,7 +60,7 @@ void throwWriteFailure(const QString &path, int error)
 
 void throwWriteFailure(const QString &path, const QString &reason)
 {
-    throw StepFailure(QStringLiteral("Cannot write the file (") + reason + QStringLiteral("): ") + path,
+    throw StepFailure(QCoreApplication::translate("lumivex::Failure", "Cannot write the file (%1): %2").arg(reason, path),
                       QStringLiteral("cannot write ") + path + QStringLiteral(" (") + reason + QLatin1Char(')'));
 }
 

@@ -4,11 +4,13 @@
 #include "core/codec/codec.h"
 #include "core/error_report.h"
 
+#include <QCoreApplication>
+
 namespace lumivex {
 
 QString jpegFailureText(JpegStatus status)
 {
-    return QStringLiteral("Cannot save the image. GDI+ Error:") + QString::number(int(status));
+    return QCoreApplication::translate("lumivex::Failure", "Cannot save the image. GDI+ Error:%1").arg(int(status));
 }
 
 namespace {

@@ -5,6 +5,7 @@
 #include "core/error_report.h"
 #include "core/pixel_memory.h"
 
+#include <QCoreApplication>
 #include <QColorSpace>
 #include <QImageWriter>
 #include <QPainter>
@@ -52,7 +53,7 @@ QImage decodePicture(const QString &path)
 void savePictureAsBmp(const QImage &picture, const QString &path)
 {
     if (picture.isNull())
-        throw StepFailure(QStringLiteral("There is no picture to save: ") + path);
+        throw StepFailure(QCoreApplication::translate("lumivex::Failure", "There is no picture to save: %1").arg(path));
     AtomicFile file(path);
     file.open();
     QImageWriter writer(&file.device(), "bmp");

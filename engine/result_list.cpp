@@ -2,6 +2,8 @@
 
 #include "core/error_report.h"
 
+#include <QCoreApplication>
+
 namespace lumivex {
 
 namespace {
@@ -16,7 +18,7 @@ namespace {
 void checkRecipeSource(const ResultRecipe &recipe)
 {
     if (stampSource(recipe.source) != recipe.stamp)
-        throw StepFailure(QStringLiteral("The source has changed since the run: ") + recipe.source);
+        throw StepFailure(QCoreApplication::translate("lumivex::Failure", "The source has changed since the run: %1").arg(recipe.source));
 }
 
 QImage ResultPicture::image() const

@@ -17,7 +17,8 @@ contents=$(dpkg-deb -c "$deb" | sed -E 's/^([^ ]+ +){5}//')
 for f in ./usr/bin/lumivex ./usr/share/applications/$id.desktop ./usr/share/metainfo/$id.metainfo.xml \
          ./usr/share/icons/hicolor/scalable/apps/$id.svg ./usr/share/icons/hicolor/48x48/apps/$id.png \
          ./usr/share/icons/hicolor/128x128/apps/$id.png ./usr/share/icons/hicolor/256x256/apps/$id.png \
-         ./usr/share/man/man1/lumivex.1.gz; do
+         ./usr/share/man/man1/lumivex.1.gz ./usr/share/lumivex/translations/lumivex_de.qm \
+         ./usr/share/lumivex/translations/lumivex_fr.qm ./usr/share/lumivex/translations/lumivex_es.qm; do
   grep -qx "$f" <<<"$contents" || fail "package lacks $f"
 done
 for sample in "$(dirname "$0")"/../../Samples/*; do
