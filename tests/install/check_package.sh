@@ -34,6 +34,20 @@ for lib in libqt6widgets6 libqt6gui6 libqt6core6 libc6 libheif1; do
 done
 [ "$(dpkg-deb -f "$deb" Package)" = lumivex ] || fail "package name"
 
+for f in ./usr/share/doc/lumivex/copyright ./usr/share/doc/lumivex/changelog.gz; do
+  grep -qx "$f" <<<"$contents" || fail "package lacks $f"
+done
+
+# Debian's own checker, at its strictest: an error or a warning fails the package.
+if ! command -v lintian >/dev/null; then
+  fail "lintian is not installed (scripts/build.sh installs it)"
+fi
+report=$(lintian --pedantic --display-info "$deb" 2>&1 | grep -v '^running with root privileges' || true)
+[ -z "$report" ] || echo "$report"
+if grep -E '^[EW]: ' <<<"$report"; then
+  fail "lintian reports errors or warnings"
+fi
+
 dpkg-deb -x "$deb" "$work/root"
 env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$work/root/usr/bin/lumivex" --version >/dev/null \
   || fail "the packaged program does not start"
