@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # What `cmake --install` puts where: the program, its samples, and what a desktop needs to offer
 # it (launcher, icons, software-centre data, manual page).
 include(GNUInstallDirs)

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # `cpack` (or `scripts/build.sh package`) builds lumivex_VERSION_ARCH.deb from the install rules.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME lumivex)

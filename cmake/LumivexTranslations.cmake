@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The window's languages: translations/lumivex_LANG.ts are the sources (kept in the repository,
 # refreshed from the code by `cmake --build build --target update_translations`), compiled by
 # lrelease into build/translations/, beside the program, and installed into the data folder.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # One entry point for a fresh Debian 12 machine:
 #   scripts/build.sh run    install what is missing, build Release, start Lumivex
 #   scripts/build.sh test   install what is missing, build, run every test

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The launcher, the software-centre data and the manual page as desktops and man read them.
 #   check_desktop_data.sh SOURCE_DIR BUILD_DIR
 set -euo pipefail

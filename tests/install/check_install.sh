@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs into a fresh prefix and uses the installed program as a user would, with no display.
 #   check_install.sh BUILD_DIR
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package and checks what it holds and depends on.
 #   check_package.sh BUILD_DIR
 set -euo pipefail
