@@ -1,8 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/cli.h"
 #include "core/paths.h"
 #include "core/settings_store.h"
 #include "ui/form1.h"
 #include "ui/qt_dialogs.h"
+#include "ui/translations.h"
 
 #include <QApplication>
 #include <csignal>
@@ -18,6 +20,20 @@ void describe()
     QCoreApplication::setOrganizationName(QStringLiteral("Quenwick"));
     QCoreApplication::setApplicationVersion(QStringLiteral(LUMIVEX_VERSION));
     lumivex::setInstalledDataFolder(QStringLiteral(LUMIVEX_DATA_DIR));
+}
+
+// Without a display server Qt aborts the process, telling the user to reinstall. A platform
+// named in the environment or on the command line (offscreen, vnc, eglfs...) is Qt's to try.
+bool windowCanOpen(const QStringList &arguments)
+{
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        if (!qEnvironmentVariableIsEmpty(name))
+            return true;
+    for (const QString &argument : arguments)
+        if (argument == QLatin1String("-platform") || argument == QLatin1String("--platform") ||
+            argument.startsWith(QLatin1String("-platform=")) || argument.startsWith(QLatin1String("--platform=")))
+            return true;
+    return false;
 }
 
 } // namespace
@@ -56,9 +72,15 @@ int main(int argc, char *argv[])
     case lumivex::CommandLineRequest::Mode::Window:
         break;
     }
+    if (!windowCanOpen(arguments)) {
+        errors << "lumivex: no display to open the window on (neither DISPLAY nor WAYLAND_DISPLAY is set);"
+                  " 'lumivex --help' shows the command line, which needs none\n";
+        return 2;
+    }
 
     QApplication app(argc, argv);
     QGuiApplication::setDesktopFileName(QStringLiteral("com.quenwick.Lumivex"));
+    lumivex::installTranslations();
     lumivex::SettingsStore settings;
     lumivex::QtDialogs dialogs;
     lumivex::Form1 window(settings, dialogs);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The codec floor: what any program that decodes JPEGs and encodes them again with
 // libjpeg-turbo must spend. The files are read into memory first; then all are decoded
 // (djpeg's defaults: integer IDCT, smooth upsampling, RGB out), then all decoded pictures are

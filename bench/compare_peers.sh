@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Times Lumivex's command line against the tools people use for the same job, on the same files:
 # ImageMagick, GraphicsMagick, the libvips CLI, and the bare libjpeg-turbo pipeline
 # djpeg | cjpeg (decode and encode with nothing in between), and the codec floor: libjpeg-turbo

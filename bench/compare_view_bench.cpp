@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The compare view's latency: from a slider value handed to the view to the After with that
 // value on screen, for each adjustment, with the view fitted and at 100 %; then a drag of 40
 // values 4 ms apart (how many were dropped, and how long the last one took). Beside each, the

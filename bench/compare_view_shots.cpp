@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Screenshots of the compare view as a user meets it, on a real display (run it under xvfb-run):
 // before Start from the main window, fitted and at 100 %, then after a run from the results
 // window, fitted, at 100 %, on a failed item and split. Each is the whole screen.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Peak memory of a command-line batch over header-only pictures: PNG files of about 150 bytes
 # whose header declares 23000 x 23000 pixels (2 GB each once decoded). Run with three jobs, once
 # with the default budget and once with --memory below one picture, and print the peak resident

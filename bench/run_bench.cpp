@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times a whole run without the window against merely decoding the same files on all cores.
 //   run_bench [FOLDER]        FOLDER: photos to use; without it, 20 photo-like 12-megapixel
 //                             JPEGs are drawn into a temporary folder first.

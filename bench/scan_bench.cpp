@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times "Add All File(s) In Folder" over a tree of 20,000 files and counts how often the list
 // repainted while the scan was running.
 //   scan_bench [FILES]

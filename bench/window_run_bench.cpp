@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs brightness over a list of small pictures through the main window and measures how live
 // the window stays: ticks of a 10 ms timer on the GUI thread, the longest gap between two, and
 // repaints of the progress bar during the run. Then a second run cancelled with Esc at a fifth

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # What `cmake --install` puts where: the program, its samples, and what a desktop needs to offer
 # it (launcher, icons, software-centre data, manual page).
 include(GNUInstallDirs)
@@ -48,3 +49,29 @@ add_custom_command(OUTPUT ${LUMIVEX_DATA_BUILD}/lumivex.1.gz
   VERBATIM)
 add_custom_target(lumivex_manual ALL DEPENDS ${LUMIVEX_DATA_BUILD}/lumivex.1.gz)
 install(FILES ${LUMIVEX_DATA_BUILD}/lumivex.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+
+# What Debian policy asks of every package's documentation folder: the copyright in its
+# machine-readable form and the changelog, compressed (a native package's is changelog.gz).
+set(LUMIVEX_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/lumivex)
+configure_file(${LUMIVEX_DATA_SOURCE}/debian/copyright ${LUMIVEX_DATA_BUILD}/copyright @ONLY)
+configure_file(${LUMIVEX_DATA_SOURCE}/debian/changelog ${LUMIVEX_DATA_BUILD}/changelog @ONLY)
+add_custom_command(OUTPUT ${LUMIVEX_DATA_BUILD}/changelog.gz
+  COMMAND ${GZIP} -9 -n -f -k ${LUMIVEX_DATA_BUILD}/changelog
+  DEPENDS ${LUMIVEX_DATA_BUILD}/changelog
+  VERBATIM)
+add_custom_target(lumivex_changelog ALL DEPENDS ${LUMIVEX_DATA_BUILD}/changelog.gz)
+install(FILES ${LUMIVEX_DATA_BUILD}/copyright ${LUMIVEX_DATA_BUILD}/changelog.gz DESTINATION ${LUMIVEX_DOC_DIR})
+install(FILES ${LUMIVEX_DATA_SOURCE}/debian/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides
+        RENAME lumivex)
+
+# Stripped as Debian strips (dh_strip): besides the symbols, the compiler's notes and version
+# strings, which the program never reads.
+install(CODE "
+  if(CMAKE_INSTALL_DO_STRIP)
+    execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment --remove-section=.note --strip-unneeded
+                            \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/lumivex\"
+                    RESULT_VARIABLE strip_status)
+    if(NOT strip_status EQUAL 0)
+      message(FATAL_ERROR \"strip failed on lumivex\")
+    endif()
+  endif()")

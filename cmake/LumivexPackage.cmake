@@ -1,13 +1,16 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # `cpack` (or `scripts/build.sh package`) builds lumivex_VERSION_ARCH.deb from the install rules.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME lumivex)
 set(CPACK_PACKAGE_VENDOR Quenwick)
 set(CPACK_PACKAGE_CONTACT "Quenwick <${LUMIVEX_SUPPORT_ADDRESS}>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "apply one adjustment to a whole list of pictures")
+# Debian's tools show the description in 80 columns: no line of it is longer.
 set(CPACK_PACKAGE_DESCRIPTION
-  "Lumivex brightens, adds contrast to, softens or sharpens every picture of a list, shows each\n"
-  "result beside its original and saves them all as JPEG or BMP files into one folder. The same\n"
-  "adjustments run without a window from the command line.")
+  "Lumivex brightens, adds contrast to, softens or sharpens every picture of a\n"
+  "list, shows each result beside its original and saves them all as JPEG or BMP\n"
+  "files into one folder. The same adjustments run without a window from the\n"
+  "command line.")
 string(REPLACE ";" "" CPACK_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
 # A package always lives under /usr; the program also finds its data relative to itself.
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
@@ -15,8 +18,11 @@ set(CPACK_STRIP_FILES ON)
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${LUMIVEX_HOMEPAGE})
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Loaded when the first HEIF or AVIF file is met, so the program's own links do not name it.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS libheif1)
+# Qt's own texts of the standard dialogs (buttons, the file dialog) in the window's language.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-translations-l10n)
 
 include(CPack)

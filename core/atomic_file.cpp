@@ -1,8 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/atomic_file.h"
 
 #include "core/error_report.h"
 #include "core/paths.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <algorithm>
@@ -59,7 +61,7 @@ void throwWriteFailure(const QString &path, int error)
 
 void throwWriteFailure(const QString &path, const QString &reason)
 {
-    throw StepFailure(QStringLiteral("Cannot write the file (") + reason + QStringLiteral("): ") + path,
+    throw StepFailure(QCoreApplication::translate("lumivex::Failure", "Cannot write the file (%1): %2").arg(reason, path),
                       QStringLiteral("cannot write ") + path + QStringLiteral(" (") + reason + QLatin1Char(')'));
 }
 

@@ -1,6 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/error_report.h"
 
 #include "core/dialogs.h"
+
+#include <QCoreApplication>
 
 namespace lumivex {
 
@@ -10,9 +13,11 @@ QString errorReportText(const QString &location, int step, const QString &descri
 {
     // One CR LF after the description, two lone CRs before the last line: people paste these
     // texts into mail, and support tools match on exactly this shape.
+    // The location line stays as it is in every language: it is what support looks up.
     return description + QStringLiteral("\r\n") + location + QStringLiteral("at line ") +
            QString::number(step) + QStringLiteral("\r\r") +
-           QStringLiteral("Please email screenshot of this message to ") + supportAddress();
+           QCoreApplication::translate("lumivex::ErrorReport", "Please email screenshot of this message to %1")
+               .arg(supportAddress());
 }
 
 QString handlerLocation(const char *window, const char *handler)
@@ -24,7 +29,7 @@ QString handlerLocation(const char *window, const char *handler)
 void DialogErrorReporter::ShowErrorReport(const QString &location, int step, const QString &description)
 {
     m_dialogs.message(m_owner, errorReportText(location, step, description),
-                      QStringLiteral("Application Error"), Dialogs::Buttons::Ok,
+                      QCoreApplication::translate("lumivex::ErrorReport", "Application Error"), Dialogs::Buttons::Ok,
                       Dialogs::Icon::Warning);
 }
 

@@ -1,14 +1,17 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/jpeg_writer.h"
 
 #include "core/atomic_file.h"
 #include "core/codec/codec.h"
 #include "core/error_report.h"
 
+#include <QCoreApplication>
+
 namespace lumivex {
 
 QString jpegFailureText(JpegStatus status)
 {
-    return QStringLiteral("Cannot save the image. GDI+ Error:") + QString::number(int(status));
+    return QCoreApplication::translate("lumivex::Failure", "Cannot save the image. GDI+ Error:%1").arg(int(status));
 }
 
 namespace {

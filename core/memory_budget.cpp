@@ -1,7 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/memory_budget.h"
 
 #include "core/error_report.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <unistd.h>
 
@@ -15,7 +17,7 @@ namespace {
 void refuseBeyondTotal(std::size_t bytes, std::size_t total, const QString &what)
 {
     if (bytes > total)
-        throw StepFailure(QStringLiteral("Not enough memory: a picture of %1 needs %2 MB, more than the %3 MB the batch may use")
+        throw StepFailure(QCoreApplication::translate("lumivex::Failure", "Not enough memory: a picture of %1 needs %2 MB, more than the %3 MB the batch may use")
                               .arg(what, megabytes(bytes), megabytes(total)));
 }
 } // namespace

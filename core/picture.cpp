@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/picture.h"
 
 #include "core/atomic_file.h"
@@ -5,6 +6,7 @@
 #include "core/error_report.h"
 #include "core/pixel_memory.h"
 
+#include <QCoreApplication>
 #include <QColorSpace>
 #include <QImageWriter>
 #include <QPainter>
@@ -52,7 +54,7 @@ QImage decodePicture(const QString &path)
 void savePictureAsBmp(const QImage &picture, const QString &path)
 {
     if (picture.isNull())
-        throw StepFailure(QStringLiteral("There is no picture to save: ") + path);
+        throw StepFailure(QCoreApplication::translate("lumivex::Failure", "There is no picture to save: %1").arg(path));
     AtomicFile file(path);
     file.open();
     QImageWriter writer(&file.device(), "bmp");

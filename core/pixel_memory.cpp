@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/pixel_memory.h"
 
 #include "core/error_report.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/saver.h"
 
 #include "core/paths.h"
@@ -7,6 +8,7 @@
 #include "core/error_report.h"
 #include "core/picture.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
@@ -114,7 +116,7 @@ QString saveOneResult(const QImage &picture, const QString &path, const SaveSett
     if (picture.isNull())
         throw StepFailure(QStringLiteral("There is no result to save"));
     if (namesSource(path, sourcePaths))
-        throw StepFailure(QStringLiteral("Not saved: the output would replace a source file: ") + path);
+        throw StepFailure(QCoreApplication::translate("lumivex::Failure", "Not saved: the output would replace a source file: %1").arg(path));
     if (settings.format == OutputFormat::Bmp) {
         savePictureAsBmp(picture, path);
         return QString();
@@ -139,7 +141,7 @@ bool saveStreamedResult(const QByteArray &sourceBytes, RowStage &stage, const QS
         sourceBytes, sourcePath, stage, path, settings.quality,
         [&] {
             if (namesSource(path, sourcePaths))
-                throw StepFailure(QStringLiteral("Not saved: the output would replace a source file: ") + path);
+                throw StepFailure(QCoreApplication::translate("lumivex::Failure", "Not saved: the output would replace a source file: %1").arg(path));
         },
         note);
 }

@@ -1,7 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/settings_store.h"
 
 #include "core/error_report.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -166,8 +168,8 @@ bool SettingsStore::checkFile() const
             m_settings.reset();
         }
         m_inMemory = true;
-        report(Problem::NotRegular, QStringLiteral("Not a regular file: ") + m_path +
-                                        QStringLiteral("\r\nSettings are kept only until the program ends."));
+        report(Problem::NotRegular, QCoreApplication::translate("lumivex::SettingsStore", "Not a regular file: %1\r\nSettings are kept only until the program ends.")
+                                        .arg(m_path));
         return false;
     }
     if (m_settings && stampOf(st) == m_checkedStamp)
@@ -187,13 +189,14 @@ bool SettingsStore::checkFile() const
         const QString reason = QString::fromLocal8Bit(std::strerror(errno));
         m_memory = values;
         m_inMemory = true;
-        report(Problem::KeptAside, QStringLiteral("The settings file cannot be read, nor kept aside (") + reason +
-                                       QStringLiteral("): ") + m_path +
-                                       QStringLiteral("\r\nSettings are kept only until the program ends."));
+        report(Problem::KeptAside, QCoreApplication::translate("lumivex::SettingsStore", "The settings file cannot be read, nor kept aside (%1): %2\r\n"
+                                                                  "Settings are kept only until the program ends.")
+                                       .arg(reason, m_path));
         return false;
     }
-    report(Problem::KeptAside, QStringLiteral("The settings file cannot be read; it was kept as ") + aside +
-                                   QStringLiteral(" and the values that could be read are used: ") + m_path);
+    report(Problem::KeptAside, QCoreApplication::translate("lumivex::SettingsStore", "The settings file cannot be read; it was kept as %1 and the values that "
+                                                              "could be read are used: %2")
+                                   .arg(aside, m_path));
     openSettings();
     for (auto it = values.cbegin(); it != values.cend(); ++it)
         m_settings->setValue(kGroup + QLatin1Char('/') + it.key(), it.value());
@@ -224,8 +227,7 @@ void SettingsStore::SaveSetting(const QString &key, const QString &value)
     m_settings->setValue(kGroup + QLatin1Char('/') + key, value);
     m_settings->sync();
     if (m_settings->status() == QSettings::AccessError) {
-        report(Problem::CannotWrite, QStringLiteral("Cannot save the settings (") + writeProblem(m_path) +
-                                         QStringLiteral("): ") + m_path);
+        report(Problem::CannotWrite, QCoreApplication::translate("lumivex::SettingsStore", "Cannot save the settings (%1): %2").arg(writeProblem(m_path), m_path));
         return;
     }
     // What was just written is known to be sound.

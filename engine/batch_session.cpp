@@ -1,9 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/batch_session.h"
 
 #include "engine/decode_ahead.h"
 #include "engine/pipeline.h"
 #include "core/paths.h"
 
+#include <QCoreApplication>
 #include <chrono>
 #include <cmath>
 
@@ -250,7 +252,7 @@ void SessionRun::work()
         // Kept as the way to make it again, unless the results' memory budget holds the picture.
         const bool failed = recipesOnly ? !decoded : working.isNull();
         const ResultPicture result =
-            failed ? ResultPicture(QImage(), QStringLiteral("The picture could not be read: ") + sources[i - 1])
+            failed ? ResultPicture(QImage(), QCoreApplication::translate("lumivex::Failure", "The picture could not be read: %1").arg(sources[i - 1]))
                    : ResultPicture(working, ResultRecipe{sources[i - 1], stamp, {{kind, v}}});
         if (i == 1) {
             guard(steps.storeFirst, [&] { results.setPicture(0, result); });

@@ -1,6 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/result_list.h"
 
 #include "core/error_report.h"
+
+#include <QCoreApplication>
 
 namespace lumivex {
 
@@ -16,7 +19,7 @@ namespace {
 void checkRecipeSource(const ResultRecipe &recipe)
 {
     if (stampSource(recipe.source) != recipe.stamp)
-        throw StepFailure(QStringLiteral("The source has changed since the run: ") + recipe.source);
+        throw StepFailure(QCoreApplication::translate("lumivex::Failure", "The source has changed since the run: %1").arg(recipe.source));
 }
 
 QImage ResultPicture::image() const

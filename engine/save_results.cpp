@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/save_results.h"
 
 #include "engine/batch_session.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer entry point over one decoder at a time, chosen by LUMIVEX_FUZZ_FORMAT: jpeg, png,
 // gif, bmp, tiff, webp, heif, any (sniffed as files are), metadata (the camera-data reader) or
 // transcode (a JPEG decoded and encoded again a band of rows at a time, or made into a picture

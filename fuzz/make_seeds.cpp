@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes small seed pictures for one fuzz target into a folder.
 
 #include "codec_testing.h"

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Fuzzes one decoder with libFuzzer (Debian's clang) under AddressSanitizer and
 # UndefinedBehaviorSanitizer.
 #

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The vector path of the 3×3 neighbourhood filter, compiled for every target Highway knows and
 // chosen at run time, so the build needs no particular CPU.
 #include "kernels/adjustments.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Paths for x86 processors with AVX-512 byte permutes (VBMI), chosen at run time; the build
 // itself asks for no particular CPU.
 #include "kernels/x86_kernels.h"

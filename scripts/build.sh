@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # One entry point for a fresh Debian 12 machine:
 #   scripts/build.sh run    install what is missing, build Release, start Lumivex
 #   scripts/build.sh test   install what is missing, build, run every test
 #   scripts/build.sh bench  install, build, run the benchmarks
-#   scripts/build.sh package  install, build for /usr, make build/lumivex_VERSION_ARCH.deb
+#   scripts/build.sh package  install, build for /usr in build-package/ (only what the package
+#                             holds, with Debian's hardening flags), make the .deb there
 set -euo pipefail
 mode=${1:-run}
 shift || true
@@ -14,7 +16,8 @@ packages=(build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools libgl
           libgtest-dev libgmock-dev libbenchmark-dev libhwy-dev libexiv2-dev
           libjpeg62-turbo-dev libpng-dev libtiff-dev libwebp-dev libheif-dev
           fonts-liberation
-          librsvg2-bin desktop-file-utils appstream groff-base dpkg-dev file)
+          qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools qt6-translations-l10n
+          librsvg2-bin desktop-file-utils appstream groff-base dpkg-dev file lintian)
 if [ "$mode" = run ] && [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   packages+=(xvfb xauth)
 fi
@@ -32,8 +35,16 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 configure=(-DCMAKE_BUILD_TYPE=Release)
-# A package installs under /usr, and the program looks for its data where it was installed.
-[ "$mode" = package ] && configure+=(-DCMAKE_INSTALL_PREFIX=/usr)
+if [ "$mode" = package ]; then
+  # A package installs under /usr, and the program looks for its data where it was installed.
+  # Its own build folder holds only what the package ships: no tests, no benchmarks, compiled
+  # and linked with the flags Debian's own packages get.
+  build=${LUMIVEX_PACKAGE_BUILD_DIR:-$root/build-package}
+  export DEB_BUILD_MAINT_OPTIONS=hardening=+all
+  configure+=(-DCMAKE_INSTALL_PREFIX=/usr -DBUILD_TESTING=OFF -DLUMIVEX_BENCHMARKS=OFF
+              "-DCMAKE_CXX_FLAGS=$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)"
+              "-DCMAKE_EXE_LINKER_FLAGS=$(dpkg-buildflags --get LDFLAGS)")
+fi
 cmake -S "$root" -B "$build" "${configure[@]}" >/dev/null
 cmake --build "$build" -j "$(nproc)"
 

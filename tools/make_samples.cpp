@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Draws the sample pictures shipped in Samples/. Run once; the output is committed.
 //   build/make_samples Samples
 #include <QDir>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/form1.h"
 
 #include "ui/image_list_view.h"
@@ -55,7 +56,7 @@ QGroupBox *Form1::createPanel(AdjustmentKind kind, const char *caption, int top,
                               QPushButton **start, const char *startCaption)
 {
     const AdjustmentInfo &info = adjustmentInfo(kind);
-    auto *frame = new QGroupBox(QString::fromLatin1(caption), this);
+    auto *frame = new QGroupBox(tr(caption), this);
     frame->setFont(textFont());
     paintWhite(frame);
     placeInTwips(frame, 8040, top, 7800, 1560);
@@ -108,7 +109,7 @@ QGroupBox *Form1::createPanel(AdjustmentKind kind, const char *caption, int top,
         Label2 = labels[1];
     }
 
-    auto *button = new QPushButton(QString::fromLatin1(startCaption), frame);
+    auto *button = new QPushButton(tr(startCaption), frame);
     button->setFont(buttonFont());
     placeInTwips(button, 240, kind == AdjustmentKind::Brightness ? 1005 : 1010, 7300, 405);
     *start = button;
@@ -133,15 +134,15 @@ void Form1::createControls()
     placeInTwips(ListView1, 120, 120, 7800, 4845);
 
     auto button = [this](const char *caption, int left, int top) {
-        auto *b = new QPushButton(QString::fromLatin1(caption), this);
+        auto *b = new QPushButton(tr(caption), this);
         b->setFont(buttonFont());
         placeInTwips(b, left, top, 3840, 405);
         return b;
     };
-    PushButton7 = button("Add Image File(s)", 120, 5050);
-    PushButton8 = button("Add All File(s) In Folder", 4080, 5055);
-    PushButton1 = button("Clear List", 120, 5560);
-    PushButton3 = button("Load Sample/Example Files", 4080, 5565);
+    PushButton7 = button(QT_TR_NOOP("Add Image File(s)"), 120, 5050);
+    PushButton8 = button(QT_TR_NOOP("Add All File(s) In Folder"), 4080, 5055);
+    PushButton1 = button(QT_TR_NOOP("Clear List"), 120, 5560);
+    PushButton3 = button(QT_TR_NOOP("Load Sample/Example Files"), 4080, 5565);
 
     ProgressBar1 = new QProgressBar(this);
     ProgressBar1->setRange(0, 100);
@@ -149,14 +150,14 @@ void Form1::createControls()
     ProgressBar1->setTextVisible(false);
     placeInTwips(ProgressBar1, 120, 6075, 7800, 405);
 
-    Frame2 = createPanel(AdjustmentKind::Brightness, "Brighness", 60, &Slider2, &PushButton2,
-                         "Start Adjusting Brightness");
-    Frame3 = createPanel(AdjustmentKind::Contrast, "Contrast", 1680, &Slider3, &PushButton4,
-                         "Start Adjusting Contrast");
-    Frame4 = createPanel(AdjustmentKind::Softening, "Softening", 3300, &Slider4, &PushButton5,
-                         "Start Adjusting Softening");
-    Frame5 = createPanel(AdjustmentKind::Sharpening, "Sharpening", 4920, &Slider5, &PushButton6,
-                         "Start Adjusting Sharpening");
+    Frame2 = createPanel(AdjustmentKind::Brightness, QT_TR_NOOP("Brighness"), 60, &Slider2, &PushButton2,
+                         QT_TR_NOOP("Start Adjusting Brightness"));
+    Frame3 = createPanel(AdjustmentKind::Contrast, QT_TR_NOOP("Contrast"), 1680, &Slider3, &PushButton4,
+                         QT_TR_NOOP("Start Adjusting Contrast"));
+    Frame4 = createPanel(AdjustmentKind::Softening, QT_TR_NOOP("Softening"), 3300, &Slider4, &PushButton5,
+                         QT_TR_NOOP("Start Adjusting Softening"));
+    Frame5 = createPanel(AdjustmentKind::Sharpening, QT_TR_NOOP("Sharpening"), 4920, &Slider5, &PushButton6,
+                         QT_TR_NOOP("Start Adjusting Sharpening"));
 
     connect(PushButton1, &QPushButton::clicked, this, &Form1::PushButton1_Click);
     connect(PushButton2, &QPushButton::clicked, this, &Form1::PushButton2_Click);
@@ -203,7 +204,7 @@ void Form1::Form_Load()
     if (hand)
         guard(108, [&] { m_pointer->loadHand(); });
     guard(128, [&] {
-        ListView1->setHeaderLabels({QStringLiteral("Drag and drop files here. Move | bar to the right if needed.")});
+        ListView1->setHeaderLabels({tr("Drag and drop files here. Move | bar to the right if needed.")});
     });
     guard(130, [&] { ListView1->setColumnWidth(0, twipsToPixels(7000)); });
 
@@ -279,14 +280,16 @@ void Form1::PushButton7_Click()
     if (listLocked())
         return;
     StepGuard guard(m_reporter, handlerLocation("Form1", "PushButton7_Click"));
-    const QString title = QStringLiteral("Add File(s) - Hold Ctrl or Shift to select multiple files");
+    const QString title = tr("Add File(s) - Hold Ctrl or Shift to select multiple files");
     QStringList readable;
     for (const QString &extension : readablePictureExtensions())
         readable << QStringLiteral("*.") + extension;
-    const QString filter =
-        QStringLiteral("All Pictures (*.bmp;*.jpg;*.gif;*.png;*.ico;*.wmf)|*.bmp;*.jpg;*.gif;*.png;*.ico;*.wmf|") +
-        QStringLiteral("Every Readable Picture (") + readable.join(QLatin1Char(';')) + QStringLiteral(")|") +
-        readable.join(QLatin1Char(';')) + QStringLiteral("|All Files (*.*)|*.*");
+    // Only the names are translated; the patterns stay what the dialog matches.
+    const QString listed = QStringLiteral("*.bmp;*.jpg;*.gif;*.png;*.ico;*.wmf");
+    const QString every = readable.join(QLatin1Char(';'));
+    const QString filter = tr("All Pictures (%1)").arg(listed) + QLatin1Char('|') + listed + QLatin1Char('|') +
+                           tr("Every Readable Picture (%1)").arg(every) + QLatin1Char('|') + every + QLatin1Char('|') +
+                           tr("All Files (%1)").arg(QStringLiteral("*.*")) + QStringLiteral("|*.*");
     QStringList parts;
     guard(108, [&] { parts = m_dialogs.openFiles(this, title, filter); });
     bool cancelled = false;
@@ -325,14 +328,14 @@ void Form1::PushButton8_Click()
     guard(100, [&] {
         answer = m_dialogs.inputBox(
             this,
-            QStringLiteral("Enter file extension to load:\r\r(* for all files, txt for all txt files, doc for all doc files, etc.)"),
+            tr("Enter file extension to load:\r\r(* for all files, txt for all txt files, doc for all doc files, etc.)"),
             applicationTitle(), QStringLiteral("*"));
     });
     if (answer.isEmpty())
         return;
     guard(104, [&] { m_settings.SaveSetting(QStringLiteral("Extension"), answer); });
     QString folder;
-    guard(106, [&] { folder = BrowseForFolder(m_dialogs, this, QStringLiteral("Please select folder to add:")); });
+    guard(106, [&] { folder = BrowseForFolder(m_dialogs, this, tr("Please select folder to add:")); });
     if (folder.isEmpty())
         return;
 
@@ -366,7 +369,7 @@ void Form1::PushButton3_Click()
     guard(106, [&] {
         answer = m_dialogs.message(
             this,
-            QStringLiteral("Would you like this software to open the folder where these sample files are stored (so that you can view them before working with them)?"),
+            tr("Would you like this software to open the folder where these sample files are stored (so that you can view them before working with them)?"),
             applicationTitle(), Dialogs::Buttons::YesNo, Dialogs::Icon::None);
     });
     if (answer == Dialogs::Answer::Yes)
@@ -432,7 +435,7 @@ void Form1::startRun(AdjustmentKind kind)
     bool empty = false;
     guard(steps.emptyTest, [&] { empty = ListView1->count() == 0; });
     if (empty) {
-        guard(steps.emptyMessage, [&] { showMessage(QStringLiteral("Please add files first.")); });
+        guard(steps.emptyMessage, [&] { showMessage(tr("Please add files first.")); });
         return;
     }
     QStringList sources;

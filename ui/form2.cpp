@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/form2.h"
 
 #include "ui/compare_links.h"
@@ -124,29 +125,29 @@ void Form2::createControls()
     ListView1->viewport()->installEventFilter(this);
     ListView1->installEventFilter(this);
 
-    Label2 = new QLabel(QStringLiteral(" Before:"), this);
+    Label2 = new QLabel(tr(" Before:"), this);
     placeInTwips(Label2, 120, 2040, 2295, 255);
     Picture3 = createPane(false, 2280, 5040, &Picture4, &HScroll2, &VScroll2);
-    Label3 = new QLabel(QStringLiteral(" After (Results):"), this);
+    Label3 = new QLabel(tr(" After (Results):"), this);
     placeInTwips(Label3, 120, 5430, 2295, 255);
     Picture2 = createPane(true, 5670, 8460, &Picture1, &HScroll1, &VScroll1);
 
-    Frame1 = new QGroupBox(QStringLiteral("Save Results To This Folder"), this);
+    Frame1 = new QGroupBox(tr("Save Results To This Folder"), this);
     placeInTwips(Frame1, 120, 8760, 7800, 795);
     Text1 = new QLineEdit(Frame1);
     placeInTwips(Text1, 240, 300, 6660, 345);
-    PushButton7 = new QPushButton(QStringLiteral("..."), Frame1);
+    PushButton7 = new QPushButton(tr("..."), Frame1);
     PushButton7->setFont(buttonFont());
     placeInTwips(PushButton7, 6960, 300, 600, 345);
 
-    Frame2 = new QGroupBox(QStringLiteral("Save Results As"), this);
+    Frame2 = new QGroupBox(tr("Save Results As"), this);
     placeInTwips(Frame2, 120, 9600, 2085, 735);
-    Option2 = new QRadioButton(QStringLiteral("JPG"), Frame2);
+    Option2 = new QRadioButton(tr("JPG"), Frame2);
     placeInTwips(Option2, 240, 300, 675, 255);
-    Option1 = new QRadioButton(QStringLiteral("BMP"), Frame2);
+    Option1 = new QRadioButton(tr("BMP"), Frame2);
     placeInTwips(Option1, 1080, 300, 795, 255);
 
-    Frame3 = new QGroupBox(QStringLiteral("JPG Quality"), this);
+    Frame3 = new QGroupBox(tr("JPG Quality"), this);
     placeInTwips(Frame3, 2280, 9600, 5640, 735);
     Slider1 = new QSlider(Qt::Horizontal, Frame3);
     Slider1->setRange(1, 100);
@@ -156,10 +157,10 @@ void Form2::createControls()
     Slider1->setPageStep(1);
     placeInTwips(Slider1, 120, 195, 5355, 480);
 
-    PushButton8 = new QPushButton(QStringLiteral("< Back"), this);
+    PushButton8 = new QPushButton(tr("< Back"), this);
     PushButton8->setFont(buttonFont());
     placeInTwips(PushButton8, 120, 10440, 3720, 405);
-    PushButton6 = new QPushButton(QStringLiteral("Save Results"), this);
+    PushButton6 = new QPushButton(tr("Save Results"), this);
     PushButton6->setFont(buttonFont());
     placeInTwips(PushButton6, 3960, 10440, 3960, 405);
 
@@ -197,7 +198,7 @@ void Form2::Form_Load()
     Text1->setText(m_settings.GetSetting(QStringLiteral("Output Folder"), GetDesktopFolder()));
     // setText stores only on a change; an unchanged text is stored all the same.
     m_settings.SaveSetting(QStringLiteral("Output Folder"), Text1->text());
-    ListView1->setHeaderLabels({QStringLiteral("Preview")});
+    ListView1->setHeaderLabels({tr("Preview")});
     ListView1->setColumnWidth(0, twipsToPixels(6600));
 
     // Texts edited by hand that do not convert fall back to the first-start choices.
@@ -241,7 +242,7 @@ void Form2::showSession(std::shared_ptr<BatchSession> session)
     // The run has placed the first pair; a first source that could not be read says so.
     const bool firstUnread = m_session->results().exists(0) && m_session->results().picture(0).isEmpty();
     const QString why = firstUnread ? m_session->results().picture(0).failure : QString();
-    setPaneNote(true, why.isEmpty() ? QString() : QStringLiteral("No result: ") + why);
+    setPaneNote(true, why.isEmpty() ? QString() : tr("No result: %1").arg(why));
     setPaneNote(false, Picture4->picture().isNull() ? why : QString());
     if (QTreeWidgetItem *first = ListView1->topLevelItem(0))
         ListView1->setCurrentItem(first);
@@ -404,10 +405,10 @@ void Form2::ListView1_Click()
             afterNote = failure.description();
         }
         if (result->isEmpty())
-            afterNote = result->failure.isEmpty() ? QStringLiteral("There is no result for this item.")
-                                                  : QStringLiteral("No result: ") + result->failure;
+            afterNote = result->failure.isEmpty() ? tr("There is no result for this item.")
+                                                  : tr("No result: %1").arg(result->failure);
     } else {
-        afterNote = QStringLiteral("There is no result for this item.");
+        afterNote = tr("There is no result for this item.");
     }
     Picture1->setPicture(after);
     setPaneNote(true, afterNote);
@@ -436,7 +437,7 @@ void Form2::PushButton7_Click()
 {
     StepGuard guard(m_reporter, handlerLocation("Form2", "PushButton7_Click"));
     QString path;
-    guard(100, [&] { path = BrowseForFolder(m_dialogs, this, QStringLiteral("Please select folder:")); });
+    guard(100, [&] { path = BrowseForFolder(m_dialogs, this, tr("Please select folder:")); });
     if (path.isEmpty())
         return;
     guard(104, [&] { Text1->setText(path.endsWith(QLatin1Char('/')) ? path : path + QLatin1Char('/')); });
@@ -451,7 +452,7 @@ void Form2::PushButton6_Click()
     guard(106, [&] { exists = outputFolderExists(Text1->text()); });
     if (!exists) {
         guard(108, [&] {
-            m_dialogs.message(this, QStringLiteral("Output folder does not exist."), applicationTitle(),
+            m_dialogs.message(this, tr("Output folder does not exist."), applicationTitle(),
                               Dialogs::Buttons::Ok, Dialogs::Icon::None);
         });
         return;
@@ -492,8 +493,7 @@ void Form2::finishSave(int save, const std::vector<SaveOutcome> &outcomes)
             continue;
         }
         if (outcome.renamed)
-            renamed << m_session->sources().value(int(i)) + QStringLiteral(": saved as ") +
-                           GetFileNameFromPath(outcome.path);
+            renamed << tr("%1: saved as %2").arg(m_session->sources().value(int(i)), GetFileNameFromPath(outcome.path));
         if (!outcome.note.isEmpty())
             notes << GetFileNameFromPath(outcome.path) + QStringLiteral(": ") + outcome.note;
     }
@@ -501,8 +501,8 @@ void Form2::finishSave(int save, const std::vector<SaveOutcome> &outcomes)
     // once, together, so nobody looks for them under the name they expected.
     if (!renamed.isEmpty())
         m_dialogs.message(this,
-                          QStringLiteral("These results share a name with an earlier result, so they were saved "
-                                         "under a numbered name:\n") +
+                          tr("These results share a name with an earlier result, so they were saved "
+                             "under a numbered name:") + QLatin1Char('\n') +
                               renamed.join(QLatin1Char('\n')),
                           applicationTitle(), Dialogs::Buttons::Ok, Dialogs::Icon::None);
     // Files saved without their camera data are named once, together, before "Done.".
@@ -510,7 +510,7 @@ void Form2::finishSave(int save, const std::vector<SaveOutcome> &outcomes)
         m_dialogs.message(this, notes.join(QLatin1Char('\n')), applicationTitle(), Dialogs::Buttons::Ok,
                           Dialogs::Icon::None);
     guard(138, [&] {
-        m_dialogs.message(this, QStringLiteral("Done."), applicationTitle(), Dialogs::Buttons::Ok,
+        m_dialogs.message(this, tr("Done."), applicationTitle(), Dialogs::Buttons::Ok,
                           Dialogs::Icon::None);
     });
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/codec/codec.h"
 
 #include "core/codec/backends.h"
@@ -6,6 +7,7 @@
 #include "core/picture.h"
 #include "core/pixel_memory.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QPainter>
 #include <cerrno>
@@ -22,18 +24,18 @@ namespace codec {
 
 void failDecode(const QString &reason, const QString &path)
 {
-    throw StepFailure(QStringLiteral("Cannot decode the picture (") + reason + QStringLiteral("): ") + path);
+    throw StepFailure(QCoreApplication::translate("lumivex::Failure", "Cannot decode the picture (%1): %2").arg(reason, path));
 }
 
 void failTruncated(const QString &path)
 {
-    failDecode(QStringLiteral("the file ends too early"), path);
+    failDecode(QCoreApplication::translate("lumivex::Failure", "the file ends too early"), path);
 }
 
 void failTooLarge(std::int64_t width, std::int64_t height)
 {
     const double megabytes = 4.0 * double(width) * double(height) / (1024.0 * 1024.0);
-    throw StepFailure(QStringLiteral("Picture is too large: %1 x %2 pixels would need %3 MB; the limit is 2048 MB")
+    throw StepFailure(QCoreApplication::translate("lumivex::Failure", "Picture is too large: %1 x %2 pixels would need %3 MB; the limit is 2048 MB")
                           .arg(width)
                           .arg(height)
                           .arg(megabytes, 0, 'f', 0));
@@ -185,7 +187,7 @@ template <typename Sized>
 std::size_t readRegularFileWith(const QString &path, Sized sized)
 {
     if (path.isEmpty())
-        throw StepFailure(QStringLiteral("File not found: ") + path);
+        throw StepFailure(QCoreApplication::translate("lumivex::Failure", "File not found: %1").arg(path));
     // Opened by the name's own bytes, so names that are not valid in the locale's encoding work.
     const QByteArray name = fileNameToBytes(path);
     // Without O_NONBLOCK, opening a FIFO waits for a writer forever.
@@ -193,9 +195,9 @@ std::size_t readRegularFileWith(const QString &path, Sized sized)
     if (fd < 0) {
         const int error = errno;
         if (error == ENOENT || error == ENOTDIR)
-            throw StepFailure(QStringLiteral("File not found: ") + path);
-        throw StepFailure(QStringLiteral("File cannot be opened (") + QString::fromLocal8Bit(std::strerror(error)) +
-                          QStringLiteral("): ") + path);
+            throw StepFailure(QCoreApplication::translate("lumivex::Failure", "File not found: %1").arg(path));
+        throw StepFailure(QCoreApplication::translate("lumivex::Failure", "File cannot be opened (%1): %2")
+                              .arg(QString::fromLocal8Bit(std::strerror(error)), path));
     }
     struct Closer {
         int fd;
@@ -203,12 +205,12 @@ std::size_t readRegularFileWith(const QString &path, Sized sized)
     } closer{fd};
     struct stat info {};
     if (::fstat(fd, &info) != 0)
-        throw StepFailure(QStringLiteral("File cannot be opened (") + QString::fromLocal8Bit(std::strerror(errno)) +
-                          QStringLiteral("): ") + path);
+        throw StepFailure(QCoreApplication::translate("lumivex::Failure", "File cannot be opened (%1): %2")
+                              .arg(QString::fromLocal8Bit(std::strerror(errno)), path));
     if (S_ISDIR(info.st_mode))
-        throw StepFailure(QStringLiteral("Not a picture file (it is a folder): ") + path);
+        throw StepFailure(QCoreApplication::translate("lumivex::Failure", "Not a picture file (it is a folder): %1").arg(path));
     if (!S_ISREG(info.st_mode))
-        throw StepFailure(QStringLiteral("Not a regular file: ") + path);
+        throw StepFailure(QCoreApplication::translate("lumivex::Failure", "Not a regular file: %1").arg(path));
     if (info.st_size > kMaxPixelBytes)
         failDecode(QStringLiteral("the file is larger than 2 GB"), path);
     const std::size_t size = std::size_t(info.st_size);
@@ -272,7 +274,7 @@ DecodedPicture decodePictureBytes(const QByteArray &bytes, const QString &path, 
     case PictureFormat::Gif:
     case PictureFormat::Bmp: decoded.image = decodeWithQt(in, decoded.format); break;
     case PictureFormat::Unknown:
-        throw StepFailure(QStringLiteral("Not a picture file this program can read: ") + path);
+        throw StepFailure(QCoreApplication::translate("lumivex::Failure", "Not a picture file this program can read: %1").arg(path));
     }
     if (decoded.image.isNull() || decoded.image.format() != QImage::Format_RGB32)
         failDecode(QStringLiteral("the decoder gave no picture"), path);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // HEIC/HEIF and AVIF on libheif with Debian's decoders (libde265 for HEVC, dav1d or libaom for
 // AV1). libheif applies the container's rotation and mirroring itself.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // JPEG on libjpeg-turbo: decoded straight into the picture's B,G,R,X rows and encoded straight
 // from them, with no conversion copy.
 

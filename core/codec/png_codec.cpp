@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // PNG on libpng: every colour type and bit depth, 16-bit samples rounded to 8, a transparent
 // colour (tRNS) turned into alpha and laid on white.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // GIF (first frame) and BMP stay on Qt's readers and BMP on Qt's writer, whose output is what
 // earlier versions wrote. Qt accepts a file that ends early and leaves the missing rows as
 // they were, so the file's structure is checked here first: every byte the pixels need must

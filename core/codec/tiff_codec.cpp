@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TIFF on libtiff: the first page, through libtiff's RGBA conversion, which reads every
 // photometric form (RGB, grey, palette, YCbCr, CMYK, 8 and 16 bits) and premultiplies alpha.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // WebP on libwebp: decoded straight into the picture (B,G,R,A with A 255 where there is no
 // transparency), the first frame of an animation, turned by its EXIF orientation, metadata
 // chunks through libwebpmux.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/cli.h"
 #include "core/codec/codec.h"
 #include "core/paths.h"
@@ -672,6 +673,22 @@ TEST(Program, AnswersHelpVersionAndMistakesWithoutADisplay)
     EXPECT_EQ(mistake.status, 2);
     EXPECT_TRUE(mistake.output.isEmpty());
     EXPECT_EQ(mistake.errors, QStringLiteral("lumivex: Unknown option 'a'.\nTry 'lumivex --help'.\n"));
+}
+
+// Asked for the window where there is no display server, the program says so in one line and
+// exits as for a usage error, rather than Qt's abort (status 134) and its advice to reinstall.
+TEST(Program, TheWindowWithoutADisplayIsOneLineAndStatusTwo)
+{
+    Cli cli;
+    const QString picture = writePicture(cli.dir, QStringLiteral("in/a.png"), noisyPicture(3, 3, 1));
+    for (const QStringList &arguments : {QStringList(), QStringList{picture}}) {
+        const ProgramRun run = runProgram(arguments);
+        EXPECT_EQ(run.status, 2) << run.errors.toStdString();
+        EXPECT_TRUE(run.output.isEmpty()) << run.output.toStdString();
+        EXPECT_TRUE(run.errors.startsWith(QStringLiteral("lumivex: no display"))) << run.errors.toStdString();
+        EXPECT_EQ(run.errors.count(QLatin1Char('\n')), 1) << run.errors.toStdString();
+        EXPECT_TRUE(run.errors.endsWith(QLatin1Char('\n')));
+    }
 }
 
 TEST(Program, BatchReadsNulSeparatedPathsAndUrisFromStandardInput)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/error_report.h"
 #include "core/memory_budget.h"
 #include "core/pixel_memory.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/jpeg_writer.h"
 #include "core/saver.h"
 #include "core/picture.h"

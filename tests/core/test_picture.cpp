@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/error_report.h"
 #include "core/picture.h"
 #include "test_images.h"

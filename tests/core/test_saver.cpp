@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/jpeg_writer.h"
 #include "engine/save_results.h"
 #include "core/error_report.h"

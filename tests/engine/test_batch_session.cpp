@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/batch_session.h"
 #include "engine/pipeline.h"
 #include "core/picture.h"

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs into a fresh prefix and uses the installed program as a user would, with no display.
 #   check_install.sh BUILD_DIR
 set -euo pipefail
@@ -11,7 +12,9 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 
 cmake --install "$build_dir" --prefix "$prefix" >/dev/null
 for f in bin/lumivex share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
-         share/icons/hicolor/scalable/apps/$id.svg share/man/man1/lumivex.1.gz; do
+         share/icons/hicolor/scalable/apps/$id.svg share/man/man1/lumivex.1.gz \
+         share/lumivex/translations/lumivex_de.qm share/lumivex/translations/lumivex_fr.qm \
+         share/lumivex/translations/lumivex_es.qm; do
   [ -f "$prefix/$f" ] || fail "not installed: $f"
 done
 for size in 48 128 256; do

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package and checks what it holds and depends on.
 #   check_package.sh BUILD_DIR
 set -euo pipefail
@@ -17,7 +18,8 @@ contents=$(dpkg-deb -c "$deb" | sed -E 's/^([^ ]+ +){5}//')
 for f in ./usr/bin/lumivex ./usr/share/applications/$id.desktop ./usr/share/metainfo/$id.metainfo.xml \
          ./usr/share/icons/hicolor/scalable/apps/$id.svg ./usr/share/icons/hicolor/48x48/apps/$id.png \
          ./usr/share/icons/hicolor/128x128/apps/$id.png ./usr/share/icons/hicolor/256x256/apps/$id.png \
-         ./usr/share/man/man1/lumivex.1.gz; do
+         ./usr/share/man/man1/lumivex.1.gz ./usr/share/lumivex/translations/lumivex_de.qm \
+         ./usr/share/lumivex/translations/lumivex_fr.qm ./usr/share/lumivex/translations/lumivex_es.qm; do
   grep -qx "$f" <<<"$contents" || fail "package lacks $f"
 done
 for sample in "$(dirname "$0")"/../../Samples/*; do
@@ -32,6 +34,20 @@ for lib in libqt6widgets6 libqt6gui6 libqt6core6 libc6 libheif1; do
   grep -q "$lib" <<<"$depends" || fail "Depends ($depends) lacks $lib"
 done
 [ "$(dpkg-deb -f "$deb" Package)" = lumivex ] || fail "package name"
+
+for f in ./usr/share/doc/lumivex/copyright ./usr/share/doc/lumivex/changelog.gz; do
+  grep -qx "$f" <<<"$contents" || fail "package lacks $f"
+done
+
+# Debian's own checker, at its strictest: an error or a warning fails the package.
+if ! command -v lintian >/dev/null; then
+  fail "lintian is not installed (scripts/build.sh installs it)"
+fi
+report=$(lintian --pedantic --display-info "$deb" 2>&1 | grep -v '^running with root privileges' || true)
+[ -z "$report" ] || echo "$report"
+if grep -E '^[EW]: ' <<<"$report"; then
+  fail "lintian reports errors or warnings"
+fi
 
 dpkg-deb -x "$deb" "$work/root"
 env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$work/root/usr/bin/lumivex" --version >/dev/null \

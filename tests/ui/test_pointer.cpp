@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs from a folder of its own: it puts a hand cursor file beside the program, as a user would.
 #include "ui/form1.h"
 #include "ui/form2.h"
