@@ -1,5 +1,7 @@
 #include "ui/qt_dialogs.h"
 
+#include "ui/accessibility.h"
+
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
@@ -27,6 +29,7 @@ Dialogs::Answer QtDialogs::message(QWidget *owner, const QString &text, const QS
                     displayText(text),
                     buttons == Buttons::YesNo ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok,
                     owner);
+    describeMessageBox(box);
     const int result = box.exec();
     if (buttons == Buttons::YesNo)
         return result == QMessageBox::Yes ? Answer::Yes : Answer::No;
