@@ -582,6 +582,8 @@ bool Form2::paneKey(QObject *watched, QKeyEvent *key)
     if (!after && !before)
         return false;
     if (key->key() == Qt::Key_F && (key->modifiers() & ~Qt::ShiftModifier) == Qt::NoModifier) {
+        // A fitted picture has no bars to keep the focus: the pane keeps it instead.
+        (after ? Picture2 : Picture3)->setFocus(Qt::OtherFocusReason);
         toggleFit();
         return true;
     }
