@@ -1,5 +1,6 @@
 #include "ui/readable_style.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QPainter>
 #include <QRadioButton>
@@ -49,6 +50,19 @@ QColor markOn(const QPalette &palette)
 void ReadableMarksStyle::drawPrimitive(PrimitiveElement element, const QStyleOption *option, QPainter *painter,
                                        const QWidget *widget) const
 {
+    if (element == PE_Frame && qobject_cast<const QAbstractItemView *>(widget)) {
+        // A list's edge as filled bands, not a one-pixel line: at a fractional scale a line can
+        // fall between device pixels and the list loses its frame.
+        const QRect r = option->rect;
+        const int width = std::max(1, proxy()->pixelMetric(PM_DefaultFrameWidth, option, widget) / 2);
+        QRegion edge(r);
+        edge -= QRegion(r.adjusted(width, width, -width, -width));
+        painter->save();
+        painter->setClipRegion(edge, Qt::IntersectClip);
+        painter->fillRect(r, markOn(option->palette));
+        painter->restore();
+        return;
+    }
     QProxyStyle::drawPrimitive(element, option, painter, widget);
     if (element != PE_IndicatorRadioButton)
         return;
@@ -123,7 +137,8 @@ void useReadableMarks(QWidget *window)
         return made;
     }();
     for (QWidget *child : window->findChildren<QWidget *>())
-        if (qobject_cast<QRadioButton *>(child) || qobject_cast<QSlider *>(child))
+        if (qobject_cast<QRadioButton *>(child) || qobject_cast<QSlider *>(child) ||
+            qobject_cast<QAbstractItemView *>(child))
             child->setStyle(style);
 }
 

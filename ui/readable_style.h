@@ -18,7 +18,7 @@ QColor markColour(const QColor &background, const QColor &foreground);
 
 // The application's style, with the marks many styles draw in a shade of the window colour
 // (faint on light themes, nearly invisible on dark ones) drawn again in markColour: the outline
-// of option buttons and the tick marks of sliders.
+// of option buttons, the tick marks of sliders, and the frame of lists.
 class ReadableMarksStyle : public QProxyStyle {
     Q_OBJECT
 public:
@@ -30,7 +30,7 @@ public:
                             const QWidget *widget = nullptr) const override;
 };
 
-// Gives the option buttons and sliders of a window the readable marks.
+// Gives the option buttons, sliders and lists of a window the readable marks.
 void useReadableMarks(QWidget *window);
 
 } // namespace lumivex

@@ -2,6 +2,9 @@
 #include "scripted_dialogs.h"
 #include "ui/form1.h"
 #include "ui/form2.h"
+#include "ui/image_list_view.h"
+#include "ui/keyboard.h"
+#include <QTreeWidget>
 #include "ui/window_setup.h"
 #include "ui/readable_style.h"
 
@@ -149,6 +152,30 @@ TEST(ScreenFit, BothWindowsOpenInsideTheAvailableAreaWithTheLayoutScaledAlike)
         const QRect mark = option->style()->subElementRect(QStyle::SE_RadioButtonIndicator, &look, option);
         EXPECT_TRUE(option->rect().contains(mark)) << option->text().toStdString() << ": mark " << mark.y() << "+"
                                                    << mark.height() << " in " << option->height();
+    }
+    // Both lists keep their frames whatever the scale: an edge that stands out from the window
+    // near each side, in device pixels.
+    for (QWidget *window : std::initializer_list<QWidget *>{&main, results}) {
+        QWidget *list = window == &main ? static_cast<QWidget *>(main.ListView1) : results->ListView1;
+        // The focus ring may be round the list; it is no frame.
+        for (FocusRing *ring : window->findChildren<FocusRing *>())
+            ring->hide();
+        const QImage shot = window->grab().toImage();
+        const double ratio = shot.devicePixelRatio();
+        const QRect at = list->geometry();
+        const QColor page = backgroundBehind(list->parentWidget());
+        auto edgeNear = [&](double x, double y, bool alongX) {
+            for (int d = -2; d <= 2; ++d) {
+                const QPoint p = alongX ? QPoint(int(x * ratio) + d, int(y * ratio)) : QPoint(int(x * ratio), int(y * ratio) + d);
+                if (shot.rect().contains(p) && contrastRatio(QColor(shot.pixel(p)), page) >= 3.0)
+                    return true;
+            }
+            return false;
+        };
+        const double middleY = at.center().y(), middleX = at.center().x();
+        EXPECT_TRUE(edgeNear(at.left(), middleY, true)) << window->metaObject()->className() << ": left edge";
+        EXPECT_TRUE(edgeNear(at.right() + 1, middleY, true)) << window->metaObject()->className() << ": right edge";
+        EXPECT_TRUE(edgeNear(middleX, at.bottom() + 1, false)) << window->metaObject()->className() << ": bottom edge";
     }
     const int firstTextEnds = first->x() + markedTextWidth(first);
     EXPECT_GE(second->x() - firstTextEnds, 2) << "the BMP circle runs into the JPG text";
