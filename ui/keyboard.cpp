@@ -30,7 +30,7 @@ public:
         return tr("Keys\n"
                   "Tab, Shift+Tab: next or previous control\n"
                   "Space, Enter: press the focused button\n"
-                  "Arrow keys, Page Up, Page Down, Home, End: move the focused slider or list selection\n"
+                  "Arrow keys, Page Up, Page Down, Home, End: move the focused slider, list selection or option\n"
                   "F1: this box\n"
                   "\n"
                   "Main window\n"
@@ -151,8 +151,14 @@ void FocusRing::paintEvent(QPaintEvent *)
     // The highlight colour, unless a theme makes it too faint on the window's surface.
     QColor colour = palette().color(QPalette::Active, QPalette::Highlight);
     const QColor behind = parentWidget()->palette().color(QPalette::Window);
-    if (contrastRatio(colour, behind) < 3.0)
-        colour = markColour(behind, palette().color(QPalette::WindowText));
+    // Then the highlight is moved towards the text colour, keeping its hue, until it stands out.
+    const QColor text = palette().color(QPalette::WindowText);
+    for (int step = 1; step <= 10 && contrastRatio(colour, behind) < 3.0; ++step) {
+        const QColor h = palette().color(QPalette::Active, QPalette::Highlight);
+        const float t = step / 10.0f;
+        colour = QColor::fromRgbF(h.redF() + (text.redF() - h.redF()) * t, h.greenF() + (text.greenF() - h.greenF()) * t,
+                                  h.blueF() + (text.blueF() - h.blueF()) * t);
+    }
     // Two filled bands of kWidth pixels each side: crisp at any scale, no antialiased blur.
     QRegion band(ring);
     band -= QRegion(around);
