@@ -504,7 +504,10 @@ void Form2::finishSave()
     SaveJob *job = m_saveJob.release();
     job->deleteLater();
     const std::vector<SaveOutcome> outcomes = job->outcomes();
-    const bool cancelled = job->isCancelled();
+    // Stopped only if Esc came before the last item had started.
+    const bool cancelled = job->isCancelled() && std::any_of(outcomes.begin(), outcomes.end(), [](const SaveOutcome &o) {
+                               return !o.written && o.failure.isEmpty();
+                           });
     const int total = job->total();
     m_saving = false;
     setBusyPointer(false);

@@ -635,7 +635,7 @@ TEST(Form2, SaveShowsTheBusyPointerAndHowFarItIsInTheTitleAndEscStopsItBetweenFi
         if (title.startsWith(QLatin1String("Saving")))
             busyThroughout = busyThroughout && w.cursor().shape() == Qt::WaitCursor && w.isSaving();
         if (title == escapeAt)
-            QTest::keyClick(w.ListView1, Qt::Key_Escape);
+            QTest::keyClick(w.Text1, Qt::Key_Escape);
     });
 
     ASSERT_TRUE(f.save());
@@ -648,7 +648,8 @@ TEST(Form2, SaveShowsTheBusyPointerAndHowFarItIsInTheTitleAndEscStopsItBetweenFi
     EXPECT_EQ(f.dialogs.plainMessages().back().text, QStringLiteral("Done."));
     EXPECT_EQ(QDir(out).entryList(QDir::Files).size(), count);
 
-    // Esc while the third file is under way: no further file is started, those written are whole.
+    // Esc (typed in the folder field) while the third file is under way: no further file is
+    // started, those written are whole.
     QDir(out).removeRecursively();
     ASSERT_TRUE(QDir().mkpath(out));
     titles.clear();
