@@ -160,12 +160,13 @@ std::vector<SaveOutcome> saveResults(const SaveSettings &settings, const QString
 }
 
 std::vector<SaveOutcome> saveResults(const SaveSettings &settings, const BatchSession &session, int workers,
-                                     const std::atomic<bool> *stop)
+                                     const std::atomic<bool> *stop,
+                                     const std::function<void(int, const SaveOutcome &)> &written)
 {
     const ResultList &results = session.results();
     const QStringList items = session.sources().mid(0, session.itemsDone());
     auto produce = [&](int i) { return pictureToSave(results, i); };
-    return saveItems(settings, items, session.sources(), produce, {}, workers, stop, {},
+    return saveItems(settings, items, session.sources(), produce, written, workers, stop, {},
                      directFromRecipes(settings, results, session.sources()));
 }
 

@@ -56,7 +56,9 @@ std::vector<SaveOutcome> saveResults(const SaveSettings &settings, const QString
                                      const std::atomic<bool> *stop = nullptr);
 
 // Saves the items a finished session went through; all of its sources stay protected.
+// `written` hears of each item as saveItems tells it.
 std::vector<SaveOutcome> saveResults(const SaveSettings &settings, const BatchSession &session,
-                                     int workers = 0, const std::atomic<bool> *stop = nullptr);
+                                     int workers = 0, const std::atomic<bool> *stop = nullptr,
+                                     const std::function<void(int, const SaveOutcome &)> &written = {});
 
 } // namespace lumivex

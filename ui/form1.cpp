@@ -3,6 +3,9 @@
 
 #include "ui/image_list_view.h"
 #include "ui/compare_links.h"
+#include "ui/accessibility.h"
+#include "ui/keyboard.h"
+#include "ui/readable_style.h"
 #include "engine/batch_session.h"
 #include "core/codec/codec.h"
 #include "core/paths.h"
@@ -184,6 +187,13 @@ void Form1::createControls()
                 m_pointer->leaveOver({label});
     for (QSlider *s : {Slider2, Slider3, Slider4, Slider5})
         showValueTips(s);
+
+    describeMainWindow(*this);
+    useReadableMarks(this);
+    enableKeyboard(this, m_dialogs);
+    addButtonShortcut(PushButton7, QKeySequence::Open);
+    for (QPushButton *start : {PushButton2, PushButton4, PushButton5, PushButton6})
+        start->setToolTip(tr("Esc stops the run"));
 }
 
 void Form1::Form_Load()

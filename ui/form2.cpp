@@ -4,7 +4,11 @@
 #include "ui/compare_links.h"
 
 #include "core/paths.h"
+#include "ui/accessibility.h"
+#include "ui/keyboard.h"
 #include "ui/picture_box.h"
+#include "ui/readable_style.h"
+#include "engine/save_job.h"
 #include "engine/save_results.h"
 #include "core/dialogs.h"
 #include "core/picture.h"
@@ -25,6 +29,7 @@
 #include <QKeyEvent>
 #include <QWheelEvent>
 #include <QSignalBlocker>
+#include <algorithm>
 
 namespace lumivex {
 
@@ -51,7 +56,9 @@ QFrame *Form2::createPane(bool afterPane, int top, int barTop, PictureBox **pict
                           QScrollBar **vbar)
 {
     PreviewPane *pane = afterPane ? &m_after : &m_before;
-    auto *viewport = new QFrame(this);
+    auto *viewport = new PaneViewport(this);
+    // The pane scrolls from the keyboard once it has the focus (Tab, or a click).
+    viewport->setFocusPolicy(Qt::StrongFocus);
     viewport->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     viewport->setLineWidth(kBorderPixels);
     QPalette white = viewport->palette();
@@ -87,6 +94,7 @@ QFrame *Form2::createPane(bool afterPane, int top, int barTop, PictureBox **pict
         // While the thumb is dragged the picture stays put; it follows on release.
         bar->setTracking(false);
         bar->setEnabled(false);
+        bar->setFocusPolicy(Qt::TabFocus);
         bar->installEventFilter(this);
     }
     *hbar = h;
@@ -183,6 +191,12 @@ void Form2::createControls()
     m_pointer->defaultOver({this, Frame1, Frame2, Frame3, ListView1, ListView1->viewport(), Text1, Option1, Option2});
     m_pointer->leaveOver({Label2, Label3, Picture3, Picture2, HScroll1, VScroll1, HScroll2, VScroll2, Slider1});
     showValueTips(Slider1);
+
+    describeResultsWindow(*this);
+    useReadableMarks(this);
+    enableKeyboard(this, m_dialogs);
+    addButtonShortcut(PushButton6, QKeySequence::Save);
+    PushButton6->setToolTip(tr("%1; Esc stops the save").arg(PushButton6->toolTip()));
 }
 
 void Form2::Form_Load()
@@ -467,27 +481,47 @@ void Form2::PushButton6_Click()
     });
     setBusyPointer(true);
     m_saving = true;
-    m_stopSaving = false;
-    const int save = ++m_saves;
-    m_saver = std::thread([this, save, settings, session = m_session] {
-        std::vector<SaveOutcome> outcomes = saveResults(settings, *session, 0, &m_stopSaving);
-        QMetaObject::invokeMethod(
-            this, [this, save, outcomes = std::move(outcomes)] { finishSave(save, outcomes); }, Qt::QueuedConnection);
-    });
+    m_saveJob = std::make_unique<SaveJob>(settings, m_session);
+    connect(m_saveJob.get(), &SaveJob::progressChanged, this, &Form2::showSaveProgress);
+    connect(m_saveJob.get(), &SaveJob::finished, this, &Form2::finishSave);
+    showSaveProgress(0, m_saveJob->total());
+    m_saveJob->start();
 }
 
-void Form2::finishSave(int save, const std::vector<SaveOutcome> &outcomes)
+void Form2::showSaveProgress(int done, int total)
 {
-    if (save != m_saves || !m_saving)
+    // The file under way, counted from 1, until the last is done.
+    setWindowTitle(tr("Saving %1 of %2").arg(std::min(done + 1, total)).arg(total));
+}
+
+void Form2::cancelSaving()
+{
+    if (m_saveJob)
+        m_saveJob->cancel();
+}
+
+void Form2::finishSave()
+{
+    if (!m_saveJob || !m_saving)
         return; // stopped already
-    if (m_saver.joinable())
-        m_saver.join();
+    // The job is this signal's sender: it goes once the signal has returned.
+    SaveJob *job = m_saveJob.release();
+    job->deleteLater();
+    const std::vector<SaveOutcome> outcomes = job->outcomes();
+    // Stopped only if Esc came before the last item had started.
+    const bool cancelled = job->isCancelled() && std::any_of(outcomes.begin(), outcomes.end(), [](const SaveOutcome &o) {
+                               return !o.written && o.failure.isEmpty();
+                           });
+    const int total = job->total();
     m_saving = false;
     setBusyPointer(false);
+    setWindowTitle(applicationTitle());
     StepGuard guard(m_reporter, handlerLocation("Form2", "PushButton6_Click"));
     QStringList notes, renamed;
     for (std::size_t i = 0; i < outcomes.size(); ++i) {
         const SaveOutcome &outcome = outcomes[i];
+        if (!outcome.written && outcome.failure.isEmpty())
+            continue; // never started: the save was stopped first
         if (!outcome.written) {
             guard(outcome.step, [&] { throw StepFailure(outcome.failure); });
             continue;
@@ -509,6 +543,14 @@ void Form2::finishSave(int save, const std::vector<SaveOutcome> &outcomes)
     if (!notes.isEmpty())
         m_dialogs.message(this, notes.join(QLatin1Char('\n')), applicationTitle(), Dialogs::Buttons::Ok,
                           Dialogs::Icon::None);
+    if (cancelled) {
+        const int handled = int(std::count_if(outcomes.begin(), outcomes.end(), [](const SaveOutcome &o) {
+            return o.written || !o.failure.isEmpty();
+        }));
+        m_dialogs.message(this, tr("Saving stopped after %1 of %2 files.").arg(handled).arg(total),
+                          applicationTitle(), Dialogs::Buttons::Ok, Dialogs::Icon::None);
+        return;
+    }
     guard(138, [&] {
         m_dialogs.message(this, tr("Done."), applicationTitle(), Dialogs::Buttons::Ok,
                           Dialogs::Icon::None);
@@ -517,13 +559,44 @@ void Form2::finishSave(int save, const std::vector<SaveOutcome> &outcomes)
 
 void Form2::stopSaving()
 {
-    m_stopSaving = true;
-    if (m_saver.joinable())
-        m_saver.join();
+    if (m_saveJob) {
+        m_saveJob->cancel();
+        m_saveJob->wait();
+        m_saveJob.reset();
+    }
     if (m_saving) {
         m_saving = false;
         setBusyPointer(false);
+        setWindowTitle(applicationTitle());
     }
+}
+
+void Form2::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && m_saving) {
+        cancelSaving();
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+bool Form2::paneKey(QObject *watched, QKeyEvent *key)
+{
+    const bool after = watched == Picture2 || watched == HScroll1 || watched == VScroll1;
+    const bool before = watched == Picture3 || watched == HScroll2 || watched == VScroll2;
+    if (!after && !before)
+        return false;
+    if (key->key() == Qt::Key_F && (key->modifiers() & ~Qt::ShiftModifier) == Qt::NoModifier) {
+        // A fitted picture has no bars to keep the focus: the pane keeps it instead.
+        (after ? Picture2 : Picture3)->setFocus(Qt::OtherFocusReason);
+        toggleFit();
+        return true;
+    }
+    if (!scrollPaneByKey(after ? m_after : m_before, key->key(), key->modifiers()))
+        return false;
+    mirror(after);
+    return true;
 }
 
 void Form2::closeEvent(QCloseEvent *event)
@@ -560,6 +633,8 @@ bool Form2::eventFilter(QObject *watched, QEvent *event)
         }
         return false;
     }
+    if (event->type() == QEvent::KeyPress && paneKey(watched, static_cast<QKeyEvent *>(event)))
+        return true;
     // A fitted picture may leave part of its viewport empty: a double-click there toggles too.
     if (event->type() == QEvent::MouseButtonDblClick && (watched == Picture2 || watched == Picture3)) {
         toggleFit();

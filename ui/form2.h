@@ -29,6 +29,7 @@ namespace lumivex {
 
 class Dialogs;
 class PictureBox;
+class SaveJob;
 class SettingsStore;
 
 // The results window: a view over a finished session, with its list of results, the Before
@@ -56,6 +57,8 @@ public:
     bool isSaving() const { return m_saving; }
     // Stops a save between files and waits for it: every file is whole or not there at all.
     void stopSaving();
+    // Esc: no further file is started; the save then ends as usual, saying how far it got.
+    void cancelSaving();
 
     PreviewPane &afterPane() { return m_after; }
     PreviewPane &beforePane() { return m_before; }
@@ -90,6 +93,7 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
     void showEvent(QShowEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -103,7 +107,9 @@ private:
     int selectedItem() const; // 0-based index into the session, -1 for none
     void setPaneNote(bool afterPane, const QString &text);
     void markUnreadItems();
-    void finishSave(int save, const std::vector<SaveOutcome> &outcomes);
+    void finishSave();
+    void showSaveProgress(int done, int total);
+    bool paneKey(QObject *watched, QKeyEvent *key);
 
     SettingsStore &m_settings;
     Dialogs &m_dialogs;
@@ -116,9 +122,7 @@ private:
     QLabel *m_beforeNote = nullptr, *m_afterNote = nullptr;
     bool m_fitWhole = false;
     bool m_saving = false;
-    int m_saves = 0; // numbers each save, so that a stopped one's late news is known for stale
-    std::atomic<bool> m_stopSaving{false};
-    std::thread m_saver;
+    std::unique_ptr<SaveJob> m_saveJob;
 };
 
 } // namespace lumivex

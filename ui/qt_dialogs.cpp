@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/qt_dialogs.h"
 
+#include "ui/accessibility.h"
+
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
@@ -28,6 +30,7 @@ Dialogs::Answer QtDialogs::message(QWidget *owner, const QString &text, const QS
                     displayText(text),
                     buttons == Buttons::YesNo ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok,
                     owner);
+    describeMessageBox(box);
     const int result = box.exec();
     if (buttons == Buttons::YesNo)
         return result == QMessageBox::Yes ? Answer::Yes : Answer::No;

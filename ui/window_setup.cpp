@@ -132,17 +132,40 @@ int markedTextWidth(const QWidget *widget)
     return mark + spacing + widget->fontMetrics().horizontalAdvance(button->text());
 }
 
+int markedTextHeight(const QWidget *widget)
+{
+    const bool radio = qobject_cast<const QRadioButton *>(widget) != nullptr;
+    if (!(radio || qobject_cast<const QCheckBox *>(widget)))
+        return 0;
+    const int mark = widget->style()->pixelMetric(radio ? QStyle::PM_ExclusiveIndicatorHeight : QStyle::PM_IndicatorHeight,
+                                                  nullptr, widget);
+    // The style's focus rectangle and antialiased edge need a pixel each side.
+    return std::max(mark + 2, widget->fontMetrics().height());
+}
+
 void placeInTwips(QWidget *widget, int left, int top, int width, int height)
 {
     QRect place(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height));
     const int needed = markedTextWidth(widget);
     if (twipsPerPixel() > naturalTwipsPerPixel() && needed > 0) {
         place.setWidth(std::max(place.width(), needed));
-        // A widened option before it in the row pushes it along rather than being covered.
+        // The mark keeps its whole height too, centred where the design put the control.
+        const int markHeight = markedTextHeight(widget);
+        if (place.height() < markHeight) {
+            place.setTop(place.top() - (markHeight - place.height()) / 2);
+            place.setHeight(markHeight);
+        }
+        // A widened option before it in the row pushes it along rather than being covered, and
+        // keeps the gap between a text and a mark that a text and its own mark have.
         if (const QWidget *parent = widget->parentWidget()) {
+            const int gap = widget->style()->pixelMetric(QStyle::PM_RadioButtonLabelSpacing, nullptr, widget);
             for (const QWidget *sibling : parent->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
-                if (sibling != widget && markedTextWidth(sibling) > 0 && sibling->geometry().intersects(place))
-                    place.moveLeft(sibling->geometry().right() + 1);
+                if (sibling != widget && markedTextWidth(sibling) > 0 &&
+                    sibling->geometry().adjusted(0, 0, gap, 0).intersects(place)) {
+                    // Where the frame is too narrow for the whole gap, as much of it as fits.
+                    const int right = sibling->geometry().right();
+                    place.moveLeft(std::max(right + 1, std::min(right + 1 + gap, parent->width() - place.width())));
+                }
             }
         }
     }

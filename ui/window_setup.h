@@ -53,9 +53,11 @@ int twipsToPixels(int twips);
 int fittingTwipsPerPixel(int natural, const QSize &available, const QSize &layoutTwips, const QSize &frame);
 // The width an option or check box needs to show its mark and its whole text; 0 for others.
 int markedTextWidth(const QWidget *widget);
+// The height an option or check box needs to show its whole mark and text; 0 for others.
+int markedTextHeight(const QWidget *widget);
 // Places a control at a position given in twips, relative to its parent. Where the layout is
-// scaled down, an option or check box keeps at least the width its text needs: the style draws
-// its mark at a fixed size.
+// scaled down, an option or check box keeps at least the width and height its mark and text
+// need (the style draws its mark at a fixed size), apart from the option before it.
 void placeInTwips(QWidget *widget, int left, int top, int width, int height);
 
 // The two fonts of both windows: bold Arial 9 pt for text, bold Arial 11.25 pt for push buttons,

@@ -609,3 +609,62 @@ TEST(Form2, SameStemResultsAreAllSavedAndTheRenamedOnesListedBeforeDone)
     ASSERT_TRUE(f.save());
     EXPECT_EQ(QDir(out).entryList(QDir::Files, QDir::Name), expected);
 }
+
+TEST(Form2, SaveShowsTheBusyPointerAndHowFarItIsInTheTitleAndEscStopsItBetweenFiles)
+{
+    Fixture f;
+    Form2 &w = f.open();
+    const int count = 30;
+    QList<QImage> pictures;
+    for (int i = 0; i < count; ++i)
+        pictures << noisyPicture(9, 7, unsigned(i));
+    f.fill(pictures);
+    // Results large enough that a save takes a while, so that Esc lands in the middle of one.
+    const QImage large = noisyPicture(1000, 700, 99);
+    for (int i = 0; i < count; ++i)
+        w.resultList().setPicture(i, ResultPicture(large));
+    const QString out = f.dir.filePath(QStringLiteral("out"));
+    ASSERT_TRUE(QDir().mkpath(out));
+    w.Text1->setText(out + QLatin1Char('/'));
+    w.Slider1->setValue(50);
+
+    QStringList titles;
+    bool busyThroughout = true;
+    QString escapeAt;
+    QObject::connect(&w, &QWidget::windowTitleChanged, &w, [&](const QString &title) {
+        titles << title;
+        if (title.startsWith(QLatin1String("Saving")))
+            busyThroughout = busyThroughout && w.cursor().shape() == Qt::WaitCursor && w.isSaving();
+        if (title == escapeAt)
+            QTest::keyClick(w.Text1, Qt::Key_Escape);
+    });
+
+    ASSERT_TRUE(f.save());
+    EXPECT_TRUE(busyThroughout);
+    ASSERT_GE(titles.size(), 3);
+    EXPECT_EQ(titles.first(), QStringLiteral("Saving 1 of 30"));
+    EXPECT_TRUE(titles.contains(QStringLiteral("Saving 30 of 30")));
+    EXPECT_EQ(titles.last(), QStringLiteral("Lumivex")) << "the title comes back";
+    EXPECT_NE(w.cursor().shape(), Qt::WaitCursor);
+    EXPECT_EQ(f.dialogs.plainMessages().back().text, QStringLiteral("Done."));
+    EXPECT_EQ(QDir(out).entryList(QDir::Files).size(), count);
+
+    // Esc (typed in the folder field) while the third file is under way: no further file is
+    // started, those written are whole.
+    QDir(out).removeRecursively();
+    ASSERT_TRUE(QDir().mkpath(out));
+    titles.clear();
+    escapeAt = QStringLiteral("Saving 3 of 30");
+    ASSERT_TRUE(f.save());
+    ASSERT_TRUE(titles.contains(escapeAt));
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Lumivex"));
+    EXPECT_NE(w.cursor().shape(), Qt::WaitCursor);
+    const QStringList written = QDir(out).entryList(QDir::Files | QDir::Hidden);
+    EXPECT_GE(written.size(), 2);
+    EXPECT_LT(written.size(), count);
+    for (const QString &name : written)
+        EXPECT_EQ(decodePicture(QDir(out).filePath(name)).size(), large.size()) << qPrintable(name);
+    EXPECT_EQ(f.dialogs.plainMessages().back().text,
+              QStringLiteral("Saving stopped after %1 of 30 files.").arg(written.size()));
+    EXPECT_TRUE(f.dialogs.reports().empty()) << "items never started are no failures";
+}

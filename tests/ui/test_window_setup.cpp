@@ -3,7 +3,11 @@
 #include "scripted_dialogs.h"
 #include "ui/form1.h"
 #include "ui/form2.h"
+#include "ui/image_list_view.h"
+#include "ui/keyboard.h"
+#include <QTreeWidget>
 #include "ui/window_setup.h"
+#include "ui/readable_style.h"
 
 #include <QApplication>
 #include <QGroupBox>
@@ -13,6 +17,9 @@
 #include <QScreen>
 #include <QStyle>
 #include <QStyleFactory>
+#include <QStyleOptionButton>
+#include <QStyleOptionSlider>
+#include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
 #include <cmath>
@@ -136,6 +143,43 @@ TEST(ScreenFit, BothWindowsOpenInsideTheAvailableAreaWithTheLayoutScaledAlike)
         EXPECT_TRUE(option->parentWidget()->rect().contains(option->geometry())) << option->text().toStdString();
     }
     EXPECT_FALSE(options[0]->geometry().intersects(options[1]->geometry()));
+    // Each whole circle shows (none clipped at the top or bottom), and the second circle keeps
+    // clear of the first option's text.
+    QRadioButton *first = options[0]->x() < options[1]->x() ? options[0] : options[1];
+    QRadioButton *second = first == options[0] ? options[1] : options[0];
+    for (QRadioButton *option : {first, second}) {
+        QStyleOptionButton look;
+        look.initFrom(option);
+        const QRect mark = option->style()->subElementRect(QStyle::SE_RadioButtonIndicator, &look, option);
+        EXPECT_TRUE(option->rect().contains(mark)) << option->text().toStdString() << ": mark " << mark.y() << "+"
+                                                   << mark.height() << " in " << option->height();
+    }
+    // Both lists keep their frames whatever the scale: an edge that stands out from the window
+    // near each side, in device pixels.
+    for (QWidget *window : std::initializer_list<QWidget *>{&main, results}) {
+        QWidget *list = window == &main ? static_cast<QWidget *>(main.ListView1) : results->ListView1;
+        // The focus ring may be round the list; it is no frame.
+        for (FocusRing *ring : window->findChildren<FocusRing *>())
+            ring->hide();
+        const QImage shot = window->grab().toImage();
+        const double ratio = shot.devicePixelRatio();
+        const QRect at = list->geometry();
+        const QColor page = backgroundBehind(list->parentWidget());
+        auto edgeNear = [&](double x, double y, bool alongX) {
+            for (int d = -2; d <= 2; ++d) {
+                const QPoint p = alongX ? QPoint(int(x * ratio) + d, int(y * ratio)) : QPoint(int(x * ratio), int(y * ratio) + d);
+                if (shot.rect().contains(p) && contrastRatio(QColor(shot.pixel(p)), page) >= 3.0)
+                    return true;
+            }
+            return false;
+        };
+        const double middleY = at.center().y(), middleX = at.center().x();
+        EXPECT_TRUE(edgeNear(at.left(), middleY, true)) << window->metaObject()->className() << ": left edge";
+        EXPECT_TRUE(edgeNear(at.right() + 1, middleY, true)) << window->metaObject()->className() << ": right edge";
+        EXPECT_TRUE(edgeNear(middleX, at.bottom() + 1, false)) << window->metaObject()->className() << ": bottom edge";
+    }
+    const int firstTextEnds = first->x() + markedTextWidth(first);
+    EXPECT_GE(second->x() - firstTextEnds, 2) << "the BMP circle runs into the JPG text";
 }
 
 TEST(Themes, MainWindowTextIsReadableUnderADarkPaletteAndUnchangedUnderTheDefault)
@@ -170,6 +214,84 @@ TEST(Themes, MainWindowTextIsReadableUnderADarkPaletteAndUnchangedUnderTheDefaul
         // Buttons draw their own face from the palette: their text against it.
         EXPECT_GE(contrast(dark.PushButton2->palette().color(QPalette::ButtonText),
                            dark.PushButton2->palette().color(QPalette::Button)), 4.5);
+    }
+    QApplication::setPalette(before);
+}
+
+namespace {
+
+// The strongest contrast against `background` met along each of the four rays from the centre
+// of `area` to its edges: a mark that shows all round stands out on every ray.
+double weakestRay(const QImage &image, const QRect &area, const QColor &background)
+{
+    const QPoint c = area.center();
+    double weakest = 21;
+    const QPoint steps[] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}};
+    for (const QPoint step : steps) {
+        double best = 1;
+        for (QPoint p = c; area.adjusted(-1, -1, 1, 1).contains(p); p += step)
+            if (image.rect().contains(p))
+                best = std::max(best, contrastRatio(QColor(image.pixel(p)), background));
+        weakest = std::min(weakest, best);
+    }
+    return weakest;
+}
+
+// Tick marks that stand out by at least 3:1 below a slider's groove, as runs of columns.
+int visibleTicks(QSlider *slider, const QColor &background)
+{
+    const QImage image = slider->grab().toImage();
+    QStyleOptionSlider look;
+    look.initFrom(slider);
+    look.orientation = slider->orientation();
+    look.minimum = slider->minimum();
+    look.maximum = slider->maximum();
+    look.sliderPosition = look.sliderValue = slider->value();
+    look.tickPosition = slider->tickPosition();
+    look.tickInterval = slider->tickInterval();
+    const QRect handle = slider->style()->subControlRect(QStyle::CC_Slider, &look, QStyle::SC_SliderHandle, slider);
+    int runs = 0;
+    bool inRun = false;
+    for (int x = 0; x < image.width(); ++x) {
+        bool mark = false;
+        if (x < handle.left() || x > handle.right())
+            for (int y = std::max(handle.bottom() + 1, image.height() * 2 / 3); y < image.height(); ++y)
+                mark = mark || contrastRatio(QColor(image.pixel(x, y)), background) >= 3.0;
+        runs += mark && !inRun;
+        inRun = mark;
+    }
+    return runs;
+}
+
+} // namespace
+
+TEST(Themes, OptionCirclesAndSliderTicksStandOutByThreeToOneUnderADarkPalette)
+{
+    QTemporaryDir dir;
+    SettingsStore settings(dir.filePath(QStringLiteral("conf/Lumivex.conf")));
+    ScriptedDialogs dialogs;
+    const QPalette before = QApplication::palette();
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    for (const QPalette &palette : {darkPalette(), before}) {
+        QApplication::setPalette(palette);
+        Form1 main(settings, dialogs);
+        Form2 *results = main.resultsWindow();
+        results->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(results));
+        for (QRadioButton *option : {results->Option1, results->Option2}) {
+            QStyleOptionButton look;
+            look.initFrom(option);
+            const QRect mark = option->style()->subElementRect(QStyle::SE_RadioButtonIndicator, &look, option);
+            const QColor behind = backgroundBehind(option);
+            EXPECT_GE(weakestRay(option->grab().toImage(), mark, behind), 3.0)
+                << option->text().toStdString() << (option->isChecked() ? " (chosen)" : "") << " on "
+                << behind.name().toStdString();
+        }
+        // A tick every 10: 21 from -100 to 100, 10 from 1 to 100; one may hide under the handle.
+        EXPECT_GE(visibleTicks(main.Slider2, backgroundBehind(main.Slider2)), 20);
+        EXPECT_GE(visibleTicks(results->Slider1, backgroundBehind(results->Slider1)), 9);
+        EXPECT_GE(visibleTicks(main.Slider4, backgroundBehind(main.Slider4)), 9);
+        results->hide();
     }
     QApplication::setPalette(before);
 }
