@@ -13,6 +13,7 @@
 #include <QCoreApplication>
 #include <QBuffer>
 #include <QDir>
+#include <QRegularExpression>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -45,8 +46,19 @@ struct Cli {
         QTextStream input(&in);
         errorText.clear();
         QTextStream errors(&errorText);
-        return runBatchCommandLine(arguments, input, errors, false);
+        const int status = runBatchCommandLine(arguments, input, errors, false);
+        errors.flush();
+        // The closing summary is kept apart, so that the lines above it are compared alone.
+        summary.clear();
+        const qsizetype last = errorText.lastIndexOf(QLatin1Char('\n'), -2);
+        const QString tail = errorText.mid(last + 1);
+        if (QRegularExpression(QStringLiteral("^\\d+ written, \\d+ failed(, \\d+ kept)? in [0-9.]+ s\n$")).match(tail).hasMatch()) {
+            summary = tail.chopped(1);
+            errorText.chop(tail.size());
+        }
+        return status;
     }
+    QString summary;
     QStringList written() const { return QDir(out).entryList(QDir::Files, QDir::Name); }
 };
 
@@ -241,7 +253,7 @@ TEST(Cli, WhatAScanCannotTakeIsALineAndAFailure)
                                       ::close(fd);
                               }));
     EXPECT_EQ(status, 1);
-    EXPECT_EQ(cli.errorText, fifo + QStringLiteral(": Not a regular file: ") + fifo + QLatin1Char('\n'));
+    EXPECT_EQ(cli.errorText, fifo + QStringLiteral(": Not a regular file\n"));
 }
 
 TEST(Cli, AnUnreadableFolderMetDuringAScanIsAFailure)
@@ -288,8 +300,7 @@ TEST(Cli, ANameNotValidInTheEncodingIsProcessedByItsBytes)
     // Named on the command line, by bytes, the same; an unreadable one is printed escaped.
     EXPECT_EQ(cli.run(brightening(cli.out) << fileNameFromBytes(folder + "/caf\xff.png")), 0) << cli.errorText.toStdString();
     EXPECT_EQ(cli.run(brightening(cli.out) << fileNameFromBytes(folder + "/gone\xfe.png")), 1);
-    EXPECT_EQ(cli.errorText, QString::fromUtf8(folder) + QStringLiteral("/gone\\xFE.png: File not found: ") +
-                                 QString::fromUtf8(folder) + QStringLiteral("/gone\\xFE.png\n"));
+    EXPECT_EQ(cli.errorText, QString::fromUtf8(folder) + QStringLiteral("/gone\\xFE.png: File not found\n"));
     // Read from standard input, by their bytes too, NUL-separated or a line each.
     for (const bool nul : {true, false}) {
         ::unlink(output.constData());
@@ -521,8 +532,7 @@ TEST(Cli, AFileThatCannotBeOpenedIsToldWithTheSystemReason)
         }
     }
     EXPECT_EQ(status, 1);
-    EXPECT_EQ(cli.errorText, locked + QStringLiteral(": File cannot be opened (Permission denied): ") + locked +
-                                 QLatin1Char('\n'));
+    EXPECT_EQ(cli.errorText, locked + QStringLiteral(": File cannot be opened (Permission denied)\n"));
 }
 
 namespace {
