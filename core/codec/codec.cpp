@@ -556,6 +556,16 @@ MetadataBlocks metadataForResult(const MetadataBlocks &source, QString *note)
                 exif, reinterpret_cast<const Exiv2::byte *>(source.exif.constData()), uint32_t(source.exif.size()));
             if (exif.findKey(Exiv2::ExifKey("Exif.Image.Orientation")) != exif.end())
                 exif["Exif.Image.Orientation"] = uint16_t(1);
+            // A camera raw file's own structure (DNG's tags, the colour filter array, its
+            // sub-directories) describes sensor data the result does not hold; in a TIFF result
+            // it would make the file pass for raw.
+            for (auto d = exif.begin(); d != exif.end();) {
+                const std::uint16_t tag = d->tag();
+                const bool raw = d->groupName() == "Image" &&
+                                 ((tag >= 50706 && tag < 53000) || tag == 33421 || tag == 33422 || tag == 330 ||
+                                  (tag == 262 && (d->toLong() == 32803 || d->toLong() == 34892)));
+                d = raw ? exif.erase(d) : std::next(d);
+            }
             Exiv2::ExifThumb(exif).erase();
             result.exif = exifBlock(exif, order);
         }

@@ -561,6 +561,12 @@ TEST(Raw, DngDecodesAsLibRawMakesItTurnedByItsOrientation)
     // Not a grey or flat picture: the camera's white balance and colours came through.
     EXPECT_NE(qRed(upright.image.pixel(5, 40)), qBlue(upright.image.pixel(5, 40)));
     EXPECT_EQ(exifMake(readPictureMetadataBytes(dng).exif), QStringLiteral("Quenwick Optics"));
+    // Its camera data goes on, its sensor structure does not: a TIFF result is a TIFF.
+    const MetadataBlocks carried = metadataForResult(readPictureMetadataBytes(dng));
+    EXPECT_EQ(exifMake(carried.exif), QStringLiteral("Quenwick Optics"));
+    const QByteArray tiff = encodePicture(upright.image, EncodeOptions{PictureFormat::Tiff, 0}, carried);
+    EXPECT_EQ(sniffPictureFormat(tiff.constData(), std::size_t(tiff.size())), PictureFormat::Tiff);
+    EXPECT_EQ(exifMake(readPictureMetadataBytes(tiff).exif), QStringLiteral("Quenwick Optics"));
 
     const QByteArray turnedDng = libtiffDng(64, 48, 6);
     const QImage turned = decodeBytes(turnedDng);
