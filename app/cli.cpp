@@ -63,7 +63,7 @@ struct BatchOptions {
     QCommandLineOption strength{QStringLiteral("strength"), QStringLiteral("The slider value, one for each --adjust."),
                                 QStringLiteral("n")};
     QCommandLineOption output{QStringLiteral("output"), QStringLiteral("The existing folder to write to."), QStringLiteral("dir")};
-    QCommandLineOption format{QStringLiteral("format"), formatHelp(), formatNames(QLatin1Char('|')), QStringLiteral("jpg")};
+    QCommandLineOption format{QStringLiteral("format"), formatHelp(), QStringLiteral("format"), QStringLiteral("jpg")};
     QCommandLineOption quality{QStringLiteral("quality"),
                                QStringLiteral("JPEG, WebP, JPEG XL, HEIC and AVIF quality 1..100 (default 100; JPEG XL "
                                               "at 100 is lossless)."),

@@ -7,7 +7,9 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "apply one adjustment to a whole list of p
 set(CPACK_PACKAGE_DESCRIPTION
   "Lumivex brightens, adds contrast to, softens or sharpens every picture of a list, shows each\n"
   "result beside its original and saves them all as JPEG or BMP files into one folder. The same\n"
-  "adjustments run without a window from the command line.")
+  "adjustments run without a window from the command line, which also writes PNG, WebP, TIFF,\n"
+  "JPEG XL, HEIC and AVIF. It reads camera raw files (through LibRaw) and JPEG XL as well as the\n"
+  "common picture formats.")
 string(REPLACE ";" "" CPACK_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
 # A package always lives under /usr; the program also finds its data relative to itself.
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)

@@ -1099,6 +1099,17 @@ TEST(Isolation, APictureDecodesTheSameAloneAndAfterAnother)
     EXPECT_TRUE(working.textKeys().isEmpty());
     EXPECT_FALSE(working.colorSpace().isValid());
     EXPECT_TRUE(readPictureMetadata(b).isEmpty());
+    // Camera raw and JPEG XL likewise, each after the PNG with everything.
+    const QString dng = dir.filePath(QStringLiteral("c.dng")), jxl = dir.filePath(QStringLiteral("d.jxl"));
+    writeBytes(dng, libtiffDng(48, 32));
+    writeBytes(jxl, libjxlEncode(noisyPicture(48, 32, 4), 1.0f));
+    for (const QString &path : {dng, jxl}) {
+        decodePictureInto(a, working);
+        decodePictureInto(path, working);
+        EXPECT_EQ(working, decodePicture(path)) << qPrintable(path);
+        EXPECT_EQ(working.dotsPerMeterX(), kDefaultDotsPerMeter) << qPrintable(path);
+        EXPECT_FALSE(working.colorSpace().isValid()) << qPrintable(path);
+    }
 
     const QByteArray bmp = encodePicture(noisyPicture(48, 32, 3), EncodeOptions{PictureFormat::Bmp, 0}, MetadataBlocks());
     const QString whole = dir.filePath(QStringLiteral("whole.bmp")), cut = dir.filePath(QStringLiteral("cut.bmp"));
