@@ -467,6 +467,61 @@ QByteArray libjxlEncode(const QImage &picture, float distance, int orientation, 
     return out;
 }
 
+QByteArray libjxlEncodeAnimation(const QImage &first, const QImage &second)
+{
+    JxlEncoder *enc = JxlEncoderCreate(nullptr);
+    JxlBasicInfo info;
+    JxlEncoderInitBasicInfo(&info);
+    info.xsize = uint32_t(first.width());
+    info.ysize = uint32_t(first.height());
+    info.bits_per_sample = 8;
+    info.num_color_channels = 3;
+    info.uses_original_profile = JXL_TRUE;
+    info.have_animation = JXL_TRUE;
+    info.animation.tps_numerator = 10;
+    info.animation.tps_denominator = 1;
+    JxlEncoderSetBasicInfo(enc, &info);
+    JxlColorEncoding srgb;
+    JxlColorEncodingSetToSRGB(&srgb, JXL_FALSE);
+    JxlEncoderSetColorEncoding(enc, &srgb);
+    JxlEncoderFrameSettings *settings = JxlEncoderFrameSettingsCreate(enc, nullptr);
+    JxlEncoderSetFrameLossless(settings, JXL_TRUE);
+    const JxlPixelFormat format{3, JXL_TYPE_UINT8, JXL_NATIVE_ENDIAN, 0};
+    for (const QImage *frame : {&first, &second}) {
+        JxlFrameHeader header;
+        JxlEncoderInitFrameHeader(&header);
+        header.duration = 5;
+        JxlEncoderSetFrameHeader(settings, &header);
+        std::vector<uint8_t> rgb;
+        for (int y = 0; y < frame->height(); ++y)
+            for (int x = 0; x < frame->width(); ++x) {
+                const QRgb p = frame->pixel(x, y);
+                rgb.push_back(uint8_t(qRed(p)));
+                rgb.push_back(uint8_t(qGreen(p)));
+                rgb.push_back(uint8_t(qBlue(p)));
+            }
+        JxlEncoderAddImageFrame(settings, &format, rgb.data(), rgb.size());
+    }
+    JxlEncoderCloseInput(enc);
+    QByteArray out(1 << 16, '\0');
+    std::size_t used = 0;
+    for (;;) {
+        uint8_t *next = reinterpret_cast<uint8_t *>(out.data()) + used;
+        std::size_t available = std::size_t(out.size()) - used;
+        const JxlEncoderStatus status = JxlEncoderProcessOutput(enc, &next, &available);
+        used = std::size_t(next - reinterpret_cast<uint8_t *>(out.data()));
+        if (status != JXL_ENC_NEED_MORE_OUTPUT) {
+            if (status != JXL_ENC_SUCCESS)
+                used = 0;
+            break;
+        }
+        out.resize(out.size() * 2);
+    }
+    JxlEncoderDestroy(enc);
+    out.truncate(qsizetype(used));
+    return out;
+}
+
 QImage libjxlDecode(const QByteArray &jxl)
 {
     JxlDecoder *dec = JxlDecoderCreate(nullptr);

@@ -45,6 +45,8 @@ QImage librawReference(const QByteArray &raw);
 // the codestream and EXIF and XMP boxes (Brotli-compressed when `compressBoxes`).
 QByteArray libjxlEncode(const QImage &picture, float distance, int orientation = 1, const QByteArray &exif = QByteArray(),
                         const QByteArray &xmp = QByteArray(), bool compressBoxes = false);
+// A lossless animation of two frames of the same size, written with libjxl.
+QByteArray libjxlEncodeAnimation(const QImage &first, const QImage &second);
 // libjxl's own decode of the first frame, as B,G,R,X; a null image when it fails.
 QImage libjxlDecode(const QByteArray &jxl);
 

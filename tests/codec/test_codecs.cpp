@@ -640,6 +640,11 @@ TEST(Jxl, LosslessRoundTripsExactlyLossyAsLibjxlDecodesIt)
         EXPECT_EQ(exifMake(blocks.exif), QStringLiteral("Quenwick Optics")) << compressed;
         EXPECT_TRUE(blocks.xmp.contains("Harbour")) << compressed;
     }
+    // An animation is its first frame.
+    const QImage second = noisyPicture(37, 23, 9);
+    const QByteArray animation = libjxlEncodeAnimation(picture, second);
+    ASSERT_FALSE(animation.isEmpty());
+    EXPECT_EQ(maxDifference(decodeBytes(animation), picture), 0);
 }
 
 TEST(Jxl, TruncatedAndCorruptFilesAreRefusedWithAReport)
