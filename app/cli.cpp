@@ -7,6 +7,7 @@
 #include "core/codec/codec.h"
 #include "core/memory_budget.h"
 #include "core/paths.h"
+#include "core/output_format.h"
 #include "core/saver.h"
 
 #include <QCommandLineParser>
@@ -14,6 +15,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QSet>
 #include <atomic>
 #include <mutex>
 #include <thread>
@@ -33,6 +35,25 @@ bool isBatchCommandLine(const QStringList &arguments)
 
 namespace {
 
+// The --format words, from the one table of output formats.
+QString formatNames(QChar separator)
+{
+    QStringList names;
+    for (const OutputFormatInfo &info : outputFormats())
+        names << QLatin1String(info.name);
+    return names.join(separator);
+}
+
+QString formatHelp()
+{
+    QStringList parts;
+    for (const OutputFormatInfo &info : outputFormats())
+        parts << QStringLiteral("%1 (%2%3)")
+                     .arg(QLatin1String(info.name), info.format == OutputFormat::Jpeg ? QStringLiteral("default, ") : QString(),
+                          QLatin1String(info.help));
+    return parts.join(QStringLiteral(", ")) + QLatin1Char('.');
+}
+
 // The options of the batch; the window's command line knows them too, so that it can tell a
 // batch option given without --adjust from a mistyped one.
 struct BatchOptions {
@@ -43,19 +64,20 @@ struct BatchOptions {
     QCommandLineOption strength{QStringLiteral("strength"), QStringLiteral("The slider value, one for each --adjust."),
                                 QStringLiteral("n")};
     QCommandLineOption output{QStringLiteral("output"), QStringLiteral("The existing folder to write to."), QStringLiteral("dir")};
-    QCommandLineOption format{QStringLiteral("format"), QStringLiteral("jpg (default), bmp, png (lossless), webp (at --quality) or tiff (lossless, deflate)."),
-                              QStringLiteral("jpg|bmp|png|webp|tiff"),
-                              QStringLiteral("jpg")};
-    QCommandLineOption quality{QStringLiteral("quality"), QStringLiteral("JPEG and WebP quality 1..100 (default 100)."),
+    QCommandLineOption format{QStringLiteral("format"), formatHelp(), QStringLiteral("format"), QStringLiteral("jpg")};
+    QCommandLineOption quality{QStringLiteral("quality"),
+                               QStringLiteral("JPEG, WebP, JPEG XL, HEIC and AVIF quality 1..100 (default 100; JPEG XL "
+                                              "at 100 is lossless)."),
                                QStringLiteral("q"), QStringLiteral("100")};
     QCommandLineOption jobs{QStringLiteral("jobs"), QStringLiteral("Pictures worked on at once (default: all cores)."),
                             QStringLiteral("n")};
-    QCommandLineOption ext{QStringLiteral("ext"), QStringLiteral("In folders, only files ending in .EXT (any case)."),
+    QCommandLineOption ext{QStringLiteral("ext"),
+                           QStringLiteral("In folders, only files ending in .EXT (any case); several as jpg,png,heic."),
                            QStringLiteral("ext")};
     QCommandLineOption memory{QStringLiteral("memory"),
                               QStringLiteral("Megabytes the pictures being worked on may take together (default: half of memory)."),
                               QStringLiteral("mb")};
-    QCommandLineOption quiet{QStringLiteral("quiet"), QStringLiteral("No progress line.")};
+    QCommandLineOption quiet{QStringLiteral("quiet"), QStringLiteral("No progress line and no closing summary.")};
     QCommandLineOption noClobber{QStringLiteral("no-clobber"),
                                  QStringLiteral("Keep files already in DIR: such a picture is not written.")};
     QCommandLineOption keepTree{QStringLiteral("keep-tree"),
@@ -130,6 +152,28 @@ QString helpText(const QCommandLineParser &parser)
         + options;
 }
 
+// A reason that ends by naming the file its line already begins with, without that ending.
+QString withoutPath(const QString &reason, const QString &path)
+{
+    const QString ending = QStringLiteral(": ") + path;
+    return reason.endsWith(ending) && reason.size() > ending.size() ? reason.chopped(ending.size()) : reason;
+}
+
+// "0.4 s", "12 s", "3 min 05 s", "1 h 02 min".
+QString durationText(double seconds)
+{
+    if (!(seconds >= 0) || seconds > 1e7)
+        seconds = 0;
+    if (seconds < 10)
+        return QString::number(seconds, 'f', 1) + QStringLiteral(" s");
+    const qint64 whole = qint64(seconds + 0.5);
+    if (whole < 60)
+        return QStringLiteral("%1 s").arg(whole);
+    if (whole < 3600)
+        return QStringLiteral("%1 min %2 s").arg(whole / 60).arg(whole % 60, 2, 10, QLatin1Char('0'));
+    return QStringLiteral("%1 h %2 min").arg(whole / 3600).arg(whole / 60 % 60, 2, 10, QLatin1Char('0'));
+}
+
 int usageError(QTextStream &errors, const QString &message)
 {
     errors << "lumivex: " << message << "\n" << "Try 'lumivex --help'.\n";
@@ -179,7 +223,7 @@ struct Skipped {
 // walk and a folder that holds nothing to take all count as failures, not silence.
 // `subfolders` gets, for each path, the folder it lies in relative to the folder given (empty
 // for a file given itself, or one at the top of its folder).
-QStringList expandPaths(const QStringList &arguments, const QString &ext, bool nulSeparated, QTextStream &input,
+QStringList expandPaths(const QStringList &arguments, const QStringList &exts, bool nulSeparated, QTextStream &input,
                         std::vector<Skipped> &skipped, QStringList &subfolders)
 {
     QStringList paths;
@@ -194,11 +238,23 @@ QStringList expandPaths(const QStringList &arguments, const QString &ext, bool n
             return;
         }
         const std::size_t problemsBefore = skipped.size();
-        const QStringList found =
-            ScanFolderTree(path, ext.isEmpty() ? QStringLiteral("*.*") : QStringLiteral("*.") + ext, {}, report);
+        // One walk per extension asked for, a file taken once however many name it.
+        QStringList found;
+        if (exts.isEmpty()) {
+            found = ScanFolderTree(path, QStringLiteral("*.*"), {}, report);
+        } else {
+            QSet<QString> seen;
+            for (const QString &ext : exts)
+                for (const QString &file : ScanFolderTree(path, QStringLiteral("*.") + ext, {}, report))
+                    if (!seen.contains(file)) {
+                        seen.insert(file);
+                        found << file;
+                    }
+        }
         if (found.isEmpty() && skipped.size() == problemsBefore)
-            skipped.push_back({path, ext.isEmpty() ? QStringLiteral("no file found in the folder")
-                                                   : QStringLiteral("no file ending in .%1 found in the folder").arg(ext)});
+            skipped.push_back({path, exts.isEmpty() ? QStringLiteral("no file found in the folder")
+                                                    : QStringLiteral("no file ending in .%1 found in the folder")
+                                                          .arg(exts.join(QStringLiteral(", ."))) });
         paths += found;
         const QDir root(QDir::cleanPath(path));
         for (const QString &file : found) {
@@ -303,16 +359,24 @@ int runBatchCommandLine(const QStringList &arguments, QTextStream &input, QTextS
     if (!parser.isSet(output) || !outputFolderExists(folder))
         return usage(QStringLiteral("--output must name an existing folder%1")
                          .arg(folder.isEmpty() ? QString() : QStringLiteral(": ") + folder));
-    const QString formatText = parser.value(format).toLower();
-    const QHash<QString, OutputFormat> formats{{QStringLiteral("jpg"), OutputFormat::Jpeg},
-                                               {QStringLiteral("jpeg"), OutputFormat::Jpeg},
-                                               {QStringLiteral("bmp"), OutputFormat::Bmp},
-                                               {QStringLiteral("png"), OutputFormat::Png},
-                                               {QStringLiteral("webp"), OutputFormat::Webp},
-                                               {QStringLiteral("tif"), OutputFormat::Tiff},
-                                               {QStringLiteral("tiff"), OutputFormat::Tiff}};
-    if (!formats.contains(formatText))
-        return usage(QStringLiteral("--format must be jpg, bmp, png, webp or tiff"));
+    const OutputFormatInfo *chosenFormat = outputFormatNamed(parser.value(format));
+    if (!chosenFormat)
+        return usage(QStringLiteral("--format must be one of %1").arg(formatNames(QLatin1Char(' '))));
+    // "--ext .jpg", "--ext jpg,png" and "--ext jpg --ext png" alike.
+    QStringList exts;
+    for (const QString &value : parser.values(ext))
+        for (QString one : value.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+            one = one.trimmed();
+            while (one.startsWith(QLatin1Char('.')))
+                one.remove(0, 1);
+            if (one.isEmpty() || one.contains(QLatin1Char('/')) || one.contains(QLatin1Char('*')) ||
+                one.contains(QLatin1Char('?')) || one.contains(QLatin1Char('[')))
+                return usage(QStringLiteral("--ext takes extensions such as jpg or .jpg, several as jpg,png"));
+            if (!exts.contains(one, Qt::CaseInsensitive))
+                exts << one;
+        }
+    if (parser.isSet(ext) && exts.isEmpty())
+        return usage(QStringLiteral("--ext takes extensions such as jpg or .jpg, several as jpg,png"));
     const int q = parser.value(quality).toInt(&ok);
     if (!ok || q < 1 || q > 100)
         return usage(QStringLiteral("--quality must be a whole number from 1 to 100"));
@@ -334,26 +398,26 @@ int runBatchCommandLine(const QStringList &arguments, QTextStream &input, QTextS
 
     SaveSettings settings;
     settings.folder = folder;
-    settings.format = formats.value(formatText);
+    settings.format = chosenFormat->format;
     settings.quality = q;
     settings.resultWord = chainResultWord(chain);
 
     std::vector<Skipped> skipped;
     SaveLayout layout;
     const QStringList sources =
-        expandPaths(parser.positionalArguments(), parser.value(ext), parser.isSet(options.null), input, skipped, layout.subfolders);
+        expandPaths(parser.positionalArguments(), exts, parser.isSet(options.null), input, skipped, layout.subfolders);
     if (!parser.isSet(keepTree))
         layout.subfolders.clear();
     layout.keepExisting = parser.isSet(noClobber);
     // Names are printed with the bytes that are not valid text escaped as \xNN.
     for (const Skipped &s : skipped)
-        errors << printableFileName(s.path) << ": " << printableFileName(s.reason) << "\n";
+        errors << printableFileName(s.path) << ": " << printableFileName(withoutPath(s.reason, s.path)) << "\n";
     if (sources.isEmpty() && skipped.empty())
         errors << "lumivex: no pictures found\n";
     errors.flush();
 
     std::mutex reportMutex;
-    std::atomic<int> done{0}, failed{0};
+    std::atomic<int> done{0}, failed{0}, kept{0};
     const int total = int(sources.size());
     const bool progress = errorsIsTerminal && !parser.isSet(quiet);
     QElapsedTimer clock;
@@ -364,7 +428,7 @@ int runBatchCommandLine(const QStringList &arguments, QTextStream &input, QTextS
     // A JPEG written as JPEG with one adjustment goes from decoder to encoder a band of rows at
     // a time, never held whole; anything else is decoded whole first.
     std::function<bool(int, const QString &, QString *)> direct;
-    if (settings.format == OutputFormat::Jpeg && chain.size() == 1)
+    if ((settings.format == OutputFormat::Jpeg || settings.format == OutputFormat::Keep) && chain.size() == 1)
         direct = [&](int i, const QString &path, QString *note) {
             return saveAdjustedStreamed(sources[i], chain.front(), path, settings, sources, note);
         };
@@ -376,13 +440,15 @@ int runBatchCommandLine(const QStringList &arguments, QTextStream &input, QTextS
         if (outcome.keptExisting)
             lines << outcome.path + QStringLiteral(": exists");
         else if (!outcome.written)
-            lines << sources[i] + QStringLiteral(": ") + outcome.detail;
+            lines << sources[i] + QStringLiteral(": ") + withoutPath(outcome.detail, sources[i]);
         if (outcome.written && outcome.renamed)
             lines << sources[i] + QStringLiteral(": saved as ") + outputDir.relativeFilePath(QFileInfo(outcome.path).absoluteFilePath());
         if (outcome.written && !outcome.note.isEmpty())
             lines << sources[i] + QStringLiteral(": ") + outcome.note;
         std::lock_guard<std::mutex> lock(reportMutex);
-        if (!outcome.written)
+        if (outcome.keptExisting)
+            ++kept;
+        else if (!outcome.written)
             ++failed;
         if (!lines.isEmpty()) {
             if (progress)
@@ -392,8 +458,10 @@ int runBatchCommandLine(const QStringList &arguments, QTextStream &input, QTextS
         }
         if (progress) {
             const double seconds = std::max(1e-9, clock.nsecsElapsed() / 1e9);
-            errors << "\r" << finished << "/" << total << " pictures, "
-                   << QString::number(finished / seconds, 'f', 1) << " per second";
+            const double rate = finished / seconds;
+            errors << "\r" << finished << "/" << total << " pictures (" << (finished * 100 / std::max(1, total))
+                   << "%), " << QString::number(rate, 'f', 1) << " per second, "
+                   << durationText((total - finished) / rate) << " left";
         }
         errors.flush();
     };
@@ -409,9 +477,15 @@ int runBatchCommandLine(const QStringList &arguments, QTextStream &input, QTextS
         saveItems(settings, sources, sources, produce, written, workers, nullptr, layout, direct);
     }
     if (progress)
-        errors << "\n";
+        errors << "\r\033[K";
+    if (!parser.isSet(quiet)) {
+        errors << (done - failed - kept) << " written, " << (failed + int(skipped.size())) << " failed";
+        if (layout.keepExisting)
+            errors << ", " << kept << " kept";
+        errors << " in " << durationText(clock.nsecsElapsed() / 1e9) << "\n";
+    }
     errors.flush();
-    return failed > 0 || !skipped.empty() || sources.isEmpty() ? CliSomeFailed : CliAllWritten;
+    return kept > 0 || failed > 0 || !skipped.empty() || sources.isEmpty() ? CliSomeFailed : CliAllWritten;
 }
 
 } // namespace lumivex

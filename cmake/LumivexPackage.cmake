@@ -7,10 +7,17 @@ set(CPACK_PACKAGE_CONTACT "Quenwick <${LUMIVEX_SUPPORT_ADDRESS}>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "apply one adjustment to a whole list of pictures")
 # Debian's tools show the description in 80 columns: no line of it is longer.
 set(CPACK_PACKAGE_DESCRIPTION
-  "Lumivex brightens, adds contrast to, softens or sharpens every picture of a\n"
-  "list, shows each result beside its original and saves them all as JPEG or BMP\n"
-  "files into one folder. The same adjustments run without a window from the\n"
-  "command line.")
+  "Lumivex brightens, adds contrast to, softens or sharpens every picture of a
+"
+  "list, shows each result beside its original and saves them all as JPEG or BMP
+"
+  "files into one folder. The same adjustments run without a window from the
+"
+  "command line, which also writes PNG, WebP, TIFF, JPEG XL, HEIC and AVIF. It
+"
+  "reads camera raw files (through LibRaw) and JPEG XL as well as the common
+"
+  "picture formats.")
 string(REPLACE ";" "" CPACK_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
 # A package always lives under /usr; the program also finds its data relative to itself.
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)

@@ -18,14 +18,8 @@ namespace lumivex {
 
 QString outputExtension(OutputFormat format)
 {
-    switch (format) {
-    case OutputFormat::Bmp: return QStringLiteral("bmp");
-    case OutputFormat::Png: return QStringLiteral("png");
-    case OutputFormat::Webp: return QStringLiteral("webp");
-    case OutputFormat::Tiff: return QStringLiteral("tif");
-    case OutputFormat::Jpeg: break;
-    }
-    return QStringLiteral("jpg");
+    const OutputFormatInfo *info = outputFormatInfo(format);
+    return info ? QLatin1String(info->extension) : QString();
 }
 
 QString outputFileName(const QString &sourcePath, const QString &resultWord, OutputFormat format)
@@ -35,7 +29,8 @@ QString outputFileName(const QString &sourcePath, const QString &resultWord, Out
     if (parts.size() > 1)
         parts.removeLast();
     const QString stem = parts.join(QLatin1Char('.'));
-    return stem + QLatin1Char('-') + resultWord + QLatin1Char('.') + outputExtension(format);
+    return stem + QLatin1Char('-') + resultWord + QLatin1Char('.') +
+           outputExtension(resolvedOutputFormat(format, sourcePath));
 }
 
 QString numberedFileName(const QString &fileName, int number)
@@ -117,25 +112,30 @@ QString saveOneResult(const QImage &picture, const QString &path, const SaveSett
         throw StepFailure(QStringLiteral("There is no result to save"));
     if (namesSource(path, sourcePaths))
         throw StepFailure(QCoreApplication::translate("lumivex::Failure", "Not saved: the output would replace a source file: %1").arg(path));
-    if (settings.format == OutputFormat::Bmp) {
+    // Keep's names were chosen from each source's format: the name tells the file's.
+    const OutputFormatInfo *format = settings.format == OutputFormat::Keep ? outputFormatOfFileName(path)
+                                                                           : outputFormatInfo(settings.format);
+    if (!format || format->encoder == PictureFormat::Unknown)
+        throw StepFailure(QStringLiteral("Not saved: no output format is known for ") + path);
+    if (format->format == OutputFormat::Bmp) {
         savePictureAsBmp(picture, path);
         return QString();
     }
-    if (settings.format == OutputFormat::Jpeg)
+    if (format->format == OutputFormat::Jpeg)
         return SaveJPG(picture, path, settings.quality, sourcePath);
     QString note;
-    const MetadataBlocks metadata = metadataForResult(readPictureMetadata(sourcePath, &note), &note);
-    const PictureFormat format = settings.format == OutputFormat::Png    ? PictureFormat::Png
-                                 : settings.format == OutputFormat::Webp ? PictureFormat::Webp
-                                                                         : PictureFormat::Tiff;
-    writeFileAtomically(path, encodePicture(picture, EncodeOptions{format, settings.quality}, metadata));
+    const MetadataBlocks metadata =
+        blocksFormatHolds(*format, metadataForResult(readPictureMetadata(sourcePath, &note), &note));
+    writeFileAtomically(path, encodePicture(picture, EncodeOptions{format->encoder, settings.quality}, metadata));
     return note;
 }
 
 bool saveStreamedResult(const QByteArray &sourceBytes, RowStage &stage, const QString &path, const SaveSettings &settings,
                         const QString &sourcePath, const QStringList &sourcePaths, QString *note)
 {
-    if (settings.format != OutputFormat::Jpeg)
+    const OutputFormatInfo *format = settings.format == OutputFormat::Keep ? outputFormatOfFileName(path)
+                                                                           : outputFormatInfo(settings.format);
+    if (!format || format->format != OutputFormat::Jpeg)
         return false;
     return SaveJPGStreamed(
         sourceBytes, sourcePath, stage, path, settings.quality,

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "core/output_format.h"
+
 #include <QImage>
 #include <QString>
 #include <QStringList>
@@ -8,11 +10,9 @@
 
 namespace lumivex {
 
-// The results window offers BMP and JPEG; the command line also PNG, WebP and TIFF.
-enum class OutputFormat { Bmp, Jpeg, Png, Webp, Tiff };
-
 // The output file name for a source: its file name without the last extension, "-", the
-// result word, "." and the format's extension ("bmp", "jpg", "png", "webp", "tif"). A name without any "." keeps the whole name as stem.
+// result word, "." and the format's extension (see outputFormats; with Keep, that of the format
+// the source is kept in). A name without any "." keeps the whole name as stem.
 QString outputExtension(OutputFormat format);
 QString outputFileName(const QString &sourcePath, const QString &resultWord, OutputFormat format);
 
@@ -53,8 +53,9 @@ struct SaveOutcome {
 
 // Writes one result; throws StepFailure with the reason. Refuses to write over a source file
 // and refuses a result that holds no picture. Results carry their source's camera data as far
-// as the format holds it (JPEG, WebP: EXIF, XMP, ICC and for JPEG IPTC; PNG: EXIF, XMP, ICC;
-// TIFF: all four; BMP: none); the returned note says when that could not be done.
+// as the format holds it (see outputFormats: JPEG, TIFF: EXIF, XMP, IPTC, ICC; PNG, WebP, JPEG XL,
+// HEIC, AVIF: EXIF, XMP, ICC; BMP: none); the returned note says when that could not be done.
+// With Keep, the format is the one the path's extension names.
 QString saveOneResult(const QImage &picture, const QString &path, const SaveSettings &settings,
                       const QString &sourcePath, const QStringList &sourcePaths);
 

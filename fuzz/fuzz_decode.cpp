@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer entry point over one decoder at a time, chosen by LUMIVEX_FUZZ_FORMAT: jpeg, png,
-// gif, bmp, tiff, webp, heif, any (sniffed as files are), metadata (the camera-data reader) or
+// gif, bmp, tiff, webp, heif, jxl, raw (camera raw through LibRaw), any (sniffed as files are), metadata (the camera-data reader) or
 // transcode (a JPEG decoded and encoded again a band of rows at a time, or made into a picture
 // through the same ring of rows).
 // A decoder may refuse an input with a report; anything else (a crash, a leak, a hang, an
@@ -17,7 +17,7 @@
 
 namespace {
 
-enum class Target { Jpeg, Png, Gif, Bmp, Tiff, Webp, Heif, Any, Metadata, Transcode };
+enum class Target { Jpeg, Png, Gif, Bmp, Tiff, Webp, Heif, Jxl, Raw, Any, Metadata, Transcode };
 Target target = Target::Any;
 
 // Reads every byte of the rows beside each row, so that the sanitizers see any the decoder did
@@ -42,7 +42,8 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
         Target target;
     } names[] = {{"jpeg", Target::Jpeg}, {"png", Target::Png},   {"gif", Target::Gif},
                  {"bmp", Target::Bmp},   {"tiff", Target::Tiff}, {"webp", Target::Webp},
-                 {"heif", Target::Heif}, {"any", Target::Any},   {"metadata", Target::Metadata},
+                 {"heif", Target::Heif}, {"jxl", Target::Jxl},   {"raw", Target::Raw},
+                 {"any", Target::Any},   {"metadata", Target::Metadata},
                  {"transcode", Target::Transcode}};
     for (const auto &n : names)
         if (name && std::strcmp(name, n.name) == 0)
@@ -65,6 +66,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         case Target::Tiff: image = codec::decodeTiff(in); break;
         case Target::Webp: image = codec::decodeWebp(in); break;
         case Target::Heif: image = codec::decodeHeif(in); break;
+        case Target::Jxl:
+            image = codec::decodeJxl(in);
+            codec::jxlMetadata(in);
+            break;
+        case Target::Raw: image = codec::decodeRaw(in); break;
         case Target::Any:
             image = decodePictureBytes(QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size)), path).image;
             break;

@@ -72,5 +72,14 @@ int main(int argc, char **argv)
         if (heifEncoderAvailable(true))
             save(folder, QStringLiteral("a.avif"), libheifEncode(small, true));
     }
+    if (any || format == QLatin1String("jxl")) {
+        both(PictureFormat::Jxl, "jxl", 100);
+        save(folder, QStringLiteral("c.jxl"), encodePicture(small, EncodeOptions{PictureFormat::Jxl, 70}, metadata));
+        save(folder, QStringLiteral("d.jxl"), libjxlEncode(tall, 1.5f, 6, metadata.exif, metadata.xmp, true));
+    }
+    if (any || format == QLatin1String("raw")) {
+        save(folder, QStringLiteral("a.dng"), libtiffDng(16, 12));
+        save(folder, QStringLiteral("b.dng"), libtiffDng(10, 14, 6));
+    }
     return 0;
 }

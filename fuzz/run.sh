@@ -3,7 +3,7 @@
 # Fuzzes one decoder with libFuzzer (Debian's clang) under AddressSanitizer and
 # UndefinedBehaviorSanitizer.
 #
-#   fuzz/run.sh FORMAT [SECONDS]    FORMAT: jpeg png gif bmp tiff webp heif any metadata transcode
+#   fuzz/run.sh FORMAT [SECONDS]    FORMAT: jpeg png gif bmp tiff webp heif jxl raw any metadata transcode
 #
 # Seeds are small pictures of the format written by the program's own encoders (and libheif's
 # for HEIF). Every input that crashes, leaks or times out is copied to tests/codec/data/, where
@@ -16,7 +16,7 @@ work=${LUMIVEX_FUZZ_DIR:-$root/build-fuzz}
 mkdir -p "$work"
 
 need=(clang-14 libclang-rt-14-dev libjpeg62-turbo-dev libpng-dev libtiff-dev libwebp-dev libheif-dev
-      libexiv2-dev qt6-base-dev)
+      libexiv2-dev libjxl-dev libraw-dev qt6-base-dev)
 missing=()
 for p in "${need[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
@@ -27,7 +27,7 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
-libs="Qt6Gui libjpeg libpng libtiff-4 libwebp libwebpmux libwebpdemux libheif exiv2"
+libs="Qt6Gui libjpeg libpng libtiff-4 libwebp libwebpmux libwebpdemux libheif exiv2 libjxl libraw_r"
 sources=("$root"/core/codec/*.cpp "$root"/core/*.cpp)
 binary=$work/fuzz_decode
 seed_sources=("$root/fuzz/make_seeds.cpp" "$root/tests/codec/codec_testing.cpp")

@@ -14,7 +14,7 @@ build=${LUMIVEX_BUILD_DIR:-$root/build}
 
 packages=(build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev
           libgtest-dev libgmock-dev libbenchmark-dev libhwy-dev libexiv2-dev
-          libjpeg62-turbo-dev libpng-dev libtiff-dev libwebp-dev libheif-dev
+          libjpeg62-turbo-dev libpng-dev libtiff-dev libwebp-dev libheif-dev libraw-dev libjxl-dev
           fonts-liberation
           qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools qt6-translations-l10n
           librsvg2-bin desktop-file-utils appstream groff-base dpkg-dev file lintian)

@@ -4,6 +4,7 @@
 // Shared by the format backends; not part of the codec's interface.
 
 #include "core/codec/codec.h"
+#include "core/error_report.h"
 
 #include <QImage>
 #include <QString>
@@ -23,6 +24,12 @@ struct Input {
     std::size_t size;
     const QString &path;
     RowFeed *feed = nullptr; // set for decoders that hand over rows as they go
+};
+
+// The TIFF reader's refusal of a file that holds only reduced-size previews, which a camera raw
+// reader may still read.
+struct PreviewOnlyTiff : StepFailure {
+    using StepFailure::StepFailure;
 };
 
 [[noreturn]] void failDecode(const QString &reason, const QString &path);
@@ -48,6 +55,10 @@ QImage decodePng(const Input &in);
 QImage decodeTiff(const Input &in);
 QImage decodeWebp(const Input &in);
 QImage decodeHeif(const Input &in);
+QImage decodeJxl(const Input &in);
+QImage decodeRaw(const Input &in);
+// True when LibRaw recognises the file as one of its own (without unpacking it).
+bool rawReadable(const unsigned char *data, std::size_t size);
 QImage decodeWithQt(const Input &in, PictureFormat format);
 
 QByteArray encodeJpeg(const QImage &picture, int quality, const MetadataBlocks &metadata);
@@ -58,7 +69,12 @@ QByteArray encodePng(const QImage &picture, const MetadataBlocks &metadata);
 QByteArray encodeTiff(const QImage &picture, const MetadataBlocks &metadata);
 QByteArray encodeWebp(const QImage &picture, int quality, const MetadataBlocks &metadata);
 QByteArray encodeBmp(const QImage &picture);
+QByteArray encodeJxl(const QImage &picture, int quality, const MetadataBlocks &metadata);
+QByteArray encodeHeif(const QImage &picture, PictureFormat format, int quality, const MetadataBlocks &metadata);
+// The libjxl distance `cjxl -q quality` encodes at (below 100).
+double jxlDistance(int quality);
 
 MetadataBlocks heifMetadata(const Input &in);
+MetadataBlocks jxlMetadata(const Input &in);
 
 } // namespace lumivex::codec

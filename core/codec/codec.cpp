@@ -17,6 +17,7 @@
 #include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace lumivex {
 
@@ -113,6 +114,66 @@ QImage orientPicture(const QImage &picture, int orientation, const QString &path
 
 using namespace codec;
 
+namespace {
+
+// A TIFF structure that holds a camera's sensor data rather than a picture: a DNG, a Canon CR2,
+// or a first directory (or one of its sub-directories, where NEF and ARW keep it) holding colour
+// filter array or linear raw samples. Read without any library, so that sniffing stays cheap.
+bool tiffHoldsCameraData(const unsigned char *p, std::size_t size)
+{
+    if (size < 16)
+        return false;
+    if (p[8] == 'C' && p[9] == 'R' && p[0] == 'I')
+        return true; // Canon CR2
+    const bool little = p[0] == 'I';
+    auto u16 = [&](std::size_t at) {
+        return little ? unsigned(p[at] | p[at + 1] << 8) : unsigned(p[at] << 8 | p[at + 1]);
+    };
+    auto u32 = [&](std::size_t at) {
+        return little ? std::uint32_t(p[at]) | std::uint32_t(p[at + 1]) << 8 | std::uint32_t(p[at + 2]) << 16 |
+                            std::uint32_t(p[at + 3]) << 24
+                      : std::uint32_t(p[at]) << 24 | std::uint32_t(p[at + 1]) << 16 | std::uint32_t(p[at + 2]) << 8 |
+                            std::uint32_t(p[at + 3]);
+    };
+    constexpr unsigned kDngVersion = 50706, kPhotometric = 262, kSubIfds = 330;
+    constexpr unsigned kCfa = 32803, kLinearRaw = 34892;
+    // Whether the directory at `ifd` says raw; its sub-directories' offsets go into `below`.
+    auto directory = [&](std::size_t ifd, std::vector<std::size_t> *below) {
+        if (ifd + 2 > size)
+            return false;
+        const unsigned count = std::min(u16(ifd), 512u);
+        for (unsigned i = 0; i < count; ++i) {
+            const std::size_t entry = ifd + 2 + std::size_t(i) * 12;
+            if (entry + 12 > size)
+                return false;
+            const unsigned tag = u16(entry), type = u16(entry + 2);
+            const std::uint32_t n = u32(entry + 4);
+            if (tag == kDngVersion)
+                return true;
+            if (tag == kPhotometric && type == 3) {
+                const unsigned value = u16(entry + 8);
+                if (value == kCfa || value == kLinearRaw)
+                    return true;
+            }
+            if (tag == kSubIfds && below && (type == 4 || type == 13) && n >= 1) {
+                const std::size_t at = n == 1 ? entry + 8 : u32(entry + 8);
+                for (std::uint32_t k = 0; k < std::min<std::uint32_t>(n, 8) && at + 4 * k + 4 <= size; ++k)
+                    below->push_back(u32(at + 4 * k));
+            }
+        }
+        return false;
+    };
+    std::vector<std::size_t> subIfds;
+    if (directory(u32(4), &subIfds))
+        return true;
+    for (std::size_t ifd : subIfds)
+        if (directory(ifd, nullptr))
+            return true;
+    return false;
+}
+
+} // namespace
+
 PictureFormat sniffPictureFormat(const char *data, std::size_t size)
 {
     auto starts = [&](const char *magic, std::size_t length, std::size_t at = 0) {
@@ -127,7 +188,15 @@ PictureFormat sniffPictureFormat(const char *data, std::size_t size)
     if (starts("BM", 2) && size >= 26)
         return PictureFormat::Bmp;
     if (starts("II*\0", 4) || starts("MM\0*", 4))
-        return PictureFormat::Tiff;
+        return tiffHoldsCameraData(reinterpret_cast<const unsigned char *>(data), size) ? PictureFormat::Raw
+                                                                                       : PictureFormat::Tiff;
+    if (starts("\xFF\x0A", 2) || starts("\0\0\0\x0CJXL \r\n\x87\n", 12))
+        return PictureFormat::Jxl;
+    // Camera raw formats of their own: Fujifilm RAF, Olympus ORF, Panasonic RW2, Minolta MRW,
+    // Canon CR3 (an ISO media file of brand "crx ").
+    if (starts("FUJIFILM", 8) || starts("IIRO", 4) || starts("IIRS", 4) || starts("MMOR", 4) ||
+        starts("IIU\0", 4) || starts("\0MRM", 4) || (starts("ftyp", 4, 4) && starts("crx ", 4, 8)))
+        return PictureFormat::Raw;
     if (starts("RIFF", 4) && starts("WEBP", 4, 8))
         return PictureFormat::Webp;
     if (starts("ftyp", 4, 4) && size >= 12) {
@@ -167,6 +236,8 @@ const char *formatName(PictureFormat format)
     case PictureFormat::Webp: return "WebP";
     case PictureFormat::Heif: return "HEIF";
     case PictureFormat::Avif: return "AVIF";
+    case PictureFormat::Jxl: return "JPEG XL";
+    case PictureFormat::Raw: return "camera raw";
     case PictureFormat::Unknown: break;
     }
     return "unknown";
@@ -177,7 +248,14 @@ QStringList readablePictureExtensions()
     return {QStringLiteral("jpg"), QStringLiteral("jpeg"), QStringLiteral("jpe"), QStringLiteral("jfif"),
             QStringLiteral("png"), QStringLiteral("gif"), QStringLiteral("bmp"), QStringLiteral("dib"),
             QStringLiteral("tif"), QStringLiteral("tiff"), QStringLiteral("webp"), QStringLiteral("heic"),
-            QStringLiteral("heif"), QStringLiteral("avif")};
+            QStringLiteral("heif"), QStringLiteral("avif"), QStringLiteral("jxl"),
+            // Camera raw files LibRaw reads
+            QStringLiteral("dng"), QStringLiteral("cr2"), QStringLiteral("cr3"), QStringLiteral("crw"),
+            QStringLiteral("nef"), QStringLiteral("nrw"), QStringLiteral("arw"), QStringLiteral("srf"),
+            QStringLiteral("sr2"), QStringLiteral("orf"), QStringLiteral("rw2"), QStringLiteral("raf"),
+            QStringLiteral("pef"), QStringLiteral("srw"), QStringLiteral("rwl"), QStringLiteral("raw"),
+            QStringLiteral("3fr"), QStringLiteral("erf"), QStringLiteral("kdc"), QStringLiteral("dcr"),
+            QStringLiteral("mrw"), QStringLiteral("mos"), QStringLiteral("mef"), QStringLiteral("iiq")};
 }
 
 namespace {
@@ -267,7 +345,20 @@ DecodedPicture decodePictureBytes(const QByteArray &bytes, const QString &path, 
     switch (decoded.format) {
     case PictureFormat::Jpeg: decoded.image = decodeJpeg(in); break;
     case PictureFormat::Png: decoded.image = decodePng(in); break;
-    case PictureFormat::Tiff: decoded.image = decodeTiff(in); break;
+    case PictureFormat::Tiff:
+        try {
+            decoded.image = decodeTiff(in);
+        } catch (const PreviewOnlyTiff &) {
+            // Camera files LibRaw knows that keep their sensor data where the sniffing does not
+            // look; anything else keeps the refusal.
+            if (!rawReadable(in.data, in.size))
+                throw;
+            decoded.format = PictureFormat::Raw;
+            decoded.image = decodeRaw(in);
+        }
+        break;
+    case PictureFormat::Jxl: decoded.image = decodeJxl(in); break;
+    case PictureFormat::Raw: decoded.image = decodeRaw(in); break;
     case PictureFormat::Webp: decoded.image = decodeWebp(in); break;
     case PictureFormat::Heif:
     case PictureFormat::Avif: decoded.image = decodeHeif(in); break;
@@ -390,6 +481,10 @@ MetadataBlocks readPictureMetadataBytes(const QByteArray &bytes, QString *note)
         const Input in{reinterpret_cast<const unsigned char *>(bytes.constData()), std::size_t(bytes.size()), QString()};
         return heifMetadata(in);
     }
+    if (format == PictureFormat::Jxl) {
+        const Input in{reinterpret_cast<const unsigned char *>(bytes.constData()), std::size_t(bytes.size()), QString()};
+        return jxlMetadata(in);
+    }
     // A JPEG's camera data all comes before its first scan: Exiv2 is handed only that part.
     qsizetype length = bytes.size();
     if (format == PictureFormat::Jpeg) {
@@ -463,6 +558,16 @@ MetadataBlocks metadataForResult(const MetadataBlocks &source, QString *note)
                 exif, reinterpret_cast<const Exiv2::byte *>(source.exif.constData()), uint32_t(source.exif.size()));
             if (exif.findKey(Exiv2::ExifKey("Exif.Image.Orientation")) != exif.end())
                 exif["Exif.Image.Orientation"] = uint16_t(1);
+            // A camera raw file's own structure (DNG's tags, the colour filter array, its
+            // sub-directories) describes sensor data the result does not hold; in a TIFF result
+            // it would make the file pass for raw.
+            for (auto d = exif.begin(); d != exif.end();) {
+                const std::uint16_t tag = d->tag();
+                const bool raw = d->groupName() == "Image" &&
+                                 ((tag >= 50706 && tag < 53000) || tag == 33421 || tag == 33422 || tag == 330 ||
+                                  (tag == 262 && (d->toLong() == 32803 || d->toLong() == 34892)));
+                d = raw ? exif.erase(d) : std::next(d);
+            }
             Exiv2::ExifThumb(exif).erase();
             result.exif = exifBlock(exif, order);
         }
@@ -497,6 +602,9 @@ QByteArray encodePicture(const QImage &picture, const EncodeOptions &options, co
     case PictureFormat::Tiff: return encodeTiff(pixels, metadata);
     case PictureFormat::Webp: return encodeWebp(pixels, options.quality, metadata);
     case PictureFormat::Bmp: return encodeBmp(pixels);
+    case PictureFormat::Jxl: return encodeJxl(pixels, options.quality, metadata);
+    case PictureFormat::Heif:
+    case PictureFormat::Avif: return encodeHeif(pixels, options.format, options.quality, metadata);
     default: break;
     }
     throw StepFailure(QStringLiteral("This program cannot write %1 files").arg(QLatin1String(formatName(options.format))));

@@ -12,7 +12,8 @@
 namespace lumivex {
 
 // The formats pictures are read from, recognised by their first bytes, never by the file name.
-enum class PictureFormat { Unknown, Jpeg, Png, Gif, Bmp, Tiff, Webp, Heif, Avif };
+// Raw stands for every camera raw format LibRaw reads, DNG included.
+enum class PictureFormat { Unknown, Jpeg, Png, Gif, Bmp, Tiff, Webp, Heif, Avif, Jxl, Raw };
 
 // A file's camera data, kept as the bytes its format stores, so it travels with the picture it
 // came from and nowhere else.
@@ -76,8 +77,8 @@ MetadataBlocks metadataForResult(const MetadataBlocks &source, QString *note = n
 int exifOrientation(const char *tiff, std::size_t size);
 
 struct EncodeOptions {
-    PictureFormat format = PictureFormat::Jpeg; // Jpeg, Png, Webp, Tiff or Bmp
-    int quality = 85;                           // 1..100 for JPEG and WebP
+    PictureFormat format = PictureFormat::Jpeg; // Jpeg, Png, Webp, Tiff, Bmp, Jxl, Heif or Avif
+    int quality = 85; // 1..100 for JPEG, WebP, HEIC and AVIF; for JPEG XL 100 is lossless
 };
 
 // Encodes a picture with the metadata blocks written by the encoder itself. JPEG uses the

@@ -19,14 +19,26 @@ namespace lumivex::codec {
 namespace {
 
 #define LUMIVEX_HEIF_FUNCTIONS(X) \
+    X(context_add_exif_metadata) \
+    X(context_add_XMP_metadata) \
     X(context_alloc) \
+    X(context_encode_image) \
     X(context_free) \
+    X(context_get_encoder_for_format) \
+    X(context_write) \
     X(context_get_primary_image_handle) \
     X(context_read_from_memory_without_copy) \
     X(context_set_maximum_image_size_limit) \
     X(decode_image) \
     X(decoding_options_alloc) \
     X(decoding_options_free) \
+    X(encoder_release) \
+    X(encoder_set_lossy_quality) \
+    X(encoding_options_alloc) \
+    X(encoding_options_free) \
+    X(image_add_plane) \
+    X(image_create) \
+    X(image_get_plane) \
     X(image_get_height) \
     X(image_get_plane_readonly) \
     X(image_get_width) \
@@ -43,7 +55,8 @@ namespace {
     X(image_handle_get_width) \
     X(image_handle_has_alpha_channel) \
     X(image_handle_release) \
-    X(image_release)
+    X(image_release) \
+    X(image_set_raw_color_profile)
 
 // The functions this backend calls, found in the library once it is loaded.
 struct Heif {
@@ -192,6 +205,82 @@ MetadataBlocks heifMetadata(const Input &in)
             blocks.icc = icc;
     }
     return blocks;
+}
+
+namespace {
+
+struct EncoderFree {
+    heif_encoder *e;
+    ~EncoderFree()
+    {
+        if (e)
+            lib().encoder_release(e);
+    }
+};
+
+heif_error appendBytes(heif_context *, const void *data, size_t size, void *user)
+{
+    try {
+        static_cast<QByteArray *>(user)->append(static_cast<const char *>(data), qsizetype(size));
+    } catch (...) {
+        return {heif_error_Memory_allocation_error, heif_suberror_Unspecified, "out of memory"};
+    }
+    return {heif_error_Ok, heif_suberror_Unspecified, "Success"};
+}
+
+} // namespace
+
+QByteArray encodeHeif(const QImage &picture, PictureFormat format, int quality, const MetadataBlocks &metadata)
+{
+    const QString what = format == PictureFormat::Avif ? QStringLiteral("AVIF") : QStringLiteral("HEIC");
+    auto check = [&](const heif_error &e) {
+        if (e.code == heif_error_Memory_allocation_error)
+            throw std::bad_alloc();
+        if (e.code != heif_error_Ok)
+            throw StepFailure(QStringLiteral("The %1 encoder failed: %2").arg(what, QString::fromUtf8(e.message)));
+    };
+    if (!lib().missing.isEmpty())
+        throw StepFailure(QStringLiteral("The %1 encoder failed: %2").arg(what, lib().missing));
+    ContextFree context{lib().context_alloc()};
+    EncoderFree encoder{nullptr};
+    check(lib().context_get_encoder_for_format(
+        context.c, format == PictureFormat::Avif ? heif_compression_AV1 : heif_compression_HEVC, &encoder.e));
+    check(lib().encoder_set_lossy_quality(encoder.e, quality));
+
+    const int width = picture.width(), height = picture.height();
+    ImageFree image{nullptr};
+    check(lib().image_create(width, height, heif_colorspace_RGB, heif_chroma_interleaved_RGB, &image.i));
+    check(lib().image_add_plane(image.i, heif_channel_interleaved, width, height, 8));
+    int stride = 0;
+    uint8_t *plane = lib().image_get_plane(image.i, heif_channel_interleaved, &stride);
+    if (!plane)
+        throw std::bad_alloc();
+    for (int y = 0; y < height; ++y) {
+        const uchar *s = picture.constScanLine(y);
+        uint8_t *d = plane + std::ptrdiff_t(y) * stride;
+        for (int x = 0; x < width; ++x, s += 4, d += 3) {
+            d[0] = s[2];
+            d[1] = s[1];
+            d[2] = s[0];
+        }
+    }
+    if (!metadata.icc.isEmpty())
+        check(lib().image_set_raw_color_profile(image.i, "prof", metadata.icc.constData(),
+                                                std::size_t(metadata.icc.size())));
+    heif_encoding_options *options = lib().encoding_options_alloc();
+    HandleFree handle{nullptr};
+    const heif_error encoded = lib().context_encode_image(context.c, image.i, encoder.e, options, &handle.h);
+    lib().encoding_options_free(options);
+    check(encoded);
+    // libheif puts the offset to the TIFF header in front itself.
+    if (!metadata.exif.isEmpty())
+        check(lib().context_add_exif_metadata(context.c, handle.h, metadata.exif.constData(), int(metadata.exif.size())));
+    if (!metadata.xmp.isEmpty())
+        check(lib().context_add_XMP_metadata(context.c, handle.h, metadata.xmp.constData(), int(metadata.xmp.size())));
+    QByteArray out;
+    heif_writer writer{1, appendBytes};
+    check(lib().context_write(context.c, &writer, &out));
+    return out;
 }
 
 } // namespace lumivex::codec

@@ -153,8 +153,9 @@ QImage decodeTiff(const Input &in)
         for (int i = 0; i < kDirectoriesTried && !found && TIFFReadDirectory(tif); ++i)
             found = !TIFFGetField(tif, TIFFTAG_SUBFILETYPE, &kind) || !(kind & FILETYPE_REDUCEDIMAGE);
         if (!found)
-            failDecode(QStringLiteral("the file holds only reduced-size previews of its picture, as camera raw files do"),
-                       in.path);
+            throw PreviewOnlyTiff(QStringLiteral("Cannot decode the picture (the file holds only reduced-size previews "
+                                                 "of its picture, as camera raw files do): ") +
+                                  in.path);
     }
     uint32_t width = 0, height = 0;
     TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &width);

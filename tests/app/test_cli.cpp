@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/cli.h"
+#include "codec_testing.h"
 #include "core/codec/codec.h"
 #include "core/paths.h"
 #include "engine/batch_session.h"
@@ -17,10 +18,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QUrl>
 #include <gtest/gtest.h>
 #include <fcntl.h>
+#include <map>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -46,8 +49,19 @@ struct Cli {
         QTextStream input(&in);
         errorText.clear();
         QTextStream errors(&errorText);
-        return runBatchCommandLine(arguments, input, errors, false);
+        const int status = runBatchCommandLine(arguments, input, errors, false);
+        errors.flush();
+        // The closing summary is kept apart, so that the lines above it are compared alone.
+        summary.clear();
+        const qsizetype last = errorText.lastIndexOf(QLatin1Char('\n'), -2);
+        const QString tail = errorText.mid(last + 1);
+        if (QRegularExpression(QStringLiteral("^\\d+ written, \\d+ failed(, \\d+ kept)? in [0-9.]+ s\n$")).match(tail).hasMatch()) {
+            summary = tail.chopped(1);
+            errorText.chop(tail.size());
+        }
+        return status;
     }
+    QString summary;
     QStringList written() const { return QDir(out).entryList(QDir::Files, QDir::Name); }
 };
 
@@ -242,7 +256,7 @@ TEST(Cli, WhatAScanCannotTakeIsALineAndAFailure)
                                       ::close(fd);
                               }));
     EXPECT_EQ(status, 1);
-    EXPECT_EQ(cli.errorText, fifo + QStringLiteral(": Not a regular file: ") + fifo + QLatin1Char('\n'));
+    EXPECT_EQ(cli.errorText, fifo + QStringLiteral(": Not a regular file\n"));
 }
 
 TEST(Cli, AnUnreadableFolderMetDuringAScanIsAFailure)
@@ -289,8 +303,7 @@ TEST(Cli, ANameNotValidInTheEncodingIsProcessedByItsBytes)
     // Named on the command line, by bytes, the same; an unreadable one is printed escaped.
     EXPECT_EQ(cli.run(brightening(cli.out) << fileNameFromBytes(folder + "/caf\xff.png")), 0) << cli.errorText.toStdString();
     EXPECT_EQ(cli.run(brightening(cli.out) << fileNameFromBytes(folder + "/gone\xfe.png")), 1);
-    EXPECT_EQ(cli.errorText, QString::fromUtf8(folder) + QStringLiteral("/gone\\xFE.png: File not found: ") +
-                                 QString::fromUtf8(folder) + QStringLiteral("/gone\\xFE.png\n"));
+    EXPECT_EQ(cli.errorText, QString::fromUtf8(folder) + QStringLiteral("/gone\\xFE.png: File not found\n"));
     // Read from standard input, by their bytes too, NUL-separated or a line each.
     for (const bool nul : {true, false}) {
         ::unlink(output.constData());
@@ -371,6 +384,7 @@ TEST(Cli, NoClobberKeepsExistingFilesAndExitsOne)
     EXPECT_EQ(cli.run(args({"--adjust", "softening", "--strength", "3", "--no-clobber", "--output"}) << cli.out << a << b), 1);
     EXPECT_EQ(contents(kept), QByteArray("keep me"));
     EXPECT_EQ(cli.errorText, kept + QStringLiteral(": exists\n"));
+    EXPECT_TRUE(cli.summary.startsWith(QStringLiteral("1 written, 0 failed, 1 kept in "))) << qPrintable(cli.summary);
     EXPECT_EQ(QImage(QDir(cli.out).filePath(QStringLiteral("b-softened.jpg"))).size(), QSize(6, 6));
     // Without it the file is replaced.
     EXPECT_EQ(cli.run(args({"--adjust", "softening", "--strength", "3", "--output"}) << cli.out << a), 0);
@@ -522,8 +536,7 @@ TEST(Cli, AFileThatCannotBeOpenedIsToldWithTheSystemReason)
         }
     }
     EXPECT_EQ(status, 1);
-    EXPECT_EQ(cli.errorText, locked + QStringLiteral(": File cannot be opened (Permission denied): ") + locked +
-                                 QLatin1Char('\n'));
+    EXPECT_EQ(cli.errorText, locked + QStringLiteral(": File cannot be opened (Permission denied)\n"));
 }
 
 namespace {
@@ -761,4 +774,110 @@ TEST(Program, APictureNamingNoDensityIsWrittenAsTheWindowWritesIt)
                 EXPECT_EQ(written.mid(38, 8), QByteArray("\xc4\x0e\x00\x00\xc4\x0e\x00\x00", 8)) << qPrintable(name);
         }
     }
+}
+
+TEST(Cli, TheSummaryCountsWhatWasWrittenAndFailedUnlessQuiet)
+{
+    Cli cli;
+    const QString good = writePicture(cli.dir, QStringLiteral("in/good.png"), noisyPicture(5, 5, 1));
+    const QString bad = cli.dir.filePath(QStringLiteral("in/bad.jpg"));
+    QFile file(bad);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("not a picture");
+    file.close();
+    const QString missing = cli.dir.filePath(QStringLiteral("in/missing.png"));
+    EXPECT_EQ(cli.run(args({"--adjust", "brightness", "--strength", "5", "--output"}) << cli.out << good << bad << missing), 1);
+    // Each failure names its file once, at the start of its line.
+    EXPECT_EQ(cli.errorText.count(bad), 1) << qPrintable(cli.errorText);
+    EXPECT_EQ(cli.errorText.count(missing), 1) << qPrintable(cli.errorText);
+    EXPECT_TRUE(cli.errorText.contains(bad + QStringLiteral(": Not a picture file this program can read\n")));
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^1 written, 2 failed in [0-9.]+ s$")).match(cli.summary).hasMatch())
+        << qPrintable(cli.summary);
+    EXPECT_EQ(cli.run(args({"--adjust", "brightness", "--strength", "5", "--quiet", "--output"}) << cli.out << good), 0);
+    EXPECT_TRUE(cli.summary.isEmpty());
+    EXPECT_TRUE(cli.errorText.isEmpty()) << qPrintable(cli.errorText);
+}
+
+TEST(Cli, ExtTakesALeadingDotAndAList)
+{
+    Cli cli;
+    const QImage picture = noisyPicture(6, 4, 3);
+    writePicture(cli.dir, QStringLiteral("in/a.jpg"), picture);
+    writePicture(cli.dir, QStringLiteral("in/b.PNG"), picture);
+    writePicture(cli.dir, QStringLiteral("in/sub/c.bmp"), picture);
+    writePicture(cli.dir, QStringLiteral("in/d.tif"), picture);
+    const QString in = cli.dir.filePath(QStringLiteral("in"));
+    const auto found = [&](std::initializer_list<const char *> ext) {
+        QStringList arguments = args({"--adjust", "brightness", "--strength", "5", "--format", "bmp", "--output"}) << cli.out;
+        for (const char *e : ext)
+            arguments << QStringLiteral("--ext") << QString::fromLatin1(e);
+        for (const QString &name : QDir(cli.out).entryList(QDir::Files))
+            QFile::remove(QDir(cli.out).filePath(name));
+        const int status = cli.run(arguments << in);
+        return std::make_pair(status, cli.written());
+    };
+    EXPECT_EQ(found({".jpg"}), std::make_pair(0, QStringList{QStringLiteral("a-brightened.bmp")}));
+    EXPECT_EQ(found({"jpg,png,bmp"}), std::make_pair(0, (QStringList{QStringLiteral("a-brightened.bmp"), QStringLiteral("b-brightened.bmp"),
+                                                                     QStringLiteral("c-brightened.bmp")})));
+    EXPECT_EQ(found({".png", "TIF"}), std::make_pair(0, (QStringList{QStringLiteral("b-brightened.bmp"), QStringLiteral("d-brightened.bmp")})));
+    EXPECT_EQ(found({"jpg,.jpg,JPG"}), std::make_pair(0, QStringList{QStringLiteral("a-brightened.bmp")}));
+    EXPECT_EQ(found({"heic,avif"}).first, 1);
+    EXPECT_EQ(cli.errorText, in + QStringLiteral(": no file ending in .heic, .avif found in the folder\n"));
+    EXPECT_EQ(found({","}).first, 2);
+    EXPECT_EQ(found({"*.jpg"}).first, 2);
+}
+
+TEST(Cli, FormatKeepWritesEachResultInItsSourcesFormat)
+{
+    Cli cli;
+    const QImage picture = noisyPicture(12, 8, 5);
+    QStringList sources;
+    const auto source = [&](const QString &name, const QByteArray &bytes) {
+        const QString path = cli.dir.filePath(QStringLiteral("in/") + name);
+        writeBytes(path, bytes);
+        sources << path;
+    };
+    source(QStringLiteral("a.jpg"), encodePicture(picture, EncodeOptions{PictureFormat::Jpeg, 90}, MetadataBlocks()));
+    source(QStringLiteral("b.png"), encodePicture(picture, EncodeOptions{PictureFormat::Png, 0}, MetadataBlocks()));
+    source(QStringLiteral("c.tiff"), encodePicture(picture, EncodeOptions{PictureFormat::Tiff, 0}, MetadataBlocks()));
+    source(QStringLiteral("d.webp"), encodePicture(picture, EncodeOptions{PictureFormat::Webp, 90}, MetadataBlocks()));
+    source(QStringLiteral("e.jxl"), encodePicture(picture, EncodeOptions{PictureFormat::Jxl, 90}, MetadataBlocks()));
+    source(QStringLiteral("f.bmp"), encodePicture(picture, EncodeOptions{PictureFormat::Bmp, 0}, MetadataBlocks()));
+    source(QStringLiteral("g.gif"),
+           QByteArray("GIF89a\x02\0\x02\0\x80\0\0\xff\0\0\0\0\xff\x2c\0\0\0\0\x02\0\x02\0\0\x02\x03\x84\x1d\x05\0\x3b", 35));
+    source(QStringLiteral("h.dng"), libtiffDng(32, 24));
+    const bool heic = heifEncoderAvailable(false), avif = heifEncoderAvailable(true);
+    if (heic)
+        source(QStringLiteral("i.heic"), encodePicture(picture, EncodeOptions{PictureFormat::Heif, 90}, MetadataBlocks()));
+    if (avif)
+        source(QStringLiteral("j.avif"), encodePicture(picture, EncodeOptions{PictureFormat::Avif, 90}, MetadataBlocks()));
+    ASSERT_EQ(cli.run(args({"--adjust", "contrast", "--strength", "20", "--format", "keep", "--output"}) << cli.out << sources), 0)
+        << qPrintable(cli.errorText);
+    QStringList expected{QStringLiteral("a-contrasted.jpg"), QStringLiteral("b-contrasted.png"), QStringLiteral("c-contrasted.tif"),
+                         QStringLiteral("d-contrasted.webp"), QStringLiteral("e-contrasted.jxl"), QStringLiteral("f-contrasted.bmp"),
+                         QStringLiteral("g-contrasted.png"), QStringLiteral("h-contrasted.tif")};
+    if (heic)
+        expected << QStringLiteral("i-contrasted.heic");
+    if (avif)
+        expected << QStringLiteral("j-contrasted.avif");
+    EXPECT_EQ(cli.written(), expected);
+    const std::map<QString, PictureFormat> contentOf{
+        {QStringLiteral("jpg"), PictureFormat::Jpeg}, {QStringLiteral("png"), PictureFormat::Png},
+        {QStringLiteral("tif"), PictureFormat::Tiff}, {QStringLiteral("webp"), PictureFormat::Webp},
+        {QStringLiteral("jxl"), PictureFormat::Jxl},  {QStringLiteral("bmp"), PictureFormat::Bmp},
+        {QStringLiteral("heic"), PictureFormat::Heif}, {QStringLiteral("avif"), PictureFormat::Avif}};
+    for (const QString &name : cli.written()) {
+        const DecodedPicture back = decodePictureFile(QDir(cli.out).filePath(name));
+        EXPECT_EQ(back.format, contentOf.at(QFileInfo(name).suffix())) << qPrintable(name);
+        EXPECT_FALSE(back.image.isNull()) << qPrintable(name);
+    }
+    // A JPEG kept as JPEG is the file --format jpg writes.
+    QTemporaryDir jpg;
+    ASSERT_EQ(cli.run(args({"--adjust", "contrast", "--strength", "20", "--output"}) << jpg.path() << sources.first()), 0);
+    EXPECT_EQ(contents(QDir(jpg.path()).filePath(QStringLiteral("a-contrasted.jpg"))),
+              contents(QDir(cli.out).filePath(QStringLiteral("a-contrasted.jpg"))));
+    // A format no row of the table names is a mistake, not a TIFF.
+    EXPECT_EQ(cli.run(args({"--adjust", "contrast", "--strength", "20", "--format", "jp2", "--output"}) << cli.out << sources.first()), 2);
+    EXPECT_TRUE(cli.errorText.startsWith(QStringLiteral("lumivex: --format must be one of jpg bmp png webp tiff jxl heic avif keep\n")))
+        << qPrintable(cli.errorText);
 }

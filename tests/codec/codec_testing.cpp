@@ -5,7 +5,14 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <unistd.h>
 #include <jpeglib.h>
+#include <jxl/decode.h>
+#include <jxl/encode.h>
+#include <libraw/libraw.h>
+#include <atomic>
+#include <memory>
+#include <tiffio.h>
 #include <libheif/heif.h>
 #include <png.h>
 #include <webp/decode.h>
@@ -298,6 +305,259 @@ void writeBytes(const QString &path, const QByteArray &bytes)
     QFile file(path);
     file.open(QIODevice::WriteOnly);
     file.write(bytes);
+}
+
+QByteArray libtiffDng(int width, int height, int orientation, const char *make, bool previewFirst)
+{
+    static std::atomic<int> written{0};
+    const QString path = QStringLiteral("/tmp/lumivex-dng-%1-%2.dng").arg(qint64(::getpid())).arg(++written);
+    TIFF *tif = TIFFOpen(QFile::encodeName(path).constData(), "w");
+    if (!tif)
+        return QByteArray();
+    const uint8_t version[4] = {1, 4, 0, 0}, backward[4] = {1, 1, 0, 0};
+    if (previewFirst) {
+        TIFFSetField(tif, TIFFTAG_SUBFILETYPE, FILETYPE_REDUCEDIMAGE);
+        TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, 4u);
+        TIFFSetField(tif, TIFFTAG_IMAGELENGTH, 3u);
+        TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8);
+        TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 3);
+        TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
+        TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+        TIFFSetField(tif, TIFFTAG_MAKE, make);
+        TIFFSetField(tif, TIFFTAG_MODEL, "Test Body");
+        TIFFSetField(tif, TIFFTAG_ORIENTATION, uint16_t(orientation));
+        TIFFSetField(tif, TIFFTAG_DNGVERSION, version);
+        TIFFSetField(tif, TIFFTAG_DNGBACKWARDVERSION, backward);
+        TIFFSetField(tif, TIFFTAG_UNIQUECAMERAMODEL, "Quenwick Test Body");
+        const uint64_t sub[1] = {0};
+        TIFFSetField(tif, TIFFTAG_SUBIFD, 1, sub);
+        const uint8_t preview[12] = {90, 90, 90, 90, 90, 90, 90, 90, 90, 90, 90, 90};
+        for (uint32_t y = 0; y < 3; ++y)
+            TIFFWriteScanline(tif, const_cast<uint8_t *>(preview), y, 0);
+        TIFFWriteDirectory(tif);
+    }
+    TIFFSetField(tif, TIFFTAG_SUBFILETYPE, 0);
+    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, uint32_t(width));
+    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, uint32_t(height));
+    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 16);
+    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 1);
+    TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_NONE);
+    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_CFA);
+    TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+    TIFFSetField(tif, TIFFTAG_ORIENTATION, uint16_t(orientation));
+    TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, uint32_t(height));
+    TIFFSetField(tif, TIFFTAG_MAKE, make);
+    TIFFSetField(tif, TIFFTAG_MODEL, "Test Body");
+    const uint16_t dimensions[2] = {2, 2};
+    TIFFSetField(tif, TIFFTAG_CFAREPEATPATTERNDIM, dimensions);
+    const uint8_t pattern[4] = {0, 1, 1, 2}; // R G / G B
+    TIFFSetField(tif, TIFFTAG_CFAPATTERN, 4, pattern);
+    TIFFSetField(tif, TIFFTAG_DNGVERSION, version);
+    TIFFSetField(tif, TIFFTAG_DNGBACKWARDVERSION, backward);
+    TIFFSetField(tif, TIFFTAG_UNIQUECAMERAMODEL, "Quenwick Test Body");
+    const float matrix[9] = {0.9f, -0.3f, -0.05f, -0.4f, 1.2f, 0.2f, -0.05f, 0.15f, 0.6f};
+    TIFFSetField(tif, TIFFTAG_COLORMATRIX1, 9, matrix);
+    TIFFSetField(tif, TIFFTAG_CALIBRATIONILLUMINANT1, 21);
+    const float neutral[3] = {0.45f, 1.0f, 0.7f};
+    TIFFSetField(tif, TIFFTAG_ASSHOTNEUTRAL, 3, neutral);
+    const uint32_t white[1] = {4095};
+    TIFFSetField(tif, TIFFTAG_WHITELEVEL, 1, white);
+    std::vector<uint16_t> row(static_cast<std::size_t>(width));
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            // A scene of soft gradients and a bright disc, sampled through the filter.
+            const double r = 0.2 + 0.6 * x / width, g = 0.25 + 0.5 * y / height, b = 0.6 - 0.4 * x / width;
+            const double dx = x - width * 0.6, dy = y - height * 0.4;
+            const double disc = dx * dx + dy * dy < width * height * 0.02 ? 0.35 : 0.0;
+            const int colour = (y & 1) * 2 + (x & 1); // 0 R, 1 and 2 G, 3 B
+            const double value = (colour == 0 ? r * 0.45 : colour == 3 ? b * 0.7 : g) + disc;
+            row[std::size_t(x)] = uint16_t(std::min(4095.0, value * 3000.0 + ((x * 7 + y * 13) % 23)));
+        }
+        TIFFWriteScanline(tif, row.data(), uint32_t(y), 0);
+    }
+    TIFFClose(tif);
+    const QByteArray bytes = fileBytes(path);
+    QFile::remove(path);
+    return bytes;
+}
+
+QImage librawReference(const QByteArray &raw)
+{
+    auto processor = std::make_unique<LibRaw>();
+    processor->imgdata.params.use_camera_wb = 1;
+    processor->imgdata.params.output_bps = 8;
+    processor->imgdata.params.output_color = 1;
+    if (processor->open_buffer(const_cast<char *>(raw.constData()), std::size_t(raw.size())) != LIBRAW_SUCCESS ||
+        processor->unpack() != LIBRAW_SUCCESS || processor->dcraw_process() != LIBRAW_SUCCESS)
+        return QImage();
+    int error = 0;
+    libraw_processed_image_t *made = processor->dcraw_make_mem_image(&error);
+    if (!made)
+        return QImage();
+    QImage image(made->width, made->height, QImage::Format_RGB32);
+    for (int y = 0; y < made->height; ++y)
+        for (int x = 0; x < made->width; ++x) {
+            const unsigned char *p = made->data + (std::size_t(y) * made->width + x) * made->colors;
+            image.setPixel(x, y, made->colors == 3 ? qRgb(p[0], p[1], p[2]) : qRgb(p[0], p[0], p[0]));
+        }
+    LibRaw::dcraw_clear_mem(made);
+    return image;
+}
+
+QByteArray libjxlEncode(const QImage &picture, float distance, int orientation, const QByteArray &exif,
+                        const QByteArray &xmp, bool compressBoxes)
+{
+    JxlEncoder *enc = JxlEncoderCreate(nullptr);
+    const bool boxes = !exif.isEmpty() || !xmp.isEmpty();
+    if (boxes)
+        JxlEncoderUseBoxes(enc);
+    JxlBasicInfo info;
+    JxlEncoderInitBasicInfo(&info);
+    info.xsize = uint32_t(picture.width());
+    info.ysize = uint32_t(picture.height());
+    info.bits_per_sample = 8;
+    info.num_color_channels = 3;
+    info.uses_original_profile = distance == 0 ? JXL_TRUE : JXL_FALSE;
+    info.orientation = JxlOrientation(orientation);
+    JxlEncoderSetBasicInfo(enc, &info);
+    JxlColorEncoding srgb;
+    JxlColorEncodingSetToSRGB(&srgb, JXL_FALSE);
+    JxlEncoderSetColorEncoding(enc, &srgb);
+    if (!exif.isEmpty()) {
+        const QByteArray box = QByteArray(4, '\0') + exif;
+        JxlEncoderAddBox(enc, "Exif", reinterpret_cast<const uint8_t *>(box.constData()), std::size_t(box.size()),
+                         compressBoxes ? JXL_TRUE : JXL_FALSE);
+    }
+    if (!xmp.isEmpty())
+        JxlEncoderAddBox(enc, "xml ", reinterpret_cast<const uint8_t *>(xmp.constData()), std::size_t(xmp.size()),
+                         compressBoxes ? JXL_TRUE : JXL_FALSE);
+    if (boxes)
+        JxlEncoderCloseBoxes(enc);
+    JxlEncoderFrameSettings *settings = JxlEncoderFrameSettingsCreate(enc, nullptr);
+    if (distance == 0)
+        JxlEncoderSetFrameLossless(settings, JXL_TRUE);
+    else
+        JxlEncoderSetFrameDistance(settings, distance);
+    std::vector<uint8_t> rgb;
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x) {
+            const QRgb p = picture.pixel(x, y);
+            rgb.push_back(uint8_t(qRed(p)));
+            rgb.push_back(uint8_t(qGreen(p)));
+            rgb.push_back(uint8_t(qBlue(p)));
+        }
+    const JxlPixelFormat format{3, JXL_TYPE_UINT8, JXL_NATIVE_ENDIAN, 0};
+    JxlEncoderAddImageFrame(settings, &format, rgb.data(), rgb.size());
+    JxlEncoderCloseInput(enc);
+    QByteArray out(1 << 16, '\0');
+    std::size_t used = 0;
+    for (;;) {
+        uint8_t *next = reinterpret_cast<uint8_t *>(out.data()) + used;
+        std::size_t available = std::size_t(out.size()) - used;
+        const JxlEncoderStatus status = JxlEncoderProcessOutput(enc, &next, &available);
+        used = std::size_t(next - reinterpret_cast<uint8_t *>(out.data()));
+        if (status != JXL_ENC_NEED_MORE_OUTPUT) {
+            if (status != JXL_ENC_SUCCESS)
+                used = 0;
+            break;
+        }
+        out.resize(out.size() * 2);
+    }
+    JxlEncoderDestroy(enc);
+    out.truncate(qsizetype(used));
+    return out;
+}
+
+QByteArray libjxlEncodeAnimation(const QImage &first, const QImage &second)
+{
+    JxlEncoder *enc = JxlEncoderCreate(nullptr);
+    JxlBasicInfo info;
+    JxlEncoderInitBasicInfo(&info);
+    info.xsize = uint32_t(first.width());
+    info.ysize = uint32_t(first.height());
+    info.bits_per_sample = 8;
+    info.num_color_channels = 3;
+    info.uses_original_profile = JXL_TRUE;
+    info.have_animation = JXL_TRUE;
+    info.animation.tps_numerator = 10;
+    info.animation.tps_denominator = 1;
+    JxlEncoderSetBasicInfo(enc, &info);
+    JxlColorEncoding srgb;
+    JxlColorEncodingSetToSRGB(&srgb, JXL_FALSE);
+    JxlEncoderSetColorEncoding(enc, &srgb);
+    JxlEncoderFrameSettings *settings = JxlEncoderFrameSettingsCreate(enc, nullptr);
+    JxlEncoderSetFrameLossless(settings, JXL_TRUE);
+    const JxlPixelFormat format{3, JXL_TYPE_UINT8, JXL_NATIVE_ENDIAN, 0};
+    for (const QImage *frame : {&first, &second}) {
+        JxlFrameHeader header;
+        JxlEncoderInitFrameHeader(&header);
+        header.duration = 5;
+        JxlEncoderSetFrameHeader(settings, &header);
+        std::vector<uint8_t> rgb;
+        for (int y = 0; y < frame->height(); ++y)
+            for (int x = 0; x < frame->width(); ++x) {
+                const QRgb p = frame->pixel(x, y);
+                rgb.push_back(uint8_t(qRed(p)));
+                rgb.push_back(uint8_t(qGreen(p)));
+                rgb.push_back(uint8_t(qBlue(p)));
+            }
+        JxlEncoderAddImageFrame(settings, &format, rgb.data(), rgb.size());
+    }
+    JxlEncoderCloseInput(enc);
+    QByteArray out(1 << 16, '\0');
+    std::size_t used = 0;
+    for (;;) {
+        uint8_t *next = reinterpret_cast<uint8_t *>(out.data()) + used;
+        std::size_t available = std::size_t(out.size()) - used;
+        const JxlEncoderStatus status = JxlEncoderProcessOutput(enc, &next, &available);
+        used = std::size_t(next - reinterpret_cast<uint8_t *>(out.data()));
+        if (status != JXL_ENC_NEED_MORE_OUTPUT) {
+            if (status != JXL_ENC_SUCCESS)
+                used = 0;
+            break;
+        }
+        out.resize(out.size() * 2);
+    }
+    JxlEncoderDestroy(enc);
+    out.truncate(qsizetype(used));
+    return out;
+}
+
+QImage libjxlDecode(const QByteArray &jxl)
+{
+    JxlDecoder *dec = JxlDecoderCreate(nullptr);
+    JxlDecoderSubscribeEvents(dec, JXL_DEC_BASIC_INFO | JXL_DEC_FULL_IMAGE);
+    JxlDecoderSetInput(dec, reinterpret_cast<const uint8_t *>(jxl.constData()), std::size_t(jxl.size()));
+    JxlDecoderCloseInput(dec);
+    JxlBasicInfo info{};
+    std::vector<uint8_t> pixels;
+    const JxlPixelFormat format{3, JXL_TYPE_UINT8, JXL_NATIVE_ENDIAN, 0};
+    QImage image;
+    for (;;) {
+        const JxlDecoderStatus status = JxlDecoderProcessInput(dec);
+        if (status == JXL_DEC_BASIC_INFO) {
+            JxlDecoderGetBasicInfo(dec, &info);
+        } else if (status == JXL_DEC_NEED_IMAGE_OUT_BUFFER) {
+            std::size_t size = 0;
+            JxlDecoderImageOutBufferSize(dec, &format, &size);
+            pixels.resize(size);
+            JxlDecoderSetImageOutBuffer(dec, &format, pixels.data(), size);
+        } else if (status == JXL_DEC_FULL_IMAGE) {
+            const bool swaps = info.orientation >= JXL_ORIENT_TRANSPOSE;
+            const int w = int(swaps ? info.ysize : info.xsize), h = int(swaps ? info.xsize : info.ysize);
+            image = QImage(w, h, QImage::Format_RGB32);
+            for (int y = 0; y < h; ++y)
+                for (int x = 0; x < w; ++x) {
+                    const uint8_t *p = pixels.data() + (std::size_t(y) * w + x) * 3;
+                    image.setPixel(x, y, qRgb(p[0], p[1], p[2]));
+                }
+            break;
+        } else {
+            break;
+        }
+    }
+    JxlDecoderDestroy(dec);
+    return image;
 }
 
 } // namespace lumivex::testing

@@ -33,6 +33,24 @@ QByteArray libheifEncode(const QImage &picture, bool av1, const QByteArray &exif
 QImage libheifDecode(const QByteArray &heif);
 bool heifEncoderAvailable(bool av1);
 
+// A DNG as a camera writes one, made with libtiff: 12-bit samples through an RGGB colour filter
+// array, the camera's neutral and colour matrix, `orientation` 1..8, camera data in `make`. With
+// `previewFirst`, as cameras lay them out: a reduced-size RGB preview first, the sensor data in
+// its sub-directory.
+QByteArray libtiffDng(int width, int height, int orientation = 1, const char *make = "Quenwick Optics",
+                      bool previewFirst = false);
+// What LibRaw itself makes of a raw file with `dcraw_emu -w -T`'s settings, as B,G,R,X.
+QImage librawReference(const QByteArray &raw);
+
+// A JPEG XL written with libjxl: lossless (distance 0) or at a distance, with an orientation in
+// the codestream and EXIF and XMP boxes (Brotli-compressed when `compressBoxes`).
+QByteArray libjxlEncode(const QImage &picture, float distance, int orientation = 1, const QByteArray &exif = QByteArray(),
+                        const QByteArray &xmp = QByteArray(), bool compressBoxes = false);
+// A lossless animation of two frames of the same size, written with libjxl.
+QByteArray libjxlEncodeAnimation(const QImage &first, const QImage &second);
+// libjxl's own decode of the first frame, as B,G,R,X; a null image when it fails.
+QImage libjxlDecode(const QByteArray &jxl);
+
 // Largest difference of any channel; -1 when the sizes differ.
 int maxDifference(const QImage &a, const QImage &b);
 double psnr(const QImage &a, const QImage &b);

@@ -552,6 +552,116 @@ TEST(Tiff, AReducedSizeFirstDirectoryIsAPreviewNotThePicture)
                              "camera raw files do): ") + previewOnly);
 }
 
+TEST(Raw, DngDecodesAsLibRawMakesItTurnedByItsOrientation)
+{
+    const QByteArray dng = libtiffDng(64, 48);
+    const DecodedPicture upright = decodePictureBytes(dng, QStringLiteral("x.dng"));
+    EXPECT_EQ(upright.format, PictureFormat::Raw);
+    ASSERT_EQ(upright.image.size(), QSize(64, 48));
+    EXPECT_EQ(maxDifference(upright.image, librawReference(dng)), 0);
+    // Not a grey or flat picture: the camera's white balance and colours came through.
+    EXPECT_NE(qRed(upright.image.pixel(5, 40)), qBlue(upright.image.pixel(5, 40)));
+    EXPECT_EQ(exifMake(readPictureMetadataBytes(dng).exif), QStringLiteral("Quenwick Optics"));
+    // Its camera data goes on, its sensor structure does not: a TIFF result is a TIFF.
+    const MetadataBlocks carried = metadataForResult(readPictureMetadataBytes(dng));
+    EXPECT_EQ(exifMake(carried.exif), QStringLiteral("Quenwick Optics"));
+    const QByteArray tiff = encodePicture(upright.image, EncodeOptions{PictureFormat::Tiff, 0}, carried);
+    EXPECT_EQ(sniffPictureFormat(tiff.constData(), std::size_t(tiff.size())), PictureFormat::Tiff);
+    EXPECT_EQ(exifMake(readPictureMetadataBytes(tiff).exif), QStringLiteral("Quenwick Optics"));
+
+    const QByteArray turnedDng = libtiffDng(64, 48, 6);
+    const QImage turned = decodeBytes(turnedDng);
+    ASSERT_EQ(turned.size(), QSize(48, 64));
+    EXPECT_EQ(maxDifference(turned, librawReference(turnedDng)), 0);
+    int different = 0;
+    for (int y = 0; y < 48; ++y)
+        for (int x = 0; x < 64; ++x)
+            different += turned.pixel(47 - y, x) != upright.image.pixel(x, y);
+    EXPECT_EQ(different, 0);
+
+    // Laid out as cameras write them, the preview first: the sensor data is the picture.
+    const QByteArray previewFirst = libtiffDng(64, 48, 1, "Quenwick Optics", true);
+    const DecodedPicture fromLayout = decodePictureBytes(previewFirst, QStringLiteral("y.dng"));
+    EXPECT_EQ(fromLayout.format, PictureFormat::Raw);
+    EXPECT_EQ(maxDifference(fromLayout.image, librawReference(previewFirst)), 0);
+    EXPECT_EQ(fromLayout.image.size(), QSize(64, 48));
+}
+
+TEST(Raw, TruncatedAndCorruptRawFilesAreRefusedWithAReport)
+{
+    const QByteArray dng = libtiffDng(64, 48);
+    // libtiff writes the directory last: a cut file has lost it, or part of its values.
+    for (double fraction : {0.5, 0.99, 0.999}) {
+        const QString failure = failureOf(dng.left(qsizetype(dng.size() * fraction)), QStringLiteral("/pictures/cut.dng"));
+        EXPECT_TRUE(failure.startsWith(QStringLiteral("Cannot decode the picture ("))) << qPrintable(failure);
+        EXPECT_TRUE(failure.endsWith(QStringLiteral("): /pictures/cut.dng"))) << qPrintable(failure);
+    }
+    // The sensor data running on past the end of the file, as in a file cut inside its data.
+    const int at = int(dng.indexOf(QByteArray("\x11\x01\x04\x00\x01\x00\x00\x00", 8)));
+    ASSERT_GT(at, 0);
+    QByteArray cut = dng;
+    const quint32 offset = quint32(dng.size() - 2000);
+    cut.replace(at + 8, 4, QByteArray(reinterpret_cast<const char *>(&offset), 4));
+    EXPECT_EQ(failureOf(cut, QStringLiteral("/pictures/cut.dng")).toStdString(),
+              "Cannot decode the picture (the file ends too early): /pictures/cut.dng");
+    // A compression no camera uses.
+    QByteArray corrupt = dng;
+    const int compression = int(corrupt.indexOf(QByteArray("\x03\x01\x03\x00\x01\x00\x00\x00\x01\x00", 10)));
+    ASSERT_GT(compression, 0);
+    corrupt.replace(compression + 8, 2, QByteArray("\x34\x12", 2));
+    const QString failure = failureOf(corrupt);
+    EXPECT_TRUE(failure.startsWith(QStringLiteral("Cannot decode the picture ("))) << qPrintable(failure);
+    EXPECT_TRUE(failure.endsWith(QStringLiteral(": /pictures/x"))) << qPrintable(failure);
+}
+
+TEST(Jxl, LosslessRoundTripsExactlyLossyAsLibjxlDecodesIt)
+{
+    const QImage picture = noisyPicture(37, 23, 8);
+    const QByteArray lossless = encodePicture(picture, EncodeOptions{PictureFormat::Jxl, 100}, MetadataBlocks());
+    const DecodedPicture back = decodePictureBytes(lossless, QStringLiteral("x.jxl"));
+    EXPECT_EQ(back.format, PictureFormat::Jxl);
+    EXPECT_EQ(maxDifference(back.image, picture), 0);
+    EXPECT_EQ(maxDifference(libjxlDecode(lossless), picture), 0);
+
+    const QImage smooth = smoothPicture(64, 48);
+    const QByteArray low = encodePicture(smooth, EncodeOptions{PictureFormat::Jxl, 40}, MetadataBlocks());
+    const QByteArray high = encodePicture(smooth, EncodeOptions{PictureFormat::Jxl, 90}, MetadataBlocks());
+    EXPECT_LT(low.size(), high.size());
+    EXPECT_EQ(maxDifference(decodeBytes(high), libjxlDecode(high)), 0);
+    EXPECT_GT(psnr(decodeBytes(high), smooth), 35.0);
+
+    // libjxl's own writer: orientation in the codestream, EXIF and XMP in (compressed) boxes.
+    const MetadataBlocks camera = sampleMetadata(1);
+    for (bool compressed : {false, true}) {
+        const QByteArray turned = libjxlEncode(smooth, 1.0f, 6, camera.exif, camera.xmp, compressed);
+        const QImage decoded = decodeBytes(turned);
+        EXPECT_EQ(decoded.size(), QSize(48, 64));
+        EXPECT_EQ(maxDifference(decoded, libjxlDecode(turned)), 0);
+        const MetadataBlocks blocks = readPictureMetadataBytes(turned);
+        EXPECT_EQ(exifMake(blocks.exif), QStringLiteral("Quenwick Optics")) << compressed;
+        EXPECT_TRUE(blocks.xmp.contains("Harbour")) << compressed;
+    }
+    // An animation is its first frame.
+    const QImage second = noisyPicture(37, 23, 9);
+    const QByteArray animation = libjxlEncodeAnimation(picture, second);
+    ASSERT_FALSE(animation.isEmpty());
+    EXPECT_EQ(maxDifference(decodeBytes(animation), picture), 0);
+}
+
+TEST(Jxl, TruncatedAndCorruptFilesAreRefusedWithAReport)
+{
+    const QByteArray jxl = libjxlEncode(noisyPicture(40, 30, 4), 1.0f);
+    for (double fraction : {0.1, 0.5, 0.9, 0.99})
+        EXPECT_EQ(failureOf(jxl.left(qsizetype(jxl.size() * fraction)), QStringLiteral("/pictures/cut.jxl")).toStdString(),
+                  "Cannot decode the picture (the file ends too early): /pictures/cut.jxl")
+            << fraction;
+    QByteArray corrupt = jxl;
+    for (int i = 2; i < 12; ++i)
+        corrupt[i] = char(0xff);
+    const QString failure = failureOf(corrupt);
+    EXPECT_TRUE(failure.startsWith(QStringLiteral("Cannot decode the picture ("))) << qPrintable(failure);
+}
+
 TEST(Webp, LosslessExactLossyAsLibwebpDecodesIt)
 {
     const QImage picture = noisyPicture(37, 23, 8);
@@ -646,8 +756,12 @@ TEST(Encode, MetadataWrittenIntoEveryFormatThatHoldsIt)
     const struct {
         PictureFormat format;
         bool iptc;
-    } formats[] = {{PictureFormat::Jpeg, true}, {PictureFormat::Png, false}, {PictureFormat::Webp, false}, {PictureFormat::Tiff, true}};
+    } formats[] = {{PictureFormat::Jpeg, true}, {PictureFormat::Png, false}, {PictureFormat::Webp, false},
+                   {PictureFormat::Tiff, true},  {PictureFormat::Heif, false}, {PictureFormat::Avif, false}};
     for (const auto &f : formats) {
+        if ((f.format == PictureFormat::Heif || f.format == PictureFormat::Avif) &&
+            !heifEncoderAvailable(f.format == PictureFormat::Avif))
+            continue;
         const QByteArray file = encodePicture(picture, EncodeOptions{f.format, 90}, result);
         QString note;
         const MetadataBlocks back = readPictureMetadataBytes(file, &note);
@@ -662,8 +776,28 @@ TEST(Encode, MetadataWrittenIntoEveryFormatThatHoldsIt)
         if (f.iptc) {
             EXPECT_TRUE(back.iptc.contains("Boats at dusk")) << formatName(f.format);
         }
-        const bool lossy = f.format == PictureFormat::Jpeg || f.format == PictureFormat::Webp;
+        const bool lossy = f.format != PictureFormat::Png && f.format != PictureFormat::Tiff;
         EXPECT_GT(psnr(decodeBytes(file), picture), lossy ? 30.0 : 98.0) << formatName(f.format);
+        if (f.format == PictureFormat::Heif || f.format == PictureFormat::Avif) {
+            EXPECT_EQ(decodePictureBytes(file, QString()).format, f.format);
+            EXPECT_GT(psnr(libheifDecode(file), picture), 30.0) << formatName(f.format);
+        }
+    }
+    // JPEG XL keeps the colour space of its pixels: a profile libjxl can parse, here Display P3.
+    for (int quality : {100, 85}) {
+        MetadataBlocks p3 = result;
+        p3.icc = QColorSpace(QColorSpace::DisplayP3).iccProfile();
+        const QByteArray file = encodePicture(picture, EncodeOptions{PictureFormat::Jxl, quality}, p3);
+        const MetadataBlocks back = readPictureMetadataBytes(file);
+        EXPECT_EQ(exifMake(back.exif), QStringLiteral("Quenwick Optics")) << quality;
+        EXPECT_EQ(exifOrientation(back.exif.constData(), std::size_t(back.exif.size())), 1);
+        EXPECT_TRUE(back.xmp.contains("Harbour")) << quality;
+        EXPECT_EQ(back.icc.mid(16, 4), QByteArray("RGB ")) << quality;
+        EXPECT_EQ(maxDifference(decodeBytes(file), libjxlDecode(file)), 0) << quality;
+        if (quality == 100)
+            EXPECT_EQ(maxDifference(decodeBytes(file), picture), 0);
+        else
+            EXPECT_GT(psnr(decodeBytes(file), picture), 30.0);
     }
     EXPECT_TRUE(readPictureMetadataBytes(encodePicture(picture, EncodeOptions{PictureFormat::Bmp, 0}, result)).isEmpty());
 
@@ -971,6 +1105,17 @@ TEST(Isolation, APictureDecodesTheSameAloneAndAfterAnother)
     EXPECT_TRUE(working.textKeys().isEmpty());
     EXPECT_FALSE(working.colorSpace().isValid());
     EXPECT_TRUE(readPictureMetadata(b).isEmpty());
+    // Camera raw and JPEG XL likewise, each after the PNG with everything.
+    const QString dng = dir.filePath(QStringLiteral("c.dng")), jxl = dir.filePath(QStringLiteral("d.jxl"));
+    writeBytes(dng, libtiffDng(48, 32));
+    writeBytes(jxl, libjxlEncode(noisyPicture(48, 32, 4), 1.0f));
+    for (const QString &path : {dng, jxl}) {
+        decodePictureInto(a, working);
+        decodePictureInto(path, working);
+        EXPECT_EQ(working, decodePicture(path)) << qPrintable(path);
+        EXPECT_EQ(working.dotsPerMeterX(), kDefaultDotsPerMeter) << qPrintable(path);
+        EXPECT_FALSE(working.colorSpace().isValid()) << qPrintable(path);
+    }
 
     const QByteArray bmp = encodePicture(noisyPicture(48, 32, 3), EncodeOptions{PictureFormat::Bmp, 0}, MetadataBlocks());
     const QString whole = dir.filePath(QStringLiteral("whole.bmp")), cut = dir.filePath(QStringLiteral("cut.bmp"));

@@ -30,7 +30,7 @@ stray=$(grep -v -e '^\./$' -e '^\./usr/$' -e '^\./usr/bin/$' -e '^\./usr/bin/lum
 [ -z "$stray" ] || fail "package holds more than it should: $stray"
 
 depends=$(dpkg-deb -f "$deb" Depends)
-for lib in libqt6widgets6 libqt6gui6 libqt6core6 libc6 libheif1; do
+for lib in libqt6widgets6 libqt6gui6 libqt6core6 libc6 libheif1 libraw20 libjxl0.7; do
   grep -q "$lib" <<<"$depends" || fail "Depends ($depends) lacks $lib"
 done
 [ "$(dpkg-deb -f "$deb" Package)" = lumivex ] || fail "package name"

@@ -189,9 +189,10 @@ TEST(Form1, AddFilesJoinsFolderAndNamesAndCancelChangesNothing)
               QStringLiteral("Add File(s) - Hold Ctrl or Shift to select multiple files"));
     EXPECT_EQ(f.dialogs.fileDialogs[0].text,
               QStringLiteral("All Pictures (*.bmp;*.jpg;*.gif;*.png;*.ico;*.wmf)|*.bmp;*.jpg;*.gif;*.png;*.ico;*.wmf|"
-                             "Every Readable Picture (*.jpg;*.jpeg;*.jpe;*.jfif;*.png;*.gif;*.bmp;*.dib;*.tif;*.tiff;"
-                             "*.webp;*.heic;*.heif;*.avif)|*.jpg;*.jpeg;*.jpe;*.jfif;*.png;*.gif;*.bmp;*.dib;*.tif;*.tiff;"
-                             "*.webp;*.heic;*.heif;*.avif|All Files (*.*)|*.*"));
+                             "Every Readable Picture (%1)|%1|All Files (*.*)|*.*")
+                  .arg(QStringLiteral("*.jpg;*.jpeg;*.jpe;*.jfif;*.png;*.gif;*.bmp;*.dib;*.tif;*.tiff;*.webp;*.heic;*.heif;"
+                                      "*.avif;*.jxl;*.dng;*.cr2;*.cr3;*.crw;*.nef;*.nrw;*.arw;*.srf;*.sr2;*.orf;*.rw2;"
+                                      "*.raf;*.pef;*.srw;*.rwl;*.raw;*.3fr;*.erf;*.kdc;*.dcr;*.mrw;*.mos;*.mef;*.iiq")));
     EXPECT_TRUE(f.dialogs.shown.empty());
 }
 

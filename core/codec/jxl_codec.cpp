@@ -1,0 +1,274 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// JPEG XL on libjxl: the first frame, in the colour space libjxl hands its pixels over in
+// (as djxl writes them), turned upright by libjxl from the file's orientation; EXIF and XMP from
+// the container's boxes (Brotli-compressed ones unpacked), the colour profile of the pixels.
+// Written with the quality scale of libjxl's `cjxl -q`, 100 being lossless.
+
+#include "core/codec/backends.h"
+#include "core/error_report.h"
+
+#include <cmath>
+#include <cstring>
+#include <jxl/decode.h>
+#include <jxl/encode.h>
+#include <vector>
+
+namespace lumivex::codec {
+
+namespace {
+
+struct DecoderFree {
+    JxlDecoder *d;
+    ~DecoderFree() { JxlDecoderDestroy(d); }
+};
+struct EncoderFree {
+    JxlEncoder *e;
+    ~EncoderFree() { JxlEncoderDestroy(e); }
+};
+
+// No box of camera data is taken past this size, whatever its header says.
+constexpr std::size_t kMaxBoxBytes = std::size_t(64) << 20;
+
+bool isSrgb(const JxlColorEncoding &c)
+{
+    return c.color_space == JXL_COLOR_SPACE_RGB && c.white_point == JXL_WHITE_POINT_D65 &&
+           c.primaries == JXL_PRIMARIES_SRGB && c.transfer_function == JXL_TRANSFER_FUNCTION_SRGB;
+}
+
+} // namespace
+
+QImage decodeJxl(const Input &in)
+{
+    DecoderFree decoder{JxlDecoderCreate(nullptr)};
+    if (!decoder.d)
+        throw std::bad_alloc();
+    JxlDecoder *dec = decoder.d;
+    if (JxlDecoderSubscribeEvents(dec, JXL_DEC_BASIC_INFO | JXL_DEC_FULL_IMAGE) != JXL_DEC_SUCCESS ||
+        JxlDecoderSetInput(dec, in.data, in.size) != JXL_DEC_SUCCESS)
+        failDecode(QStringLiteral("libjxl cannot start"), in.path);
+    // The input is left open: a file that stops early then asks for more rather than failing
+    // as damaged.
+
+    JxlBasicInfo info{};
+    QImage target;
+    const JxlPixelFormat format{4, JXL_TYPE_UINT8, JXL_NATIVE_ENDIAN, 0};
+    for (;;) {
+        const JxlDecoderStatus status = JxlDecoderProcessInput(dec);
+        if (status == JXL_DEC_ERROR)
+            failDecode(QStringLiteral("libjxl cannot read the file"), in.path);
+        if (status == JXL_DEC_NEED_MORE_INPUT)
+            failTruncated(in.path);
+        if (status == JXL_DEC_BASIC_INFO) {
+            if (JxlDecoderGetBasicInfo(dec, &info) != JXL_DEC_SUCCESS)
+                failDecode(QStringLiteral("libjxl cannot read the file"), in.path);
+            checkPictureSize(info.xsize, info.ysize, in.path);
+        } else if (status == JXL_DEC_NEED_IMAGE_OUT_BUFFER) {
+            // The size is the stored one; libjxl hands the picture over turned upright.
+            const bool swaps = info.orientation >= JXL_ORIENT_TRANSPOSE;
+            const int width = int(swaps ? info.ysize : info.xsize), height = int(swaps ? info.xsize : info.ysize);
+            target = info.alpha_bits > 0 ? newScratch(width, height, in.path) : newPicture(width, height, in.path);
+            std::size_t needed = 0;
+            if (JxlDecoderImageOutBufferSize(dec, &format, &needed) != JXL_DEC_SUCCESS ||
+                needed != std::size_t(target.sizeInBytes()) || target.bytesPerLine() != width * 4)
+                failDecode(QStringLiteral("libjxl gave an unexpected picture size"), in.path);
+            if (JxlDecoderSetImageOutBuffer(dec, &format, target.bits(), needed) != JXL_DEC_SUCCESS)
+                failDecode(QStringLiteral("libjxl cannot write the picture"), in.path);
+        } else if (status == JXL_DEC_FULL_IMAGE || status == JXL_DEC_SUCCESS) {
+            break; // the first frame only
+        }
+    }
+    if (target.isNull())
+        failDecode(QStringLiteral("the file holds no picture"), in.path);
+    // R,G,B,A bytes as libjxl writes them; B,G,R,A as the picture holds them.
+    uchar *p = target.bits();
+    const qsizetype count = qsizetype(target.width()) * target.height();
+    const bool alpha = info.alpha_bits > 0;
+    for (qsizetype i = 0; i < count; ++i, p += 4) {
+        std::swap(p[0], p[2]);
+        if (!alpha)
+            p[3] = 0xFF;
+    }
+    return alpha ? layOnWhite(target, in.path) : target;
+}
+
+MetadataBlocks jxlMetadata(const Input &in)
+{
+    MetadataBlocks blocks;
+    DecoderFree decoder{JxlDecoderCreate(nullptr)};
+    if (!decoder.d)
+        return blocks;
+    JxlDecoder *dec = decoder.d;
+    if (JxlDecoderSubscribeEvents(dec, JXL_DEC_COLOR_ENCODING | JXL_DEC_BOX) != JXL_DEC_SUCCESS ||
+        JxlDecoderSetInput(dec, in.data, in.size) != JXL_DEC_SUCCESS)
+        return blocks;
+    JxlDecoderCloseInput(dec);
+    JxlDecoderSetDecompressBoxes(dec, JXL_TRUE);
+    std::vector<uint8_t> box;
+    QByteArray *filling = nullptr;
+    auto finishBox = [&] {
+        if (!filling)
+            return;
+        const std::size_t unused = JxlDecoderReleaseBoxBuffer(dec);
+        *filling = QByteArray(reinterpret_cast<const char *>(box.data()), qsizetype(box.size() - unused));
+        filling = nullptr;
+    };
+    QByteArray exif, xmp;
+    for (;;) {
+        const JxlDecoderStatus status = JxlDecoderProcessInput(dec);
+        if (status == JXL_DEC_ERROR || status == JXL_DEC_NEED_MORE_INPUT) {
+            filling = nullptr;
+            break; // what was read in full so far is kept
+        }
+        if (status == JXL_DEC_SUCCESS) {
+            finishBox();
+            break;
+        }
+        if (status == JXL_DEC_COLOR_ENCODING) {
+            // The pixels are described only where they are not plain sRGB.
+            JxlColorEncoding encoding{};
+            const bool srgb = JxlDecoderGetColorAsEncodedProfile(dec, nullptr, JXL_COLOR_PROFILE_TARGET_DATA,
+                                                                 &encoding) == JXL_DEC_SUCCESS &&
+                              isSrgb(encoding);
+            std::size_t size = 0;
+            if (!srgb && JxlDecoderGetICCProfileSize(dec, nullptr, JXL_COLOR_PROFILE_TARGET_DATA, &size) ==
+                             JXL_DEC_SUCCESS &&
+                size > 0 && size <= kMaxBoxBytes) {
+                QByteArray icc(qsizetype(size), Qt::Uninitialized);
+                if (JxlDecoderGetColorAsICCProfile(dec, nullptr, JXL_COLOR_PROFILE_TARGET_DATA,
+                                                   reinterpret_cast<uint8_t *>(icc.data()), size) == JXL_DEC_SUCCESS)
+                    blocks.icc = icc;
+            }
+        } else if (status == JXL_DEC_BOX) {
+            finishBox();
+            JxlBoxType type{};
+            if (JxlDecoderGetBoxType(dec, type, JXL_TRUE) != JXL_DEC_SUCCESS)
+                continue;
+            if (std::memcmp(type, "Exif", 4) == 0 && exif.isEmpty())
+                filling = &exif;
+            else if (std::memcmp(type, "xml ", 4) == 0 && xmp.isEmpty())
+                filling = &xmp;
+            if (filling) {
+                box.assign(64 * 1024, 0);
+                JxlDecoderSetBoxBuffer(dec, box.data(), box.size());
+            }
+        } else if (status == JXL_DEC_BOX_NEED_MORE_OUTPUT && filling) {
+            const std::size_t unused = JxlDecoderReleaseBoxBuffer(dec);
+            const std::size_t used = box.size() - unused;
+            if (box.size() * 2 > kMaxBoxBytes) {
+                filling = nullptr;
+                continue;
+            }
+            box.resize(box.size() * 2);
+            JxlDecoderSetBoxBuffer(dec, box.data() + used, box.size() - used);
+        }
+    }
+    // A 32-bit offset to the TIFF header comes first.
+    if (exif.size() > 4) {
+        const quint32 skip = quint32(quint8(exif[0])) << 24 | quint32(quint8(exif[1])) << 16 |
+                             quint32(quint8(exif[2])) << 8 | quint32(quint8(exif[3]));
+        if (skip < quint32(exif.size() - 4))
+            blocks.exif = exif.mid(4 + qsizetype(skip));
+    }
+    blocks.xmp = xmp;
+    return blocks;
+}
+
+double jxlDistance(int quality)
+{
+    // libjxl's own mapping for `cjxl -q`.
+    if (quality >= 30)
+        return 0.1 + (100 - quality) * 0.09;
+    return 6.4 + std::pow(2.5, (30 - quality) / 5.0) / 6.25;
+}
+
+QByteArray encodeJxl(const QImage &picture, int quality, const MetadataBlocks &metadata)
+{
+    auto fail = [](const char *what) {
+        throw StepFailure(QStringLiteral("The JPEG XL encoder failed: ") + QLatin1String(what));
+    };
+    EncoderFree encoder{JxlEncoderCreate(nullptr)};
+    if (!encoder.e)
+        throw std::bad_alloc();
+    JxlEncoder *enc = encoder.e;
+    const bool lossless = quality >= 100;
+    const bool boxes = !metadata.exif.isEmpty() || !metadata.xmp.isEmpty();
+    if (boxes && JxlEncoderUseBoxes(enc) != JXL_ENC_SUCCESS)
+        fail("cannot write metadata boxes");
+
+    JxlBasicInfo info;
+    JxlEncoderInitBasicInfo(&info);
+    info.xsize = uint32_t(picture.width());
+    info.ysize = uint32_t(picture.height());
+    info.bits_per_sample = 8;
+    info.num_color_channels = 3;
+    info.alpha_bits = 0;
+    info.uses_original_profile = lossless ? JXL_TRUE : JXL_FALSE;
+    if (JxlEncoderSetBasicInfo(enc, &info) != JXL_ENC_SUCCESS)
+        fail("the picture's size is refused");
+    bool described = false;
+    if (!metadata.icc.isEmpty())
+        described = JxlEncoderSetICCProfile(enc, reinterpret_cast<const uint8_t *>(metadata.icc.constData()),
+                                            std::size_t(metadata.icc.size())) == JXL_ENC_SUCCESS;
+    if (!described) {
+        // A profile libjxl cannot take is left out rather than the picture.
+        JxlColorEncoding srgb;
+        JxlColorEncodingSetToSRGB(&srgb, JXL_FALSE);
+        if (JxlEncoderSetColorEncoding(enc, &srgb) != JXL_ENC_SUCCESS)
+            fail("cannot set the colour space");
+    }
+    // Camera data before the picture, where readers look for it first.
+    if (!metadata.exif.isEmpty()) {
+        QByteArray box(4, '\0');
+        box += metadata.exif;
+        if (JxlEncoderAddBox(enc, "Exif", reinterpret_cast<const uint8_t *>(box.constData()), std::size_t(box.size()),
+                             JXL_FALSE) != JXL_ENC_SUCCESS)
+            fail("cannot write the EXIF box");
+    }
+    if (!metadata.xmp.isEmpty() &&
+        JxlEncoderAddBox(enc, "xml ", reinterpret_cast<const uint8_t *>(metadata.xmp.constData()),
+                         std::size_t(metadata.xmp.size()), JXL_FALSE) != JXL_ENC_SUCCESS)
+        fail("cannot write the XMP box");
+    if (boxes)
+        JxlEncoderCloseBoxes(enc);
+
+    JxlEncoderFrameSettings *settings = JxlEncoderFrameSettingsCreate(enc, nullptr);
+    if (!settings)
+        throw std::bad_alloc();
+    if (lossless ? JxlEncoderSetFrameLossless(settings, JXL_TRUE) != JXL_ENC_SUCCESS
+                 : JxlEncoderSetFrameDistance(settings, float(jxlDistance(quality))) != JXL_ENC_SUCCESS)
+        fail("the quality is refused");
+
+    const int width = picture.width(), height = picture.height();
+    std::vector<uint8_t> rgb(std::size_t(width) * height * 3);
+    for (int y = 0; y < height; ++y) {
+        const uchar *s = picture.constScanLine(y);
+        uint8_t *d = rgb.data() + std::size_t(y) * width * 3;
+        for (int x = 0; x < width; ++x, s += 4, d += 3) {
+            d[0] = s[2];
+            d[1] = s[1];
+            d[2] = s[0];
+        }
+    }
+    const JxlPixelFormat format{3, JXL_TYPE_UINT8, JXL_NATIVE_ENDIAN, 0};
+    if (JxlEncoderAddImageFrame(settings, &format, rgb.data(), rgb.size()) != JXL_ENC_SUCCESS)
+        fail("the picture is refused");
+    JxlEncoderCloseInput(enc);
+
+    QByteArray out(qsizetype(64 * 1024), Qt::Uninitialized);
+    std::size_t used = 0;
+    for (;;) {
+        uint8_t *next = reinterpret_cast<uint8_t *>(out.data()) + used;
+        std::size_t available = std::size_t(out.size()) - used;
+        const JxlEncoderStatus status = JxlEncoderProcessOutput(enc, &next, &available);
+        used = std::size_t(next - reinterpret_cast<uint8_t *>(out.data()));
+        if (status == JXL_ENC_SUCCESS)
+            break;
+        if (status != JXL_ENC_NEED_MORE_OUTPUT)
+            fail("cannot encode the picture");
+        out.resize(out.size() * 2);
+    }
+    out.truncate(qsizetype(used));
+    return out;
+}
+
+} // namespace lumivex::codec
