@@ -78,8 +78,14 @@ protected:
 
 private:
     void createControls();
-    QGroupBox *createPanel(AdjustmentKind kind, const char *caption, int top, QSlider **slider,
-                           QPushButton **start, const char *startCaption);
+    // One adjustment's panel, drawn from its descriptor.
+    struct Panel {
+        AdjustmentKind kind;
+        QGroupBox *frame;
+        QSlider *slider;
+        QPushButton *start;
+    };
+    Panel createPanel(const AdjustmentInfo &info);
     void startRun(AdjustmentKind kind);
     void setBusyPointer(bool busy);
     bool listLocked() const { return m_running; }
@@ -99,6 +105,7 @@ private:
     int m_scans = 0;
     int m_decodeWorkers = 0;
     QElapsedTimer m_sinceYield;
+    std::vector<Panel> m_panels;
     // Last: a run still going is abandoned before anything it reports to goes away.
     std::unique_ptr<SessionRun> m_run;
 };
