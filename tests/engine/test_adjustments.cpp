@@ -1,4 +1,5 @@
 #include "engine/adjustment_kind.h"
+#include "qstring_printer.h"
 
 #include <QFile>
 #include <QSet>
