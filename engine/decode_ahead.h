@@ -51,6 +51,8 @@ private:
     };
 
     void work();
+    Slot prepared(int index) noexcept;
+    void stop() noexcept; // stops and joins the workers
 
     const QStringList m_paths;
     const int m_window;
