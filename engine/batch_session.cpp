@@ -76,6 +76,10 @@ void SessionRun::abandon()
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_abandoned = true;
+        // An item the run waits for may never come (a worker stuck on its file): nothing is
+        // wanted from it any more, and closing must not wait for it.
+        if (m_decoder)
+            m_decoder->interrupt();
     }
     m_changed.notify_all();
     if (m_worker.joinable())

@@ -29,15 +29,21 @@ DecodeAhead::DecodeAhead(QStringList paths, int workers, int window, Prepare pre
 
 DecodeAhead::~DecodeAhead() { stop(); }
 
-void DecodeAhead::stop() noexcept
+void DecodeAhead::interrupt()
 {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_stopping = true;
     }
     m_changed.notify_all();
+}
+
+void DecodeAhead::stop() noexcept
+{
+    interrupt();
     for (std::thread &t : m_workers)
-        t.join();
+        if (t.joinable())
+            t.join();
 }
 
 void DecodeAhead::work()
@@ -100,7 +106,9 @@ QImage DecodeAhead::take(int index, bool *adjusted, int *adjustedFor, SourceStam
         std::unique_lock<std::mutex> lock(m_mutex);
         m_consumed = std::max(m_consumed, index);
         m_changed.notify_all();
-        m_changed.wait(lock, [&] { return m_slots[std::size_t(index)].done; });
+        m_changed.wait(lock, [&] { return m_slots[std::size_t(index)].done || m_stopping; });
+        if (!m_slots[std::size_t(index)].done)
+            throw StepFailure(QStringLiteral("Cancelled"));
         slot = std::move(m_slots[std::size_t(index)]);
         m_slots[std::size_t(index)] = Slot();
         m_consumed = std::max(m_consumed, index + 1);

@@ -33,6 +33,9 @@ public:
     // *adjusted and *adjustedFor tell. Throws StepFailure with the decoder's reason when the file
     // could not be decoded. `stamp` is the file's as it stood just before it was decoded.
     QImage take(int index, bool *adjusted = nullptr, int *adjustedFor = nullptr, SourceStamp *stamp = nullptr);
+    // No more pictures are wanted: workers start none, and a take() waiting, or any later one,
+    // throws StepFailure instead of waiting for a picture that may never come. Any thread.
+    void interrupt();
 
     // For tests: waits until paths[index] is decoded and prepared, or already taken.
     bool waitUntilReady(int index, int timeoutMs);

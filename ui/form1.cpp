@@ -405,8 +405,7 @@ void Form1::startRun(AdjustmentKind kind)
     // The results window is first touched here, not for an empty list.
     resultsWindow();
     m_run.reset();
-    m_run = std::make_unique<SessionRun>(std::make_shared<BatchSession>(kind, sources), m_reporter,
-                                         m_decodeWorkers);
+    m_run = std::make_unique<SessionRun>(std::make_shared<BatchSession>(kind, sources), m_reporter);
     connect(m_run.get(), &SessionRun::busyChanged, this, &Form1::setBusyPointer);
     connect(m_run.get(), &SessionRun::progressChanged, ProgressBar1, &QProgressBar::setValue);
     connect(m_run.get(), &SessionRun::finished, this, [this, kind] { finishRun(kind); });

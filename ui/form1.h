@@ -68,7 +68,6 @@ public:
     SessionRun *currentRun() const { return m_run.get(); }
     // For tests: called with each run just before it starts, to hold or pace its workers.
     std::function<void(SessionRun &)> runStarting;
-    void setDecodeWorkers(int workers) { m_decodeWorkers = workers; }
     PointerState::Pointer pointer() const { return m_pointer->pointer(); }
 
 protected:
@@ -103,7 +102,6 @@ private:
     bool m_closing = false;
     bool m_centredOnShow = false;
     int m_scans = 0;
-    int m_decodeWorkers = 0;
     QElapsedTimer m_sinceYield;
     std::vector<Panel> m_panels;
     // Last: a run still going is abandoned before anything it reports to goes away.
