@@ -58,8 +58,8 @@ QString formatHelp()
 // batch option given without --adjust from a mistyped one.
 struct BatchOptions {
     QCommandLineOption adjust{QStringLiteral("adjust"),
-                              QStringLiteral("brightness (-100..100), contrast (0..100), softening or sharpening (1..10). "
-                                             "Repeat --adjust KIND --strength N to apply several, in the order given."),
+                              adjustmentRangeList() +
+                                  QStringLiteral(". Repeat --adjust KIND --strength N to apply several, in the order given."),
                               QStringLiteral("kind")};
     QCommandLineOption strength{QStringLiteral("strength"), QStringLiteral("The slider value, one for each --adjust."),
                                 QStringLiteral("n")};
@@ -132,16 +132,19 @@ QString helpText(const QCommandLineParser &parser)
 {
     QString options = parser.helpText();
     options = options.mid(options.indexOf(QLatin1String("Options:")));
+    QStringList resultWords;
+    for (const AdjustmentInfo &info : allAdjustments())
+        resultWords << QLatin1String(info.resultWord);
     return QStringLiteral(
                "Usage: lumivex [PATH...]\n"
                "       lumivex --adjust KIND --strength N [--adjust KIND --strength N ...] --output DIR [OPTION...] PATH...\n"
                "\n"
-               "Applies one adjustment - brightness, contrast, softening or sharpening - to a whole list of pictures.\n"
+               "Applies one adjustment - %1 - to a whole list of pictures.\n"
                "\n"
                "Without --adjust, opens the window with every PATH in its list, as if dropped on it.\n"
                "With --adjust, works without a window or display: each picture is adjusted and written into\n"
-               "DIR as NAME-brightened.jpg (contrasted, softened, sharpened; several adjustments in a row give\n"
-               "NAME-brightened-sharpened.jpg); a picture that fails is reported as 'PATH: reason' and the\n"
+               "DIR as NAME-%2.jpg (%3; several adjustments in a row give\n"
+               "NAME-%2-%4.jpg); a picture that fails is reported as 'PATH: reason' and the\n"
                "others go on.\n"
                "\n"
                "A PATH is a file, a folder (every file of its tree), a file:// URI, or - to read paths from\n"
@@ -149,6 +152,8 @@ QString helpText(const QCommandLineParser &parser)
                "\n"
                "Exit status: 0 all written (or the window closed), 1 some pictures failed, 2 usage error.\n"
                "\n")
+               .arg(adjustmentNameList(), resultWords.first(), resultWords.mid(1).join(QLatin1String(", ")),
+                    resultWords.last())
         + options;
 }
 
@@ -343,7 +348,7 @@ int runBatchCommandLine(const QStringList &arguments, QTextStream &input, QTextS
     for (int k = 0; k < kinds.size(); ++k) {
         AdjustmentKind kind;
         if (!adjustmentFromName(kinds[k], &kind))
-            return usage(QStringLiteral("unknown adjustment '%1': use brightness, contrast, softening or sharpening").arg(kinds[k]));
+            return usage(QStringLiteral("unknown adjustment '%1': use %2").arg(kinds[k], adjustmentNameList()));
         const AdjustmentInfo &info = adjustmentInfo(kind);
         const int value = k < strengths.size() ? strengths[k].toInt(&ok) : 0;
         if (k >= strengths.size() || !ok || value < info.minimum || value > info.maximum)
@@ -470,7 +475,7 @@ int runBatchCommandLine(const QStringList &arguments, QTextStream &input, QTextS
         // a picture waits for room, or is refused when it could not fit even alone. A
         // neighbourhood filter needs its result beside the picture it reads.
         const bool filters = std::any_of(chain.begin(), chain.end(), [](const AdjustmentStep &step) {
-            return adjustmentInfo(step.kind).usesSourceCopy;
+            return adjustmentInfo(step.kind).usesSourceCopy();
         });
         const PixelBudgetScope budget(std::make_shared<MemoryBudget>(budgetBytes), filters ? 2 : 1);
         layout.largestFirst = true;

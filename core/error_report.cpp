@@ -7,6 +7,25 @@
 
 namespace lumivex {
 
+QString caughtExceptionText() noexcept
+{
+    try {
+        try {
+            throw;
+        } catch (const StepFailure &failure) {
+            return failure.description();
+        } catch (const std::bad_alloc &) {
+            return QStringLiteral("Out of memory");
+        } catch (const std::exception &e) {
+            return QString::fromLocal8Bit(e.what());
+        } catch (...) {
+            return QStringLiteral("Unexpected failure");
+        }
+    } catch (...) {
+        return QString(); // no memory even for the text: an empty one rather than a second throw
+    }
+}
+
 QString supportAddress() { return QStringLiteral(LUMIVEX_SUPPORT_ADDRESS); }
 
 QString errorReportText(const QString &location, int step, const QString &description)
@@ -39,7 +58,7 @@ void StepGuard::report(int step, const QString &description) noexcept
     try {
         m_reporter.ShowErrorReport(m_location, step, description);
     } catch (...) {
-        // The report itself must never take the handler down.
+        // The report itself must never take the handler down; the count above still has it.
     }
 }
 

@@ -31,6 +31,11 @@ private:
     std::string m_utf8;
 };
 
+// The text of the exception being handled, the one place that turns one into words: a
+// StepFailure's description, "Out of memory", a standard exception's what(), else "Unexpected
+// failure" (empty if even the text cannot be made). Call it only inside a catch block.
+QString caughtExceptionText() noexcept;
+
 // The report's text: description, CR LF, location, "at line ", step, CR CR, the support line.
 QString errorReportText(const QString &location, int step, const QString &description);
 QString supportAddress();
@@ -68,14 +73,8 @@ public:
         try {
             body();
             return true;
-        } catch (const StepFailure &failure) {
-            report(step, failure.description());
-        } catch (const std::bad_alloc &) {
-            report(step, QStringLiteral("Out of memory"));
-        } catch (const std::exception &e) {
-            report(step, QString::fromLocal8Bit(e.what()));
         } catch (...) {
-            report(step, QStringLiteral("Unexpected failure"));
+            report(step, caughtExceptionText());
         }
         return false;
     }

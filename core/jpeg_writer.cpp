@@ -30,15 +30,6 @@ JpegStatus encodeWith(const QImage &picture, int quality, const MetadataBlocks &
     return JpegStatus::Ok;
 }
 
-} // namespace
-
-JpegStatus encodeJpeg(const QImage &picture, int quality, QByteArray *out)
-{
-    return encodeWith(picture, quality, MetadataBlocks(), out);
-}
-
-namespace {
-
 // The source's camera data as a result carries it. One JPEG segment holds at most 65,533 bytes
 // with its name; larger blocks are left out and said so rather than cut.
 MetadataBlocks resultMetadata(MetadataBlocks metadata, QString *note)

@@ -17,10 +17,6 @@ namespace lumivex {
 //   7  Win32Error         the file could not be created, written or put in place
 enum class JpegStatus { Ok = 0, GenericError = 1, InvalidParameter = 2, OutOfMemory = 3, Win32Error = 7 };
 
-// Encodes a picture as JPEG at quality 1..100 (passed to the encoder unchanged). Returns the
-// status; on Ok, `out` holds the file's bytes.
-JpegStatus encodeJpeg(const QImage &picture, int quality, QByteArray *out);
-
 // Writes a picture as a JPEG file, replacing any file at the path only once the new one is
 // complete. Throws StepFailure "Cannot save the image. GDI+ Error:" followed directly by the
 // status number. Given its source, the encoder also writes the source's camera data: EXIF

@@ -49,7 +49,6 @@ private:
     // that does not parse. Returns false when the values live in memory only.
     bool checkFile() const;
     void openSettings() const;
-    void keepAside() const;
     void report(Problem problem, const QString &text) const;
 
     QString m_path;

@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <atomic>
 #include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -96,7 +97,12 @@ signals:
 
 private:
     class Relay;
-    void work();
+    void work() noexcept; // the run's thread
+    void runAllSteps(StepGuard &guard, const AdjustmentInfo &info);
+    std::function<QImage(int, const QString &, bool *, int *)> preparation(bool recipesOnly);
+    void runItem(StepGuard &guard, const AdjustmentInfo &info, DecodeAhead &decoder, int i, bool recipesOnly);
+    void finishSteps(StepGuard &guard, const RunSteps &steps, int done, bool cancelled);
+    void signalFinished() noexcept;
     bool waitForTurn(int item); // false once the run is to stop
     void relayReport(const QString &location, int step, const QString &description);
     bool stopping() const { return m_cancelled || m_abandoned; }

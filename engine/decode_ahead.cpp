@@ -19,19 +19,32 @@ DecodeAhead::DecodeAhead(QStringList paths, int workers, int window, Prepare pre
       m_slots(std::size_t(m_paths.size()))
 {
     const int count = std::clamp(workers, 1, std::max(1, int(m_paths.size())));
-    for (int i = 0; i < count; ++i)
-        m_workers.emplace_back([this] { work(); });
+    try {
+        for (int i = 0; i < count; ++i)
+            m_workers.emplace_back([this] { work(); });
+    } catch (...) {
+        stop(); // a thread refused: those started are joined before the failure goes on
+        throw;
+    }
 }
 
-DecodeAhead::~DecodeAhead()
+DecodeAhead::~DecodeAhead() { stop(); }
+
+void DecodeAhead::interrupt()
 {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_stopping = true;
     }
     m_changed.notify_all();
+}
+
+void DecodeAhead::stop() noexcept
+{
+    interrupt();
     for (std::thread &t : m_workers)
-        t.join();
+        if (t.joinable())
+            t.join();
 }
 
 void DecodeAhead::work()
@@ -48,28 +61,31 @@ void DecodeAhead::work()
                 return;
             index = m_nextToStart++;
         }
-        Slot result;
-        result.stamp = stampSource(m_paths[index]);
-        try {
-            result.image = m_prepare ? m_prepare(index, m_paths[index], &result.adjusted, &result.adjustedFor)
-                                     : decodeSource(m_paths[index]);
-        } catch (const StepFailure &failure) {
-            result.failed = true;
-            result.failure = failure.description();
-        } catch (const std::bad_alloc &) {
-            result.failed = true;
-            result.failure = QStringLiteral("Out of memory");
-        } catch (const std::exception &e) {
-            result.failed = true;
-            result.failure = QString::fromLocal8Bit(e.what());
-        }
-        result.done = true;
+        Slot result = prepared(index);
         {
             std::lock_guard<std::mutex> lock(m_mutex);
             m_slots[std::size_t(index)] = std::move(result);
         }
         m_changed.notify_all();
     }
+}
+
+DecodeAhead::Slot DecodeAhead::prepared(int index) noexcept
+{
+    // Whatever goes wrong here is this item's failure: an exception leaving a worker would end
+    // the program, and a slot never done would leave its turn waiting for ever.
+    Slot result;
+    try {
+        result.stamp = stampSource(m_paths[index]);
+        result.image = m_prepare ? m_prepare(index, m_paths[index], &result.adjusted, &result.adjustedFor)
+                                 : decodeSource(m_paths[index]);
+    } catch (...) {
+        result.image = QImage();
+        result.failed = true;
+        result.failure = caughtExceptionText();
+    }
+    result.done = true;
+    return result;
 }
 
 bool DecodeAhead::waitUntilReady(int index, int timeoutMs)
@@ -91,7 +107,9 @@ QImage DecodeAhead::take(int index, bool *adjusted, int *adjustedFor, SourceStam
         std::unique_lock<std::mutex> lock(m_mutex);
         m_consumed = std::max(m_consumed, index);
         m_changed.notify_all();
-        m_changed.wait(lock, [&] { return m_slots[std::size_t(index)].done; });
+        m_changed.wait(lock, [&] { return m_slots[std::size_t(index)].done || m_stopping; });
+        if (!m_slots[std::size_t(index)].done)
+            throw StepFailure(QStringLiteral("Cancelled"));
         slot = std::move(m_slots[std::size_t(index)]);
         m_slots[std::size_t(index)] = Slot();
         m_consumed = std::max(m_consumed, index + 1);

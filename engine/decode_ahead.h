@@ -34,6 +34,9 @@ public:
     // *adjusted and *adjustedFor tell. Throws StepFailure with the decoder's reason when the file
     // could not be decoded. `stamp` is the file's as it stood just before it was decoded.
     QImage take(int index, bool *adjusted = nullptr, int *adjustedFor = nullptr, SourceStamp *stamp = nullptr);
+    // No more pictures are wanted: workers start none, and a take() waiting, or any later one,
+    // throws StepFailure instead of waiting for a picture that may never come. Any thread.
+    void interrupt();
 
     // For tests: waits until paths[index] is decoded and prepared, or already taken.
     bool waitUntilReady(int index, int timeoutMs);
@@ -52,6 +55,8 @@ private:
     };
 
     void work();
+    Slot prepared(int index) noexcept;
+    void stop() noexcept; // stops and joins the workers
 
     const QStringList m_paths;
     const int m_window;

@@ -42,10 +42,9 @@ namespace {
 // The table of a point adjustment; none for a neighbourhood filter.
 std::optional<PointMap> pointMapOf(AdjustmentKind kind, int v)
 {
-    if (kind == AdjustmentKind::Brightness)
-        return BrightnessMap(v);
-    if (kind == AdjustmentKind::Contrast)
-        return ContrastMap(v);
+    const AdjustmentInfo &info = adjustmentInfo(kind);
+    if (info.pointMap)
+        return info.pointMap(v);
     return std::nullopt;
 }
 
@@ -56,7 +55,7 @@ QImage adjustPicture(AdjustmentKind kind, QImage picture, int v)
     int w = 0, h = 0;
     if (!checkedLayout(picture, &w, &h))
         return picture;
-    if (!adjustmentInfo(kind).usesSourceCopy) {
+    if (!adjustmentInfo(kind).usesSourceCopy()) {
         if (picture.isDetached()) {
             applyAdjustment(kind, nullptr, PixelView{w, h, picture.bits()}, v);
             return picture;
@@ -180,7 +179,7 @@ QImage decodeAdjusted(const QString &path, AdjustmentKind kind, int v, bool *adj
     const QByteArray bytes = readRegularFile(path);
     // A filter reads rows beside the one it makes: from a JPEG those come from a ring of decoded
     // rows, so the decoded picture is never written out whole beside the result.
-    if (adjustmentInfo(kind).usesSourceCopy) {
+    if (adjustmentInfo(kind).usesSourceCopy()) {
         QImage result;
         if (decodeJpegThrough(bytes, path, *adjustingStage(kind, v), &result)) {
             *adjusted = true;

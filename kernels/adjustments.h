@@ -32,10 +32,10 @@ struct PointHint {
     float scale = 1;
     float offset = 0;
 };
-void ApplyPointTableFast(PixelView buffer, const PointTable &table, const PointHint &hint);
 
-// The same, with the way to apply the table chosen once: for pictures worked on a band of rows at
-// a time, where checking the vector paths again for every band would cost more than the band.
+// A table with the way to apply it chosen once (a vector lookup, a shift, a line, or the table
+// itself): pictures worked on a band of rows at a time would otherwise check the vector paths
+// again for every band, which would cost more than the band.
 class PointMap {
 public:
     PointMap(const PointTable &table, const PointHint &hint);

@@ -308,11 +308,6 @@ void PointMap::applyInto(const std::uint8_t *from, PixelView to) const
     apply(to);
 }
 
-void ApplyPointTableFast(PixelView buffer, const PointTable &table, const PointHint &hint)
-{
-    PointMap(table, hint).apply(buffer);
-}
-
 namespace {
 
 // Every byte of interior rows [first, end) but the first and last pixel: channels filtered,

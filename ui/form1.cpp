@@ -55,75 +55,57 @@ Form1::Form1(SettingsStore &settings, Dialogs &dialogs, QWidget *parent)
 
 Form1::~Form1() { m_settings.setProblemHandler({}); }
 
-QGroupBox *Form1::createPanel(AdjustmentKind kind, const char *caption, int top, QSlider **slider,
-                              QPushButton **start, const char *startCaption)
+Form1::Panel Form1::createPanel(const AdjustmentInfo &info)
 {
-    const AdjustmentInfo &info = adjustmentInfo(kind);
-    auto *frame = new QGroupBox(tr(caption), this);
+    const AdjustmentPanel &design = info.panel;
+    auto *frame = new QGroupBox(tr(design.caption), this);
     frame->setFont(textFont());
     paintWhite(frame);
-    placeInTwips(frame, 8040, top, 7800, 1560);
+    placeInTwips(frame, 8040, design.top, 7800, 1560);
 
     auto *s = new QSlider(Qt::Horizontal, frame);
     s->setRange(info.minimum, info.maximum);
-    const bool fine = kind == AdjustmentKind::Brightness || kind == AdjustmentKind::Contrast;
-    s->setTickInterval(fine ? 10 : 1);
+    s->setTickInterval(design.tickInterval);
     s->setTickPosition(QSlider::TicksBelow);
     s->setSingleStep(1);
-    s->setPageStep(fine ? 5 : 1);
+    s->setPageStep(design.pageStep);
     // The design positions; the stored ones replace them at load.
-    s->setValue(kind == AdjustmentKind::Brightness ? 0 : kind == AdjustmentKind::Contrast ? 50 : 1);
+    s->setValue(design.designValue);
     placeInTwips(s, 120, 225, 7575, 525);
-    *slider = s;
 
-    const char *texts[3] = {"", "", ""};
-    int left = 240, middle = 3720, right = 7320;
-    switch (kind) {
-    case AdjustmentKind::Brightness:
-        texts[0] = "-100"; texts[1] = "0"; texts[2] = "100";
-        break;
-    case AdjustmentKind::Contrast:
-        texts[0] = "0"; texts[1] = "50"; texts[2] = "100";
-        middle = 3840;
-        break;
-    case AdjustmentKind::Softening:
-        texts[0] = "1"; texts[1] = "5"; texts[2] = "10";
-        right = 7395;
-        break;
-    case AdjustmentKind::Sharpening:
-        texts[0] = "1"; texts[1] = "5"; texts[2] = "10";
-        left = 360;
-        right = 7395;
-        break;
-    }
-    QLabel *labels[3];
-    const int lefts[3] = {left, middle, right};
+    QLabel **named[] = {nullptr, &Label1, &Label2, &Label3, &Label4};
     for (int i = 0; i < 3; ++i) {
-        labels[i] = new QLabel(QString::fromLatin1(texts[i]), frame);
-        labels[i]->setFont(textFont());
-        placeInTwips(labels[i], lefts[i], 720, 450, 255);
-    }
-    if (kind == AdjustmentKind::Brightness) {
-        Label3 = labels[0];
-        Label4 = labels[2];
-    } else if (kind == AdjustmentKind::Softening) {
-        Label1 = labels[1];
-    } else if (kind == AdjustmentKind::Sharpening) {
-        Label2 = labels[1];
+        auto *label = new QLabel(QString::fromLatin1(design.scaleTexts[i]), frame);
+        label->setFont(textFont());
+        placeInTwips(label, design.scaleLefts[i], 720, 450, 255);
+        if (design.scaleLabelNumbers[i] > 0)
+            *named[design.scaleLabelNumbers[i]] = label;
     }
 
-    auto *button = new QPushButton(tr(startCaption), frame);
+    auto *button = new QPushButton(tr(design.startCaption), frame);
     button->setFont(buttonFont());
-    placeInTwips(button, 240, kind == AdjustmentKind::Brightness ? 1005 : 1010, 7300, 405);
-    *start = button;
+    placeInTwips(button, 240, design.startTop, 7300, 405);
 
+    const AdjustmentKind kind = info.kind;
     connect(s, &QSlider::valueChanged, this, [this, kind](int value) {
         m_settings.SaveSetting(QString::fromLatin1(adjustmentInfo(kind).settingsKey), QString::number(value));
         // A run reads its slider again for each item, from here.
         if (m_running && m_run->session()->kind() == kind)
             m_run->setStrength(value);
     });
-    return frame;
+    connect(button, &QPushButton::clicked, this, [this, kind] { startRun(kind); });
+
+    // The window's named controls: FrameN and SliderN, the PushButtonN that starts the run.
+    QGroupBox **frames[] = {nullptr, nullptr, &Frame2, &Frame3, &Frame4, &Frame5};
+    QSlider **sliders[] = {nullptr, nullptr, &Slider2, &Slider3, &Slider4, &Slider5};
+    QPushButton **starts[] = {nullptr, nullptr, &PushButton2, nullptr, &PushButton4, &PushButton5, &PushButton6};
+    if (design.controlNumber > 0) {
+        *frames[design.controlNumber] = frame;
+        *sliders[design.controlNumber] = s;
+    }
+    if (design.startButtonNumber > 0)
+        *starts[design.startButtonNumber] = button;
+    return {kind, frame, s, button};
 }
 
 void Form1::createControls()
@@ -153,21 +135,11 @@ void Form1::createControls()
     ProgressBar1->setTextVisible(false);
     placeInTwips(ProgressBar1, 120, 6075, 7800, 405);
 
-    Frame2 = createPanel(AdjustmentKind::Brightness, QT_TR_NOOP("Brighness"), 60, &Slider2, &PushButton2,
-                         QT_TR_NOOP("Start Adjusting Brightness"));
-    Frame3 = createPanel(AdjustmentKind::Contrast, QT_TR_NOOP("Contrast"), 1680, &Slider3, &PushButton4,
-                         QT_TR_NOOP("Start Adjusting Contrast"));
-    Frame4 = createPanel(AdjustmentKind::Softening, QT_TR_NOOP("Softening"), 3300, &Slider4, &PushButton5,
-                         QT_TR_NOOP("Start Adjusting Softening"));
-    Frame5 = createPanel(AdjustmentKind::Sharpening, QT_TR_NOOP("Sharpening"), 4920, &Slider5, &PushButton6,
-                         QT_TR_NOOP("Start Adjusting Sharpening"));
+    for (const AdjustmentInfo &info : allAdjustments())
+        m_panels.push_back(createPanel(info));
 
     connect(PushButton1, &QPushButton::clicked, this, &Form1::PushButton1_Click);
-    connect(PushButton2, &QPushButton::clicked, this, &Form1::PushButton2_Click);
     connect(PushButton3, &QPushButton::clicked, this, &Form1::PushButton3_Click);
-    connect(PushButton4, &QPushButton::clicked, this, &Form1::PushButton4_Click);
-    connect(PushButton5, &QPushButton::clicked, this, &Form1::PushButton5_Click);
-    connect(PushButton6, &QPushButton::clicked, this, &Form1::PushButton6_Click);
     connect(PushButton7, &QPushButton::clicked, this, &Form1::PushButton7_Click);
     connect(PushButton8, &QPushButton::clicked, this, &Form1::PushButton8_Click);
     connect(ListView1, &ImageListView::pathsDropped, this, &Form1::ListView1_Drop);
@@ -176,17 +148,18 @@ void Form1::createControls()
     // Pointer feedback: the hand over push buttons, the default over the plain surfaces; the
     // sliders, the progress bar and the other scale labels leave the pointer as it was.
     m_pointer = new PointerFeedback(this);
-    m_pointer->handOver({PushButton1, PushButton2, PushButton3, PushButton4, PushButton5, PushButton6,
-                         PushButton7, PushButton8});
-    m_pointer->defaultOver({this, Frame2, Frame3, Frame4, Frame5, ListView1, ListView1->viewport(), Label1,
-                            Label2, Label3, Label4});
-    m_pointer->leaveOver({Slider2, Slider3, Slider4, Slider5, ProgressBar1});
-    for (QGroupBox *frame : {Frame2, Frame3, Frame4, Frame5})
-        for (QLabel *label : frame->findChildren<QLabel *>())
+    m_pointer->handOver({PushButton1, PushButton3, PushButton7, PushButton8});
+    m_pointer->defaultOver({this, ListView1, ListView1->viewport(), Label1, Label2, Label3, Label4});
+    m_pointer->leaveOver({ProgressBar1});
+    for (const Panel &panel : m_panels) {
+        m_pointer->handOver({panel.start});
+        m_pointer->defaultOver({panel.frame});
+        m_pointer->leaveOver({panel.slider});
+        for (QLabel *label : panel.frame->findChildren<QLabel *>())
             if (label != Label1 && label != Label2 && label != Label3 && label != Label4)
                 m_pointer->leaveOver({label});
-    for (QSlider *s : {Slider2, Slider3, Slider4, Slider5})
-        showValueTips(s);
+        showValueTips(panel.slider);
+    }
 
     describeMainWindow(*this);
     useReadableMarks(this);
@@ -218,17 +191,14 @@ void Form1::Form_Load()
     });
     guard(130, [&] { ListView1->setColumnWidth(0, twipsToPixels(7000)); });
 
-    const AdjustmentKind kinds[] = {AdjustmentKind::Brightness, AdjustmentKind::Contrast,
-                                    AdjustmentKind::Softening, AdjustmentKind::Sharpening};
     int step = 132;
-    for (AdjustmentKind kind : kinds) {
+    for (const AdjustmentInfo &info : allAdjustments()) {
         guard(step, [&] {
-            const AdjustmentInfo &info = adjustmentInfo(kind);
             const int value = parseWholeNumber(m_settings.GetSetting(
                 QString::fromLatin1(info.settingsKey), QString::number(info.defaultValue)));
             if (value < info.minimum || value > info.maximum)
                 throw StepFailure(QStringLiteral("Invalid property value"));
-            slider(kind)->setValue(value);
+            slider(info.kind)->setValue(value);
         });
         step += 2;
     }
@@ -236,12 +206,9 @@ void Form1::Form_Load()
 
 QSlider *Form1::slider(AdjustmentKind kind) const
 {
-    switch (kind) {
-    case AdjustmentKind::Brightness: return Slider2;
-    case AdjustmentKind::Contrast: return Slider3;
-    case AdjustmentKind::Softening: return Slider4;
-    case AdjustmentKind::Sharpening: return Slider5;
-    }
+    for (const Panel &panel : m_panels)
+        if (panel.kind == kind)
+            return panel.slider;
     return nullptr;
 }
 
@@ -454,8 +421,7 @@ void Form1::startRun(AdjustmentKind kind)
     // The results window is first touched here, not for an empty list.
     resultsWindow();
     m_run.reset();
-    m_run = std::make_unique<SessionRun>(std::make_shared<BatchSession>(kind, sources), m_reporter,
-                                         m_decodeWorkers);
+    m_run = std::make_unique<SessionRun>(std::make_shared<BatchSession>(kind, sources), m_reporter);
     connect(m_run.get(), &SessionRun::busyChanged, this, &Form1::setBusyPointer);
     connect(m_run.get(), &SessionRun::progressChanged, ProgressBar1, &QProgressBar::setValue);
     connect(m_run.get(), &SessionRun::finished, this, [this, kind] { finishRun(kind); });

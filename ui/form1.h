@@ -69,7 +69,6 @@ public:
     SessionRun *currentRun() const { return m_run.get(); }
     // For tests: called with each run just before it starts, to hold or pace its workers.
     std::function<void(SessionRun &)> runStarting;
-    void setDecodeWorkers(int workers) { m_decodeWorkers = workers; }
     PointerState::Pointer pointer() const { return m_pointer->pointer(); }
 
 protected:
@@ -79,8 +78,14 @@ protected:
 
 private:
     void createControls();
-    QGroupBox *createPanel(AdjustmentKind kind, const char *caption, int top, QSlider **slider,
-                           QPushButton **start, const char *startCaption);
+    // One adjustment's panel, drawn from its descriptor.
+    struct Panel {
+        AdjustmentKind kind;
+        QGroupBox *frame;
+        QSlider *slider;
+        QPushButton *start;
+    };
+    Panel createPanel(const AdjustmentInfo &info);
     void startRun(AdjustmentKind kind);
     void setBusyPointer(bool busy);
     bool listLocked() const { return m_running; }
@@ -98,8 +103,8 @@ private:
     bool m_closing = false;
     bool m_centredOnShow = false;
     int m_scans = 0;
-    int m_decodeWorkers = 0;
     QElapsedTimer m_sinceYield;
+    std::vector<Panel> m_panels;
     // Last: a run still going is abandoned before anything it reports to goes away.
     std::unique_ptr<SessionRun> m_run;
 };

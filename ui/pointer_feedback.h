@@ -27,7 +27,6 @@ public:
     // Loads the "HAND-M.CUR" that comes with the program; without it the hand looks like the
     // default pointer.
     void loadHand();
-    bool hasHand() const { return m_hasHand; }
 
     void handOver(std::initializer_list<QWidget *> widgets);
     void defaultOver(std::initializer_list<QWidget *> widgets);

@@ -138,11 +138,11 @@ bool allocateFor(DecodeJob &job, const jpeg_decompress_struct &cinfo)
     }
     try {
         *job.picture = allocatePixelImage(QSize(int(job.width), int(job.height)));
-    } catch (const StepFailure &failure) {
-        *job.refusal = failure.description();
+    } catch (const std::bad_alloc &) {
+        job.noMemory = true;
         return false;
     } catch (...) {
-        job.noMemory = true;
+        *job.refusal = caughtExceptionText(); // a budget's refusal, say, with its reason
         return false;
     }
     return !job.picture->isNull();

@@ -75,6 +75,7 @@ TEST(StepGuard, AnyExceptionBecomesAReport)
     EXPECT_EQ(reporter.reports[0].description, QStringLiteral("Out of memory"));
     EXPECT_EQ(reporter.reports[1].description, QStringLiteral("disk on fire"));
     EXPECT_EQ(reporter.reports[2].step, 104);
+    EXPECT_EQ(reporter.reports[2].description, QStringLiteral("Unexpected failure"));
 }
 
 TEST(CheckedArithmetic, OverflowIsAFailureNotAWrap)

@@ -6,6 +6,10 @@
 #include "qstring_printer.h"
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
 #include <gtest/gtest.h>
 #include <thread>
 #include <vector>
@@ -21,28 +25,42 @@ const QSize kTwoMegabytes(1024, 512);
 
 TEST(MemoryBudget, WorkersTogetherNeverHoldMoreThanTheBudget)
 {
-    MemoryBudget budget(100);
-    std::atomic<std::size_t> held{0}, most{0};
-    std::vector<std::thread> workers;
-    for (int t = 0; t < 6; ++t) {
-        workers.emplace_back([&, t] {
+    // Shared with the workers, which may outlive the test: a budget whose memory is never given
+    // back leaves them waiting for ever, and the test must fail rather than wait with them.
+    struct Shared {
+        MemoryBudget budget{100};
+        std::atomic<std::size_t> held{0}, most{0};
+        std::mutex mutex;
+        std::condition_variable changed;
+        int finished = 0;
+    };
+    const auto shared = std::make_shared<Shared>();
+    constexpr int kWorkers = 6;
+    for (int t = 0; t < kWorkers; ++t) {
+        std::thread([shared, t] {
             for (int round = 0; round < 300; ++round) {
                 const std::size_t bytes = 20 + std::size_t((t * 7 + round) % 30);
-                budget.acquire(bytes, QStringLiteral("x"));
-                const std::size_t now = held += bytes;
-                std::size_t seen = most;
-                while (now > seen && !most.compare_exchange_weak(seen, now)) {
+                shared->budget.acquire(bytes, QStringLiteral("x"));
+                const std::size_t now = shared->held += bytes;
+                std::size_t seen = shared->most;
+                while (now > seen && !shared->most.compare_exchange_weak(seen, now)) {
                 }
-                held -= bytes;
-                budget.release(bytes);
+                shared->held -= bytes;
+                shared->budget.release(bytes);
             }
-        });
+            std::lock_guard<std::mutex> lock(shared->mutex);
+            ++shared->finished;
+            shared->changed.notify_all();
+        }).detach();
     }
-    for (std::thread &w : workers)
-        w.join();
-    EXPECT_LE(most.load(), 100u);
-    EXPECT_LE(budget.peak(), 100u);
-    EXPECT_EQ(budget.inUse(), 0u);
+    {
+        std::unique_lock<std::mutex> lock(shared->mutex);
+        ASSERT_TRUE(shared->changed.wait_for(lock, std::chrono::seconds(10), [&] { return shared->finished == kWorkers; }))
+            << kWorkers - shared->finished << " workers still wait for room after 10 s: is released memory given back?";
+    }
+    EXPECT_LE(shared->most.load(), 100u);
+    EXPECT_LE(shared->budget.peak(), 100u);
+    EXPECT_EQ(shared->budget.inUse(), 0u);
 }
 
 TEST(MemoryBudget, WhatCannotFitEvenAloneIsRefusedWithBothSizes)
@@ -64,7 +82,7 @@ TEST(PixelBudget, PicturesInFlightStayWithinTheBudgetWithoutDeadlock)
 {
     auto budget = std::make_shared<MemoryBudget>(5 * 2 * kMB); // two items and a half
     bool finished = false;
-    ASSERT_TRUE(returnsWithin(std::chrono::seconds(60), [&] {
+    ASSERT_TRUE(returnsWithin(std::chrono::seconds(10), [&] {
         const PixelBudgetScope scope(budget, 2);
         std::vector<std::thread> workers;
         for (int t = 0; t < 4; ++t) {
@@ -79,7 +97,7 @@ TEST(PixelBudget, PicturesInFlightStayWithinTheBudgetWithoutDeadlock)
         for (std::thread &w : workers)
             w.join();
         finished = true;
-    })) << "workers deadlocked on the budget";
+    })) << "workers still wait on the budget after 10 s: deadlocked, or memory never given back";
     EXPECT_TRUE(finished);
     EXPECT_LE(budget->peak(), budget->total());
     // Whole items only, each with room for both its pictures: at most two fit at once.
@@ -93,7 +111,7 @@ TEST(PixelBudget, PicturesInFlightStayWithinTheBudgetWithoutDeadlock)
 TEST(PixelBudget, AnItemNeedingMoreThanItReservedNeverWaitsOnItself)
 {
     auto budget = std::make_shared<MemoryBudget>(2 * kMB);
-    ASSERT_TRUE(returnsWithin(std::chrono::seconds(60), [&] {
+    ASSERT_TRUE(returnsWithin(std::chrono::seconds(10), [&] {
         const PixelBudgetScope scope(budget, 1);
         std::vector<std::thread> workers;
         for (int t = 0; t < 3; ++t) {
@@ -107,7 +125,7 @@ TEST(PixelBudget, AnItemNeedingMoreThanItReservedNeverWaitsOnItself)
         }
         for (std::thread &w : workers)
             w.join();
-    })) << "a worker waited on memory it held itself";
+    })) << "workers still wait on the budget after 10 s: on memory held by themselves, or never given back";
     EXPECT_LE(budget->peak(), budget->total() + 2 * kMB);
     EXPECT_EQ(budget->inUse(), 0u);
 }

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/batch_session.h"
+#include "engine/decode_ahead.h"
 #include "engine/pipeline.h"
 #include "core/picture.h"
 #include "session_driver.h"
@@ -292,6 +293,33 @@ TEST(BatchSession, TheFirstFileGivesBothItsResultAndTheBeforePicture)
         EXPECT_EQ(run.results().picture(1).image(), adjustPicture(kind, b, 4)) << int(kind);
         EXPECT_EQ(run.session->firstSource(), a) << int(kind);
     }
+}
+
+TEST(DecodeAhead, WhateverAWorkerThrowsIsThatItemsFailure)
+{
+    // Thrown on a worker thread, none of these may end the program or leave its item waiting.
+    const QStringList paths{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("d")};
+    DecodeAhead decoder(paths, 2, 4, [](int index, const QString &, bool *, int *) -> QImage {
+        if (index == 0)
+            throw 42;
+        if (index == 1)
+            throw std::runtime_error("disk on fire");
+        if (index == 2)
+            throw std::bad_alloc();
+        return QImage(3, 2, QImage::Format_RGB32);
+    });
+    auto failureOf = [&](int index) {
+        try {
+            decoder.take(index, nullptr, nullptr, nullptr);
+        } catch (const StepFailure &failure) {
+            return failure.description();
+        }
+        return QString();
+    };
+    EXPECT_EQ(failureOf(0), QStringLiteral("Unexpected failure"));
+    EXPECT_EQ(failureOf(1), QStringLiteral("disk on fire"));
+    EXPECT_EQ(failureOf(2), QStringLiteral("Out of memory"));
+    EXPECT_EQ(decoder.take(3, nullptr, nullptr, nullptr).size(), QSize(3, 2));
 }
 
 TEST(RunSteps, EveryNumberOfTheFourHandlers)

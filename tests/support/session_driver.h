@@ -5,6 +5,7 @@
 #include "scripted_dialogs.h"
 
 #include <QTest>
+#include <gtest/gtest.h>
 #include <memory>
 #include <vector>
 
@@ -28,7 +29,15 @@ public:
         run->start(strength);
         return waitForEnd();
     }
-    bool waitForEnd() { return QTest::qWaitFor([this] { return finishedCount > 0; }, 30000); }
+    // Bounded, so that a run that never ends (an item never decoded, memory never given back)
+    // fails its test within seconds; a stuck run is abandoned when the driver goes.
+    bool waitForEnd()
+    {
+        if (QTest::qWaitFor([this] { return finishedCount > 0; }, 10000))
+            return true;
+        ADD_FAILURE() << "the run did not end within 10 s";
+        return false;
+    }
     ResultList &results() { return session->results(); }
 
     RecordingReporter reporter;
