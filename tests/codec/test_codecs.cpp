@@ -802,6 +802,78 @@ TEST(BadInput, TruncatedFilesOfEveryFormatAreFailuresNeverPartialPictures)
     }
 }
 
+namespace {
+
+// A 7 x 5 GIF of four colours whose LZW data is written by hand: a clear code before every two
+// indices keeps each code three bits wide and each code one pixel, so the data can be cut at
+// any pixel. `codes` replaces the indices (a code may be any number), `endCode` says whether the
+// data says where it ends before its blocks do.
+QByteArray handMadeGif(const std::vector<unsigned> &codes, bool endCode)
+{
+    QByteArray gif("GIF89a\x07\0\x05\0\x81\0\0", 13);
+    gif += QByteArray("\xff\0\0" "\0\xff\0" "\0\0\xff" "\xff\xff\xff", 12);
+    gif += QByteArray("\x2c\0\0\0\0\x07\0\x05\0\0\x02", 11);
+    std::vector<unsigned> stream;
+    for (std::size_t i = 0; i < codes.size(); ++i) {
+        if (i % 2 == 0)
+            stream.push_back(4); // clear
+        stream.push_back(codes[i]);
+    }
+    if (endCode)
+        stream.push_back(5);
+    // The unused bits of the last byte would read as codes of their own: clear codes fill them.
+    while ((stream.size() * 3) % 8 != 0 && (stream.size() * 3) % 8 < 6)
+        stream.push_back(4);
+    QByteArray data;
+    std::uint32_t bits = 0;
+    int held = 0;
+    for (unsigned code : stream) {
+        bits |= code << held;
+        held += 3;
+        while (held >= 8) {
+            data.append(char(bits & 0xFF));
+            bits >>= 8;
+            held -= 8;
+        }
+    }
+    if (held > 0)
+        data.append(char(bits & 0xFF));
+    for (qsizetype at = 0; at < data.size(); at += 255) {
+        const QByteArray block = data.mid(at, 255);
+        gif += char(block.size());
+        gif += block;
+    }
+    return gif + QByteArray("\0\x3b", 2);
+}
+
+} // namespace
+
+// Qt takes LZW data that stops short and leaves the rest of the picture as it was: a GIF is good
+// only when its codes give every pixel.
+TEST(BadInput, GifWhoseCodesStopShortIsAFailureNeverAPartPicture)
+{
+    std::vector<unsigned> indices;
+    for (int i = 0; i < 35; ++i)
+        indices.push_back(unsigned(i * 7 / 5 + i / 3) % 4);
+    const QImage whole = decodeBytes(handMadeGif(indices, true));
+    ASSERT_EQ(whole.size(), QSize(7, 5));
+    const QRgb palette[] = {qRgb(255, 0, 0), qRgb(0, 255, 0), qRgb(0, 0, 255), qRgb(255, 255, 255)};
+    for (int i = 0; i < 35; ++i)
+        ASSERT_EQ(whole.pixel(i % 7, i / 7), palette[indices[std::size_t(i)]]) << i;
+    EXPECT_FALSE(decodeBytes(handMadeGif(indices, false)).isNull()) << "the blocks may end the data";
+
+    const QString cut = QStringLiteral("Cannot decode the picture (the file ends too early): /pictures/cut");
+    for (std::size_t kept : {std::size_t(34), std::size_t(28), std::size_t(1), std::size_t(0)}) {
+        const std::vector<unsigned> part(indices.begin(), indices.begin() + std::ptrdiff_t(kept));
+        EXPECT_EQ(failureOf(handMadeGif(part, true), QStringLiteral("/pictures/cut")), cut) << kept << " with an end code";
+        EXPECT_EQ(failureOf(handMadeGif(part, false), QStringLiteral("/pictures/cut")), cut) << kept << " blocks ending";
+    }
+    // A code past the next free one names no string at all.
+    std::vector<unsigned> damaged = indices;
+    damaged[13] = 7;
+    EXPECT_EQ(failureOf(handMadeGif(damaged, true)), QStringLiteral("Cannot decode the picture (the GIF file is corrupt): /pictures/x"));
+}
+
 TEST(BadInput, CorruptFilesGiveTheLibrarysReason)
 {
     QByteArray png = encodePicture(noisyPicture(20, 20), EncodeOptions{PictureFormat::Png, 0}, MetadataBlocks());
