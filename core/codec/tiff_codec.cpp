@@ -144,12 +144,12 @@ QImage decodeTiff(const Input &in)
     TiffCloser closer{tif};
     // A first directory marked as a reduced-size copy (the preview a camera raw file leads with)
     // is not the picture: the first full-size one after it is, and without one the file is
-    // refused rather than its preview passed on as the photograph.
+    // refused rather than its preview passed on as the photograph. However many previews come
+    // first, the chain is followed to its end: libtiff ends it at a directory met twice.
     uint32_t kind = 0;
     if (TIFFGetField(tif, TIFFTAG_SUBFILETYPE, &kind) && (kind & FILETYPE_REDUCEDIMAGE)) {
-        constexpr int kDirectoriesTried = 64;
         bool found = false;
-        for (int i = 0; i < kDirectoriesTried && !found && TIFFReadDirectory(tif); ++i)
+        while (!found && TIFFReadDirectory(tif))
             found = !TIFFGetField(tif, TIFFTAG_SUBFILETYPE, &kind) || !(kind & FILETYPE_REDUCEDIMAGE);
         if (!found)
             failDecode(QStringLiteral("the file holds only reduced-size previews of its picture, as camera raw files do"),

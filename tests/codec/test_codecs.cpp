@@ -551,6 +551,47 @@ TEST(Tiff, AReducedSizeFirstDirectoryIsAPreviewNotThePicture)
                              "camera raw files do): ") + previewOnly);
 }
 
+// A file may lead with any number of previews before its page; a chain that comes back on itself
+// still ends, as a file of previews only.
+TEST(Tiff, ThePageAfterSixtyThousandPreviewsIsFoundAndALoopEnds)
+{
+    constexpr int previews = 60000;
+    auto le16 = [](QByteArray &out, unsigned v) { out.append(char(v & 255)).append(char(v >> 8)); };
+    auto le32 = [&](QByteArray &out, quint32 v) { le16(out, v & 0xFFFF); le16(out, v >> 16); };
+    auto file = [&](bool loop) {
+        QByteArray tiff("II*\0", 4);
+        le32(tiff, 8);
+        constexpr quint32 kIfd = 2 + 10 * 12 + 4;
+        const quint32 pixels = 8 + quint32(previews + 1) * kIfd; // the strips follow the directories
+        auto ifd = [&](bool preview, quint32 width, quint32 height, quint32 strip, quint32 next) {
+            le16(tiff, 10);
+            const quint32 entries[10][3] = {{254, 4, preview ? 1u : 0u}, {256, 3, width}, {257, 3, height},
+                                            {258, 3, 8}, {259, 3, 1}, {262, 3, 1}, {273, 4, strip},
+                                            {277, 3, 1}, {278, 3, height}, {279, 4, width * height}};
+            for (const auto &e : entries) {
+                le16(tiff, e[0]);
+                le16(tiff, e[1]);
+                le32(tiff, 1);
+                le32(tiff, e[2]);
+            }
+            le32(tiff, next);
+        };
+        for (int i = 0; i < previews; ++i) {
+            const quint32 next = loop && i == previews - 1 ? 8u : 8 + quint32(i + 1) * kIfd;
+            ifd(true, 1, 1, pixels, next);
+        }
+        ifd(false, 3, 2, pixels + 1, 0);
+        tiff.append(char(30)); // the previews' pixel
+        tiff.append(QByteArray("\x10\x20\x30\x40\x50\x60", 6));
+        return tiff;
+    };
+    const QImage page = decodeBytes(file(false));
+    ASSERT_EQ(page.size(), QSize(3, 2));
+    EXPECT_EQ(page.pixel(2, 1), qRgb(0x60, 0x60, 0x60));
+    EXPECT_EQ(failureOf(file(true)), QStringLiteral("Cannot decode the picture (the file holds only reduced-size previews of its "
+                                      "picture, as camera raw files do): /pictures/x"));
+}
+
 TEST(Webp, LosslessExactLossyAsLibwebpDecodesIt)
 {
     const QImage picture = noisyPicture(37, 23, 8);
@@ -610,6 +651,28 @@ TEST(Heif, HeicAndAvifAsLibheifDecodesThem)
         EXPECT_EQ(exifMake(readPictureMetadataBytes(file).exif), QStringLiteral("Quenwick Optics"));
     }
     EXPECT_GT(tried, 0) << "no HEIF encoder in libheif";
+}
+
+// libheif refuses a side of 65535 itself, before the file's size reaches the codec: the size is
+// still what the user is told, as for every other format.
+TEST(Heif, ASideLibheifRefusesIsToldAsThePicturesSize)
+{
+    if (!heifEncoderAvailable(false))
+        GTEST_SKIP() << "no HEVC encoder in libheif";
+    QByteArray file = libheifEncode(smoothPicture(64, 48), false);
+    const qsizetype ispe = file.indexOf("ispe");
+    ASSERT_GT(ispe, 0);
+    for (int i = 0; i < 8; ++i)
+        file[ispe + 8 + i] = char(i % 4 < 2 ? 0 : 0xFF); // 65535 x 65535
+    QString failure;
+    try {
+        decodePictureBytes(file, QStringLiteral("/pictures/wide"));
+    } catch (const StepFailure &f) {
+        failure = f.description();
+    } catch (const std::bad_alloc &) {
+        failure = QStringLiteral("Out of memory");
+    }
+    EXPECT_EQ(failure, QStringLiteral("Picture is too large: 65535 x 65535 pixels would need 16384 MB; the limit is 2048 MB"));
 }
 
 // ---- what is written ----
