@@ -592,6 +592,44 @@ TEST(Tiff, ThePageAfterSixtyThousandPreviewsIsFoundAndALoopEnds)
                                       "picture, as camera raw files do): /pictures/x"));
 }
 
+// libjpeg inside libtiff only warns when a strip's JPEG data ends before its rows, and fills them
+// with grey: that is a picture cut short, as for a JPEG file.
+TEST(Tiff, JpegStripDataThatEndsEarlyIsAFailure)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("jpeg.tif"));
+    const QImage picture = noisyPicture(64, 48, 5);
+    TIFF *tif = TIFFOpen(QFile::encodeName(path).constData(), "w");
+    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, 64);
+    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, 48);
+    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 3);
+    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8);
+    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
+    TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+    TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_JPEG);
+    TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, 48);
+    std::vector<unsigned char> row(64 * 3);
+    for (int y = 0; y < 48; ++y) {
+        for (int x = 0; x < 64; ++x) {
+            const QRgb c = picture.pixel(x, y);
+            row[std::size_t(x) * 3] = uchar(qRed(c)), row[std::size_t(x) * 3 + 1] = uchar(qGreen(c)),
+                             row[std::size_t(x) * 3 + 2] = uchar(qBlue(c));
+        }
+        TIFFWriteScanline(tif, row.data(), uint32_t(y), 0);
+    }
+    TIFFClose(tif);
+    tif = TIFFOpen(QFile::encodeName(path).constData(), "r");
+    const uint64_t offset = TIFFGetStrileOffset(tif, 0), count = TIFFGetStrileByteCount(tif, 0);
+    TIFFClose(tif);
+    QByteArray bytes = fileBytes(path);
+    ASSERT_FALSE(decodeBytes(bytes).isNull());
+    ASSERT_GT(count, 200u);
+    // The strip's data ends a third of the way in, its length as written.
+    bytes[qsizetype(offset + count / 3)] = char(0xFF);
+    bytes[qsizetype(offset + count / 3 + 1)] = char(0xD9);
+    EXPECT_EQ(failureOf(bytes), QStringLiteral("Cannot decode the picture (the file ends too early): /pictures/x"));
+}
+
 TEST(Webp, LosslessExactLossyAsLibwebpDecodesIt)
 {
     const QImage picture = noisyPicture(37, 23, 8);
