@@ -52,10 +52,10 @@ private:
 // pass the budget by what it still needs. A reservation ends when its last picture goes, so only
 // pictures in flight count: results kept elsewhere must not be made under a budget.
 //
-// `workingBytes`, when given, is what an item needs beside its pictures for a picture of that
-// size (an encoder's copy of it and its output, say): it is reserved with the item's first
-// picture and drawn on by WorkingMemory, so a picture whose work could not fit is refused with
-// its size before it is decoded.
+// `workingBytes`, when given, is what an item needs beside its result for a picture of that size
+// (an encoder's copies and its output, say): the item's first picture reserves room for its
+// pictures or for its result and that, whichever is more, WorkingMemory draws on it, and a
+// picture whose work could not fit is refused with its size before it is decoded.
 class PixelBudgetScope {
 public:
     PixelBudgetScope(std::shared_ptr<MemoryBudget> budget, int picturesPerItem,

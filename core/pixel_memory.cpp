@@ -133,6 +133,14 @@ void giveBack(void *info)
     delete mapping;
 }
 
+// What an item reserves with its first picture of `length` bytes: room for the pictures it holds
+// at once, or for its result and the encoder's working memory, whichever is more. The encoder
+// comes once the item holds only its result: a filter's source is gone by then.
+std::size_t itemShare(std::size_t length, int perItem, std::size_t working)
+{
+    return std::max(length * std::size_t(std::max(1, perItem)), length + working);
+}
+
 // The reservation a new picture of `length` bytes draws on, waiting for budget if need be.
 std::shared_ptr<Reservation> reserve(std::size_t length, const QSize &size)
 {
@@ -148,9 +156,7 @@ std::shared_ptr<Reservation> reserve(std::size_t length, const QSize &size)
         const bool holding = reservation && reservation->budget == budget;
         reservation.reset();
         openReservation.reset();
-        // A further reservation of the same item (a picture beyond those counted) needs no
-        // second share of working memory.
-        const std::size_t wanted = length * std::size_t(std::max(1, perItem)) + (holding ? 0 : working);
+        const std::size_t wanted = holding ? length : itemShare(length, perItem, working);
         const std::size_t held = budget->inUse();
         trimPool(budget->total() > held + wanted ? budget->total() - held - wanted : 0);
         const QString what = QStringLiteral("%1 x %2 pixels").arg(size.width()).arg(size.height());
@@ -191,10 +197,16 @@ WorkingMemory::WorkingMemory(std::size_t bytes, const QSize &size)
     const std::shared_ptr<MemoryBudget> budget = currentBudget();
     if (!budget || bytes == 0)
         return;
+    // Pooled buffers are resident too: they give way to the encoder's memory.
+    auto trim = [&] {
+        const std::size_t held = budget->inUse();
+        trimPool(budget->total() > held ? budget->total() - held : 0);
+    };
     std::shared_ptr<Reservation> item = openReservation.lock();
     if (item && item->budget == budget && item->drawn + bytes <= item->reserved) {
         item->drawn += bytes;
         m_held = std::shared_ptr<void>(nullptr, [item, bytes](void *) { item->drawn -= bytes; });
+        trim();
         return;
     }
     // Not reserved with the item (the window's save, or more than foreseen): taken beside it, and
@@ -209,6 +221,7 @@ WorkingMemory::WorkingMemory(std::size_t bytes, const QSize &size)
     auto extra = std::make_shared<Reservation>(budget, bytes);
     extra->beyond = beyond;
     m_held = extra;
+    trim();
 }
 
 WorkingMemory::~WorkingMemory() = default;
@@ -221,8 +234,7 @@ void refusePictureBeyondBudget(const QSize &size)
     if (!budget || size.isEmpty())
         return;
     const std::size_t bytes = std::size_t(size.width()) * std::size_t(size.height()) * 4u;
-    const std::size_t wanted =
-        (bytes + kLargePage - 1) / kLargePage * kLargePage * std::size_t(std::max(1, perItem)) + working;
+    const std::size_t wanted = itemShare((bytes + kLargePage - 1) / kLargePage * kLargePage, perItem, working);
     if (wanted > budget->total()) // refused at once, never waited for
         budget->acquire(wanted, QStringLiteral("%1 x %2 pixels").arg(size.width()).arg(size.height()));
 }

@@ -489,14 +489,14 @@ std::size_t encoderWorkingBytes(PictureFormat format, const QSize &size, const M
     // What each encoder holds beside the picture at its peak, measured on photographs (8000 x
     // 6000) with a margin: the file it makes (and for TIFF with camera data, the copies Exiv2
     // makes of it), and WebP's Y, U, V planes and the tokens it keeps for the whole frame.
+    // BMP goes to its file a row at a time.
     double perPixel = 0;
     switch (format) {
     case PictureFormat::Jpeg: perPixel = 1.0; break;
     case PictureFormat::Png: perPixel = 2.0; break;
     case PictureFormat::Tiff: perPixel = metadata.exif.isEmpty() && metadata.iptc.isEmpty() ? 2.0 : 6.0; break;
     case PictureFormat::Webp: perPixel = 6.0; break;
-    case PictureFormat::Bmp: perPixel = 3.0; break;
-    default: break;
+    default: return 0;
     }
     return std::size_t(pixels * perPixel) + (std::size_t(1) << 20);
 }
