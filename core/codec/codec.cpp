@@ -495,7 +495,7 @@ std::size_t encoderWorkingBytes(PictureFormat format, const QSize &size, const M
     case PictureFormat::Jpeg: perPixel = 1.0; break;
     case PictureFormat::Png: perPixel = 2.0; break;
     case PictureFormat::Tiff: perPixel = metadata.exif.isEmpty() && metadata.iptc.isEmpty() ? 2.0 : 6.0; break;
-    case PictureFormat::Webp: perPixel = 6.0; break;
+    case PictureFormat::Webp: perPixel = 7.0; break;
     default: return 0;
     }
     return std::size_t(pixels * perPixel) + (std::size_t(1) << 20);
