@@ -23,19 +23,26 @@ std::uint32_t le32(const unsigned char *p)
     return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
 }
 
-// Run-length coded rows: the stream must reach its end-of-picture code inside the file.
-bool rleComplete(const unsigned char *data, std::size_t size, std::size_t at, bool fourBit)
+// Run-length coded rows: the stream must reach its end-of-picture code inside the file, and not
+// before it has come to the last row (rows it jumps over count as given): Qt leaves rows the
+// stream never reaches as they were, which is all a stream cut short and closed would give.
+bool rleComplete(const unsigned char *data, std::size_t size, std::size_t at, bool fourBit, std::int64_t height)
 {
+    std::int64_t row = 0;
     while (at + 2 <= size) {
         const unsigned count = data[at], code = data[at + 1];
         at += 2;
         if (count > 0)
             continue;
         if (code == 1)
-            return true;
-        if (code == 0)
+            return row >= height - 1;
+        if (code == 0) {
+            ++row;
             continue;
+        }
         if (code == 2) {
+            if (at + 2 <= size)
+                row += data[at + 1];
             at += 2;
             continue;
         }
@@ -81,7 +88,7 @@ QSize checkBmp(const Input &in)
     if (compression == 1 || compression == 2) {
         // A run of 255 pixels costs two bytes and a jump up to 255 x 255 four: a file that could
         // not cover its picture is refused before its memory is taken.
-        if (!rleComplete(d, in.size, offset, compression == 2) ||
+        if (!rleComplete(d, in.size, offset, compression == 2, height) ||
             double(width) * double(height) > 16384.0 * double(in.size) + 65536.0)
             failTruncated(in.path);
     } else if (compression == 0 || compression == 3 || compression == 6) {

@@ -975,6 +975,48 @@ TEST(BadInput, GifWhoseCodesStopShortIsAFailureNeverAPartPicture)
     EXPECT_EQ(failureOf(handMadeGif(damaged, true)), QStringLiteral("Cannot decode the picture (the GIF file is corrupt): /pictures/x"));
 }
 
+// The same for a run-length BMP: a stream closed before its last row leaves rows unwritten.
+TEST(BadInput, RunLengthBmpClosedBeforeItsLastRowIsAFailure)
+{
+    auto rle8 = [](const QByteArray &stream) {
+        auto le = [](QByteArray &out, quint32 v, int bytes) {
+            for (int i = 0; i < bytes; ++i)
+                out.append(char((v >> (8 * i)) & 0xFF));
+        };
+        QByteArray palette;
+        for (quint32 c : {0x0000FFu, 0x00FF00u, 0xFF0000u})
+            le(palette, c, 4);
+        QByteArray bmp("BM");
+        const quint32 offset = 14 + 40 + quint32(palette.size());
+        le(bmp, offset + quint32(stream.size()), 4);
+        le(bmp, 0, 4);
+        le(bmp, offset, 4);
+        for (quint32 v : {40u, 5u, 3u})
+            le(bmp, v, 4);
+        le(bmp, 1, 2);
+        le(bmp, 8, 2);
+        le(bmp, 1, 4); // RLE8
+        le(bmp, quint32(stream.size()), 4);
+        for (int i = 0; i < 4; ++i)
+            le(bmp, i < 2 ? 0 : 3, 4);
+        return bmp + palette + stream;
+    };
+    // Rows bottom first: blue, green, red; each ended by its end-of-line code, then end of picture.
+    const QByteArray rows[] = {QByteArray("\x05\x00\x00\x00", 4), QByteArray("\x05\x01\x00\x00", 4),
+                               QByteArray("\x05\x02\x00\x00", 4)};
+    const QByteArray end("\x00\x01", 2);
+    const QImage whole = decodeBytes(rle8(rows[0] + rows[1] + rows[2] + end));
+    ASSERT_EQ(whole.size(), QSize(5, 3));
+    EXPECT_EQ(whole.pixel(4, 0), qRgb(255, 0, 0));
+    EXPECT_EQ(whole.pixel(0, 1), qRgb(0, 255, 0));
+    EXPECT_EQ(whole.pixel(0, 2), qRgb(0, 0, 255));
+    // The last row may go without its end-of-line code, and rows jumped over are given.
+    EXPECT_FALSE(decodeBytes(rle8(rows[0] + rows[1] + QByteArray("\x05\x02", 2) + end)).isNull());
+    EXPECT_FALSE(decodeBytes(rle8(rows[0] + QByteArray("\x00\x02\x00\x02", 4) + end)).isNull());
+    EXPECT_EQ(failureOf(rle8(rows[0] + end)), QStringLiteral("Cannot decode the picture (the file ends too early): /pictures/x"));
+    EXPECT_EQ(failureOf(rle8(rows[0] + rows[1])), QStringLiteral("Cannot decode the picture (the file ends too early): /pictures/x"));
+}
+
 TEST(BadInput, CorruptFilesGiveTheLibrarysReason)
 {
     QByteArray png = encodePicture(noisyPicture(20, 20), EncodeOptions{PictureFormat::Png, 0}, MetadataBlocks());
