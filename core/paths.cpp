@@ -408,6 +408,7 @@ public:
     {
         const QByteArray bytes = fileNameToBytes(withoutSeparator(folder));
         const int fd = ::open(bytes.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        const int error = fd < 0 ? errno : 0;
         struct stat st {};
         if (fd < 0) {
             // Unreadable but there: listed (and told) at its turn, like any other folder.
@@ -417,7 +418,6 @@ public:
             ::close(fd);
             return false;
         }
-        const int error = fd < 0 ? errno : 0;
         if (isSystemFolder(canonicalOf(bytes))) {
             tell(m_report, withoutSeparator(folder), QStringLiteral("not scanned: a system folder"));
             if (fd >= 0)
