@@ -477,7 +477,14 @@ int runBatchCommandLine(const QStringList &arguments, QTextStream &input, QTextS
         const bool filters = std::any_of(chain.begin(), chain.end(), [](const AdjustmentStep &step) {
             return adjustmentInfo(step.kind).usesSourceCopy();
         });
-        const PixelBudgetScope budget(std::make_shared<MemoryBudget>(budgetBytes), filters ? 2 : 1);
+        // The encoder's working memory is reserved with the picture it will encode.
+        const PictureFormat encoded = settings.format == OutputFormat::Png    ? PictureFormat::Png
+                                      : settings.format == OutputFormat::Webp ? PictureFormat::Webp
+                                      : settings.format == OutputFormat::Tiff ? PictureFormat::Tiff
+                                      : settings.format == OutputFormat::Bmp  ? PictureFormat::Bmp
+                                                                              : PictureFormat::Jpeg;
+        const PixelBudgetScope budget(std::make_shared<MemoryBudget>(budgetBytes), filters ? 2 : 1,
+                                      [encoded](const QSize &size) { return encoderWorkingBytes(encoded, size); });
         layout.largestFirst = true;
         saveItems(settings, sources, sources, produce, written, workers, nullptr, layout, direct);
     }

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QSize>
 #include <QString>
+#include <functional>
 #include <condition_variable>
 #include <cstddef>
 #include <memory>
@@ -50,12 +52,32 @@ private:
 // picture turned upright beside the decoded one) never waits on itself: one item at a time may
 // pass the budget by what it still needs. A reservation ends when its last picture goes, so only
 // pictures in flight count: results kept elsewhere must not be made under a budget.
+//
+// `workingBytes`, when given, is what an item needs beside its result for a picture of that size
+// (an encoder's copies and its output, say): the item's first picture reserves room for its
+// pictures or for its result and that, whichever is more, WorkingMemory draws on it, and a
+// picture whose work could not fit is refused with its size before it is decoded.
 class PixelBudgetScope {
 public:
-    PixelBudgetScope(std::shared_ptr<MemoryBudget> budget, int picturesPerItem);
+    PixelBudgetScope(std::shared_ptr<MemoryBudget> budget, int picturesPerItem,
+                     std::function<std::size_t(const QSize &)> workingBytes = {});
     ~PixelBudgetScope();
     PixelBudgetScope(const PixelBudgetScope &) = delete;
     PixelBudgetScope &operator=(const PixelBudgetScope &) = delete;
+};
+
+// Memory an encoder takes while it lives, counted on the current thread's item under the
+// installed budget: drawn from the item's reservation where it has room (see workingBytes
+// above), else taken beside it like a further picture. Nothing without a budget.
+class WorkingMemory {
+public:
+    explicit WorkingMemory(std::size_t bytes, const QSize &size);
+    ~WorkingMemory();
+    WorkingMemory(const WorkingMemory &) = delete;
+    WorkingMemory &operator=(const WorkingMemory &) = delete;
+
+private:
+    std::shared_ptr<void> m_held;
 };
 
 } // namespace lumivex

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <functional>
 #include <memory>
 
 #include <mutex>
@@ -52,13 +53,17 @@ std::size_t pooledBytes = 0;
 std::mutex installMutex;
 std::shared_ptr<MemoryBudget> installedBudget;
 int installedPerItem = 1;
+std::function<std::size_t(const QSize &)> installedWorkingBytes;
 thread_local std::weak_ptr<Reservation> openReservation;
 
-std::shared_ptr<MemoryBudget> currentBudget(int *perItem = nullptr)
+std::shared_ptr<MemoryBudget> currentBudget(int *perItem = nullptr, std::size_t *working = nullptr,
+                                            const QSize &size = QSize())
 {
     std::lock_guard<std::mutex> lock(installMutex);
     if (perItem)
         *perItem = installedPerItem;
+    if (working)
+        *working = installedWorkingBytes && !size.isEmpty() ? installedWorkingBytes(size) : 0;
     return installedBudget;
 }
 
@@ -129,11 +134,20 @@ void giveBack(void *info)
     delete mapping;
 }
 
+// What an item reserves with its first picture of `length` bytes: room for the pictures it holds
+// at once, or for its result and the encoder's working memory, whichever is more. The encoder
+// comes once the item holds only its result: a filter's source is gone by then.
+std::size_t itemShare(std::size_t length, int perItem, std::size_t working)
+{
+    return std::max(length * std::size_t(std::max(1, perItem)), length + working);
+}
+
 // The reservation a new picture of `length` bytes draws on, waiting for budget if need be.
 std::shared_ptr<Reservation> reserve(std::size_t length, const QSize &size)
 {
     int perItem = 1;
-    const std::shared_ptr<MemoryBudget> budget = currentBudget(&perItem);
+    std::size_t working = 0;
+    const std::shared_ptr<MemoryBudget> budget = currentBudget(&perItem, &working, size);
     if (!budget)
         return nullptr;
     std::shared_ptr<Reservation> reservation = openReservation.lock();
@@ -143,7 +157,7 @@ std::shared_ptr<Reservation> reserve(std::size_t length, const QSize &size)
         const bool holding = reservation && reservation->budget == budget;
         reservation.reset();
         openReservation.reset();
-        const std::size_t wanted = length * std::size_t(std::max(1, perItem));
+        const std::size_t wanted = holding ? length : itemShare(length, perItem, working);
         const std::size_t held = budget->inUse();
         trimPool(budget->total() > held + wanted ? budget->total() - held - wanted : 0);
         const QString what = QStringLiteral("%1 x %2 pixels").arg(size.width()).arg(size.height());
@@ -162,11 +176,13 @@ std::shared_ptr<Reservation> reserve(std::size_t length, const QSize &size)
 
 } // namespace
 
-PixelBudgetScope::PixelBudgetScope(std::shared_ptr<MemoryBudget> budget, int picturesPerItem)
+PixelBudgetScope::PixelBudgetScope(std::shared_ptr<MemoryBudget> budget, int picturesPerItem,
+                                   std::function<std::size_t(const QSize &)> workingBytes)
 {
     std::lock_guard<std::mutex> lock(installMutex);
     installedBudget = std::move(budget);
     installedPerItem = std::max(1, picturesPerItem);
+    installedWorkingBytes = std::move(workingBytes);
 }
 
 PixelBudgetScope::~PixelBudgetScope()
@@ -174,16 +190,52 @@ PixelBudgetScope::~PixelBudgetScope()
     std::lock_guard<std::mutex> lock(installMutex);
     installedBudget.reset();
     installedPerItem = 1;
+    installedWorkingBytes = nullptr;
 }
+
+WorkingMemory::WorkingMemory(std::size_t bytes, const QSize &size)
+{
+    const std::shared_ptr<MemoryBudget> budget = currentBudget();
+    if (!budget || bytes == 0)
+        return;
+    // Pooled buffers are resident too: they give way to the encoder's memory.
+    auto trim = [&] {
+        const std::size_t held = budget->inUse();
+        trimPool(budget->total() > held ? budget->total() - held : 0);
+    };
+    std::shared_ptr<Reservation> item = openReservation.lock();
+    if (item && item->budget == budget && item->drawn + bytes <= item->reserved) {
+        item->drawn += bytes;
+        m_held = std::shared_ptr<void>(nullptr, [item, bytes](void *) { item->drawn -= bytes; });
+        trim();
+        return;
+    }
+    // Not reserved with the item (the window's save, or more than foreseen): taken beside it, and
+    // never waiting on what this thread holds itself.
+    const QString what = QStringLiteral("%1 x %2 pixels").arg(size.width()).arg(size.height());
+    const bool holding = item && item->budget == budget;
+    bool beyond = false;
+    if (holding)
+        beyond = budget->acquireBeyond(bytes, what);
+    else
+        budget->acquire(bytes, what);
+    auto extra = std::make_shared<Reservation>(budget, bytes);
+    extra->beyond = beyond;
+    m_held = extra;
+    trim();
+}
+
+WorkingMemory::~WorkingMemory() = default;
 
 void refusePictureBeyondBudget(const QSize &size)
 {
     int perItem = 1;
-    const std::shared_ptr<MemoryBudget> budget = currentBudget(&perItem);
+    std::size_t working = 0;
+    const std::shared_ptr<MemoryBudget> budget = currentBudget(&perItem, &working, size);
     if (!budget || size.isEmpty())
         return;
     const std::size_t bytes = std::size_t(size.width()) * std::size_t(size.height()) * 4u;
-    const std::size_t wanted = (bytes + kLargePage - 1) / kLargePage * kLargePage * std::size_t(std::max(1, perItem));
+    const std::size_t wanted = itemShare((bytes + kLargePage - 1) / kLargePage * kLargePage, perItem, working);
     if (wanted > budget->total()) // refused at once, never waited for
         budget->acquire(wanted, QStringLiteral("%1 x %2 pixels").arg(size.width()).arg(size.height()));
 }

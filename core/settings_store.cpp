@@ -23,6 +23,10 @@ namespace lumivex {
 namespace {
 const QString kGroup = QStringLiteral("Lumivex");
 
+// The program's settings are a few dozen short values; a file past this was never written by it,
+// and parsing one of many megabytes would hold up the start.
+constexpr off_t kLargestSettingsFile = off_t(1) << 20;
+
 QString stampOf(const struct stat &st)
 {
     return QStringLiteral("%1:%2:%3:%4.%5")
@@ -175,7 +179,8 @@ bool SettingsStore::checkFile() const
     if (m_settings && stampOf(st) == m_checkedStamp)
         return true;
     QHash<QString, QString> values;
-    if (readsSoundly(m_path, &values)) {
+    const bool oversized = st.st_size > kLargestSettingsFile;
+    if (!oversized && readsSoundly(m_path, &values)) {
         if (!m_settings)
             openSettings();
         m_checkedStamp = stampOf(st);
@@ -194,9 +199,14 @@ bool SettingsStore::checkFile() const
                                        .arg(reason, m_path));
         return false;
     }
-    report(Problem::KeptAside, QCoreApplication::translate("lumivex::SettingsStore", "The settings file cannot be read; it was kept as %1 and the values that "
-                                                              "could be read are used: %2")
-                                   .arg(aside, m_path));
+    if (oversized)
+        report(Problem::KeptAside, QCoreApplication::translate("lumivex::SettingsStore", "The settings file is larger than 1 MB, which settings never are; it was kept "
+                                                                  "as %1 unread: %2")
+                                       .arg(aside, m_path));
+    else
+        report(Problem::KeptAside, QCoreApplication::translate("lumivex::SettingsStore", "The settings file cannot be read; it was kept as %1 and the values that "
+                                                                  "could be read are used: %2")
+                                       .arg(aside, m_path));
     openSettings();
     for (auto it = values.cbegin(); it != values.cend(); ++it)
         m_settings->setValue(kGroup + QLatin1Char('/') + it.key(), it.value());

@@ -16,7 +16,8 @@ namespace lumivex {
 // can find and edit it. Every write is synced at once: a crash right after a change loses nothing.
 //
 // A hand-edited file is never lost: one that cannot be parsed is renamed to "Lumivex.conf.bad"
-// before anything is written, and what could be read of its group is carried into a fresh file.
+// before anything is written, and what could be read of its group is carried into a fresh file;
+// one larger than 1 MB is kept aside the same way without being read.
 // Only a regular file is ever opened, so a FIFO or a device at the path cannot block the program;
 // the values then live in memory for the session. Each such problem, and a file that cannot be
 // written, is told once to the problem handler.

@@ -87,6 +87,10 @@ struct EncodeOptions {
 // std::bad_alloc when memory runs out.
 QByteArray encodePicture(const QImage &picture, const EncodeOptions &options, const MetadataBlocks &metadata);
 
+// What encodePicture takes beside the picture for one of that size (its output, its copies),
+// counted in a batch's memory budget while it runs: an estimate from photographs, not a bound.
+std::size_t encoderWorkingBytes(PictureFormat format, const QSize &size, const MetadataBlocks &metadata = {});
+
 // One output row of a picture made from a decoded one, from the decoded rows at and beside it:
 // what a JPEG made again a band of rows at a time asks of the work between decoding and
 // encoding. `above` and `below` are the row itself at the picture's top and bottom edges.

@@ -8,6 +8,8 @@
 #include "core/codec/backends.h"
 #include "core/error_report.h"
 
+#include <QRegularExpression>
+
 #include <dlfcn.h>
 #include <libheif/heif.h>
 #include <vector>
@@ -115,9 +117,18 @@ void check(const heif_error &e, const QString &path)
         return;
     if (endedEarly(e))
         failTruncated(path);
+    if (e.subcode == heif_suberror_Security_limit_exceeded) {
+        // libheif refuses a side past its limit before any handle tells the size, and names it:
+        // past the pixel limit (or the batch's budget) it is said as for every other format.
+        const QRegularExpressionMatch size =
+            QRegularExpression(QStringLiteral("Image size (\\d+) ?x ?(\\d+)")).match(QString::fromUtf8(e.message));
+        if (size.hasMatch())
+            checkPictureSize(size.captured(1).toLongLong(), size.captured(2).toLongLong(), path);
+        failDecode(QString::fromUtf8(e.message).trimmed(), path);
+    }
     if (e.code == heif_error_Memory_allocation_error)
         throw std::bad_alloc();
-    failDecode(QString::fromUtf8(e.message), path);
+    failDecode(QString::fromUtf8(e.message).trimmed(), path);
 }
 
 // The largest side whose square stays within the pixel limit: libheif refuses anything

@@ -26,6 +26,9 @@ struct Memory {
 
 struct Report {
     char message[512];
+    // libjpeg, inside libtiff, only warns when a strip's data ends before its rows and fills
+    // them with grey: such a picture is not whole.
+    bool jpegEndedEarly;
 };
 
 int collectError(TIFF *, void *user, const char *module, const char *fmt, va_list ap)
@@ -39,7 +42,17 @@ int collectError(TIFF *, void *user, const char *module, const char *fmt, va_lis
     return 1;
 }
 
-int ignoreWarning(TIFF *, void *, const char *, const char *, va_list) { return 1; }
+int collectWarning(TIFF *, void *user, const char *module, const char *fmt, va_list ap)
+{
+    if (!module || std::strcmp(module, "JPEGLib") != 0)
+        return 1;
+    char text[400];
+    std::vsnprintf(text, sizeof text, fmt, ap);
+    // "Premature end of JPEG file", or "... premature end of data segment" at a marker
+    if (strcasestr(text, "premature end"))
+        static_cast<Report *>(user)->jpegEndedEarly = true;
+    return 1;
+}
 
 tmsize_t readProc(thandle_t h, void *buffer, tmsize_t size)
 {
@@ -107,7 +120,7 @@ TIFF *openMemory(Memory &memory, Report &report, const char *mode)
 {
     TIFFOpenOptions *options = TIFFOpenOptionsAlloc();
     TIFFOpenOptionsSetErrorHandlerExtR(options, collectError, &report);
-    TIFFOpenOptionsSetWarningHandlerExtR(options, ignoreWarning, nullptr);
+    TIFFOpenOptionsSetWarningHandlerExtR(options, collectWarning, &report);
     // No single buffer of libtiff's own beyond 256 MB, whatever a hostile header says.
     TIFFOpenOptionsSetMaxSingleMemAlloc(options, tmsize_t(256) << 20);
     TIFF *tif = TIFFClientOpenExt("picture", mode, &memory, readProc, writeProc, seekProc, closeProc, sizeProc,
@@ -145,12 +158,12 @@ QImage decodeTiff(const Input &in)
     TiffCloser closer{tif};
     // A first directory marked as a reduced-size copy (the preview a camera raw file leads with)
     // is not the picture: the first full-size one after it is, and without one the file is
-    // refused rather than its preview passed on as the photograph.
+    // refused rather than its preview passed on as the photograph. However many previews come
+    // first, the chain is followed to its end: libtiff ends it at a directory met twice.
     uint32_t kind = 0;
     if (TIFFGetField(tif, TIFFTAG_SUBFILETYPE, &kind) && (kind & FILETYPE_REDUCEDIMAGE)) {
-        constexpr int kDirectoriesTried = 64;
         bool found = false;
-        for (int i = 0; i < kDirectoriesTried && !found && TIFFReadDirectory(tif); ++i)
+        while (!found && TIFFReadDirectory(tif))
             found = !TIFFGetField(tif, TIFFTAG_SUBFILETYPE, &kind) || !(kind & FILETYPE_REDUCEDIMAGE);
         if (!found)
             throw PreviewOnlyTiff(QStringLiteral("Cannot decode the picture (the file holds only reduced-size previews "
@@ -201,6 +214,10 @@ QImage decodeTiff(const Input &in)
     image.req_orientation = orientation;
     const int ok = TIFFRGBAImageGet(&image, reinterpret_cast<uint32_t *>(picture.bits()), width, height);
     TIFFRGBAImageEnd(&image);
+    if (report.jpegEndedEarly) {
+        picture = QImage();
+        failTruncated(in.path);
+    }
     if (!ok) {
         picture = QImage();
         const QString why = reason(report, "libtiff could not read the pixels");

@@ -134,7 +134,9 @@ QByteArray encodeWebp(const QImage &picture, int quality, const MetadataBlocks &
     config.quality = float(quality);
     WebPPicture pic;
     WebPPictureInit(&pic);
-    pic.use_argb = 1;
+    // Lossy coding works on Y, U and V: imported straight into them, with the same conversion
+    // the encoder would make from an A,R,G,B copy, whose four bytes a pixel are never taken.
+    pic.use_argb = 0;
     pic.width = picture.width();
     pic.height = picture.height();
     WebPMemoryWriter writer;

@@ -516,6 +516,26 @@ TEST(Cli, APictureThatCannotFitTheMemoryBudgetIsRefusedWithItsSize)
     EXPECT_EQ(cli.run(brightening(cli.out) << QStringLiteral("--memory") << QStringLiteral("0") << good), 2);
 }
 
+
+// The budget holds the encoder's memory too: a picture whose pixels fit but whose PNG file could
+// not be made beside them is refused with its size, before it is decoded.
+TEST(Cli, TheEncodersMemoryIsPartOfTheBudget)
+{
+    Cli cli;
+    const QString large = writePicture(cli.dir, QStringLiteral("in/large.png"), noisyPicture(2000, 2000));
+    const QString small = writePicture(cli.dir, QStringLiteral("in/small.png"), noisyPicture(9, 7));
+    EXPECT_EQ(cli.run(brightening(cli.out) << QStringLiteral("--format") << QStringLiteral("png") << QStringLiteral("--memory")
+                                           << QStringLiteral("20") << large << small),
+              1);
+    EXPECT_EQ(cli.errorText, large + QStringLiteral(": Not enough memory: a picture of 2000 x 2000 pixels needs 25 MB, "
+                                                    "more than the 20 MB the batch may use\n"));
+    EXPECT_EQ(cli.written(), QStringList{QStringLiteral("small-brightened.png")});
+    EXPECT_EQ(cli.run(brightening(cli.out) << QStringLiteral("--format") << QStringLiteral("png") << QStringLiteral("--memory")
+                                           << QStringLiteral("26") << large),
+              0);
+    EXPECT_TRUE(cli.written().contains(QStringLiteral("large-brightened.png")));
+}
+
 TEST(Cli, AFileThatCannotBeOpenedIsToldWithTheSystemReason)
 {
     Cli cli;

@@ -660,6 +660,83 @@ TEST(Jxl, TruncatedAndCorruptFilesAreRefusedWithAReport)
         corrupt[i] = char(0xff);
     const QString failure = failureOf(corrupt);
     EXPECT_TRUE(failure.startsWith(QStringLiteral("Cannot decode the picture ("))) << qPrintable(failure);
+// A file may lead with any number of previews before its page; a chain that comes back on itself
+// still ends, as a file of previews only.
+TEST(Tiff, ThePageAfterSixtyThousandPreviewsIsFoundAndALoopEnds)
+{
+    constexpr int previews = 60000;
+    auto le16 = [](QByteArray &out, unsigned v) { out.append(char(v & 255)).append(char(v >> 8)); };
+    auto le32 = [&](QByteArray &out, quint32 v) { le16(out, v & 0xFFFF); le16(out, v >> 16); };
+    auto file = [&](bool loop) {
+        QByteArray tiff("II*\0", 4);
+        le32(tiff, 8);
+        constexpr quint32 kIfd = 2 + 10 * 12 + 4;
+        const quint32 pixels = 8 + quint32(previews + 1) * kIfd; // the strips follow the directories
+        auto ifd = [&](bool preview, quint32 width, quint32 height, quint32 strip, quint32 next) {
+            le16(tiff, 10);
+            const quint32 entries[10][3] = {{254, 4, preview ? 1u : 0u}, {256, 3, width}, {257, 3, height},
+                                            {258, 3, 8}, {259, 3, 1}, {262, 3, 1}, {273, 4, strip},
+                                            {277, 3, 1}, {278, 3, height}, {279, 4, width * height}};
+            for (const auto &e : entries) {
+                le16(tiff, e[0]);
+                le16(tiff, e[1]);
+                le32(tiff, 1);
+                le32(tiff, e[2]);
+            }
+            le32(tiff, next);
+        };
+        for (int i = 0; i < previews; ++i) {
+            const quint32 next = loop && i == previews - 1 ? 8u : 8 + quint32(i + 1) * kIfd;
+            ifd(true, 1, 1, pixels, next);
+        }
+        ifd(false, 3, 2, pixels + 1, 0);
+        tiff.append(char(30)); // the previews' pixel
+        tiff.append(QByteArray("\x10\x20\x30\x40\x50\x60", 6));
+        return tiff;
+    };
+    const QImage page = decodeBytes(file(false));
+    ASSERT_EQ(page.size(), QSize(3, 2));
+    EXPECT_EQ(page.pixel(2, 1), qRgb(0x60, 0x60, 0x60));
+    EXPECT_EQ(failureOf(file(true)), QStringLiteral("Cannot decode the picture (the file holds only reduced-size previews of its "
+                                      "picture, as camera raw files do): /pictures/x"));
+}
+
+// libjpeg inside libtiff only warns when a strip's JPEG data ends before its rows, and fills them
+// with grey: that is a picture cut short, as for a JPEG file.
+TEST(Tiff, JpegStripDataThatEndsEarlyIsAFailure)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("jpeg.tif"));
+    const QImage picture = noisyPicture(64, 48, 5);
+    TIFF *tif = TIFFOpen(QFile::encodeName(path).constData(), "w");
+    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, 64);
+    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, 48);
+    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 3);
+    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8);
+    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
+    TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+    TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_JPEG);
+    TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, 48);
+    std::vector<unsigned char> row(64 * 3);
+    for (int y = 0; y < 48; ++y) {
+        for (int x = 0; x < 64; ++x) {
+            const QRgb c = picture.pixel(x, y);
+            row[std::size_t(x) * 3] = uchar(qRed(c)), row[std::size_t(x) * 3 + 1] = uchar(qGreen(c)),
+                             row[std::size_t(x) * 3 + 2] = uchar(qBlue(c));
+        }
+        TIFFWriteScanline(tif, row.data(), uint32_t(y), 0);
+    }
+    TIFFClose(tif);
+    tif = TIFFOpen(QFile::encodeName(path).constData(), "r");
+    const uint64_t offset = TIFFGetStrileOffset(tif, 0), count = TIFFGetStrileByteCount(tif, 0);
+    TIFFClose(tif);
+    QByteArray bytes = fileBytes(path);
+    ASSERT_FALSE(decodeBytes(bytes).isNull());
+    ASSERT_GT(count, 200u);
+    // The strip's data ends a third of the way in, its length as written.
+    bytes[qsizetype(offset + count / 3)] = char(0xFF);
+    bytes[qsizetype(offset + count / 3 + 1)] = char(0xD9);
+    EXPECT_EQ(failureOf(bytes), QStringLiteral("Cannot decode the picture (the file ends too early): /pictures/x"));
 }
 
 TEST(Webp, LosslessExactLossyAsLibwebpDecodesIt)
@@ -721,6 +798,28 @@ TEST(Heif, HeicAndAvifAsLibheifDecodesThem)
         EXPECT_EQ(exifMake(readPictureMetadataBytes(file).exif), QStringLiteral("Quenwick Optics"));
     }
     EXPECT_GT(tried, 0) << "no HEIF encoder in libheif";
+}
+
+// libheif refuses a side of 65535 itself, before the file's size reaches the codec: the size is
+// still what the user is told, as for every other format.
+TEST(Heif, ASideLibheifRefusesIsToldAsThePicturesSize)
+{
+    if (!heifEncoderAvailable(false))
+        GTEST_SKIP() << "no HEVC encoder in libheif";
+    QByteArray file = libheifEncode(smoothPicture(64, 48), false);
+    const qsizetype ispe = file.indexOf("ispe");
+    ASSERT_GT(ispe, 0);
+    for (int i = 0; i < 8; ++i)
+        file[ispe + 8 + i] = char(i % 4 < 2 ? 0 : 0xFF); // 65535 x 65535
+    QString failure;
+    try {
+        decodePictureBytes(file, QStringLiteral("/pictures/wide"));
+    } catch (const StepFailure &f) {
+        failure = f.description();
+    } catch (const std::bad_alloc &) {
+        failure = QStringLiteral("Out of memory");
+    }
+    EXPECT_EQ(failure, QStringLiteral("Picture is too large: 65535 x 65535 pixels would need 16384 MB; the limit is 2048 MB"));
 }
 
 // ---- what is written ----
@@ -935,6 +1034,120 @@ TEST(BadInput, TruncatedFilesOfEveryFormatAreFailuresNeverPartialPictures)
             }
         }
     }
+}
+
+namespace {
+
+// A 7 x 5 GIF of four colours whose LZW data is written by hand: a clear code before every two
+// indices keeps each code three bits wide and each code one pixel, so the data can be cut at
+// any pixel. `codes` replaces the indices (a code may be any number), `endCode` says whether the
+// data says where it ends before its blocks do.
+QByteArray handMadeGif(const std::vector<unsigned> &codes, bool endCode)
+{
+    QByteArray gif("GIF89a\x07\0\x05\0\x81\0\0", 13);
+    gif += QByteArray("\xff\0\0" "\0\xff\0" "\0\0\xff" "\xff\xff\xff", 12);
+    gif += QByteArray("\x2c\0\0\0\0\x07\0\x05\0\0\x02", 11);
+    std::vector<unsigned> stream;
+    for (std::size_t i = 0; i < codes.size(); ++i) {
+        if (i % 2 == 0)
+            stream.push_back(4); // clear
+        stream.push_back(codes[i]);
+    }
+    if (endCode)
+        stream.push_back(5);
+    // The unused bits of the last byte would read as codes of their own: clear codes fill them.
+    while ((stream.size() * 3) % 8 != 0 && (stream.size() * 3) % 8 < 6)
+        stream.push_back(4);
+    QByteArray data;
+    std::uint32_t bits = 0;
+    int held = 0;
+    for (unsigned code : stream) {
+        bits |= code << held;
+        held += 3;
+        while (held >= 8) {
+            data.append(char(bits & 0xFF));
+            bits >>= 8;
+            held -= 8;
+        }
+    }
+    if (held > 0)
+        data.append(char(bits & 0xFF));
+    for (qsizetype at = 0; at < data.size(); at += 255) {
+        const QByteArray block = data.mid(at, 255);
+        gif += char(block.size());
+        gif += block;
+    }
+    return gif + QByteArray("\0\x3b", 2);
+}
+
+} // namespace
+
+// Qt takes LZW data that stops short and leaves the rest of the picture as it was: a GIF is good
+// only when its codes give every pixel.
+TEST(BadInput, GifWhoseCodesStopShortIsAFailureNeverAPartPicture)
+{
+    std::vector<unsigned> indices;
+    for (int i = 0; i < 35; ++i)
+        indices.push_back(unsigned(i * 7 / 5 + i / 3) % 4);
+    const QImage whole = decodeBytes(handMadeGif(indices, true));
+    ASSERT_EQ(whole.size(), QSize(7, 5));
+    const QRgb palette[] = {qRgb(255, 0, 0), qRgb(0, 255, 0), qRgb(0, 0, 255), qRgb(255, 255, 255)};
+    for (int i = 0; i < 35; ++i)
+        ASSERT_EQ(whole.pixel(i % 7, i / 7), palette[indices[std::size_t(i)]]) << i;
+    EXPECT_FALSE(decodeBytes(handMadeGif(indices, false)).isNull()) << "the blocks may end the data";
+
+    const QString cut = QStringLiteral("Cannot decode the picture (the file ends too early): /pictures/cut");
+    for (std::size_t kept : {std::size_t(34), std::size_t(28), std::size_t(1), std::size_t(0)}) {
+        const std::vector<unsigned> part(indices.begin(), indices.begin() + std::ptrdiff_t(kept));
+        EXPECT_EQ(failureOf(handMadeGif(part, true), QStringLiteral("/pictures/cut")), cut) << kept << " with an end code";
+        EXPECT_EQ(failureOf(handMadeGif(part, false), QStringLiteral("/pictures/cut")), cut) << kept << " blocks ending";
+    }
+    // A code past the next free one names no string at all.
+    std::vector<unsigned> damaged = indices;
+    damaged[13] = 7;
+    EXPECT_EQ(failureOf(handMadeGif(damaged, true)), QStringLiteral("Cannot decode the picture (the GIF file is corrupt): /pictures/x"));
+}
+
+// The same for a run-length BMP: a stream closed before its last row leaves rows unwritten.
+TEST(BadInput, RunLengthBmpClosedBeforeItsLastRowIsAFailure)
+{
+    auto rle8 = [](const QByteArray &stream) {
+        auto le = [](QByteArray &out, quint32 v, int bytes) {
+            for (int i = 0; i < bytes; ++i)
+                out.append(char((v >> (8 * i)) & 0xFF));
+        };
+        QByteArray palette;
+        for (quint32 c : {0x0000FFu, 0x00FF00u, 0xFF0000u})
+            le(palette, c, 4);
+        QByteArray bmp("BM");
+        const quint32 offset = 14 + 40 + quint32(palette.size());
+        le(bmp, offset + quint32(stream.size()), 4);
+        le(bmp, 0, 4);
+        le(bmp, offset, 4);
+        for (quint32 v : {40u, 5u, 3u})
+            le(bmp, v, 4);
+        le(bmp, 1, 2);
+        le(bmp, 8, 2);
+        le(bmp, 1, 4); // RLE8
+        le(bmp, quint32(stream.size()), 4);
+        for (int i = 0; i < 4; ++i)
+            le(bmp, i < 2 ? 0 : 3, 4);
+        return bmp + palette + stream;
+    };
+    // Rows bottom first: blue, green, red; each ended by its end-of-line code, then end of picture.
+    const QByteArray rows[] = {QByteArray("\x05\x00\x00\x00", 4), QByteArray("\x05\x01\x00\x00", 4),
+                               QByteArray("\x05\x02\x00\x00", 4)};
+    const QByteArray end("\x00\x01", 2);
+    const QImage whole = decodeBytes(rle8(rows[0] + rows[1] + rows[2] + end));
+    ASSERT_EQ(whole.size(), QSize(5, 3));
+    EXPECT_EQ(whole.pixel(4, 0), qRgb(255, 0, 0));
+    EXPECT_EQ(whole.pixel(0, 1), qRgb(0, 255, 0));
+    EXPECT_EQ(whole.pixel(0, 2), qRgb(0, 0, 255));
+    // The last row may go without its end-of-line code, and rows jumped over are given.
+    EXPECT_FALSE(decodeBytes(rle8(rows[0] + rows[1] + QByteArray("\x05\x02", 2) + end)).isNull());
+    EXPECT_FALSE(decodeBytes(rle8(rows[0] + QByteArray("\x00\x02\x00\x02", 4) + end)).isNull());
+    EXPECT_EQ(failureOf(rle8(rows[0] + end)), QStringLiteral("Cannot decode the picture (the file ends too early): /pictures/x"));
+    EXPECT_EQ(failureOf(rle8(rows[0] + rows[1])), QStringLiteral("Cannot decode the picture (the file ends too early): /pictures/x"));
 }
 
 TEST(BadInput, CorruptFilesGiveTheLibrarysReason)

@@ -151,3 +151,53 @@ TEST(PixelBudget, APictureTooLargeForTheBudgetIsRefusedAndNothingIsHeld)
     }
     EXPECT_EQ(alone->inUse(), 0u);
 }
+
+// An encoder's working memory is reserved with the item's first picture and drawn on while the
+// encoder runs: workers never hold more than the budget together, items included whole, and what
+// was not foreseen is taken beside the item without waiting on itself.
+TEST(PixelBudget, WorkingMemoryIsReservedWithThePictureAndDrawnOnByTheEncoder)
+{
+    auto budget = std::make_shared<MemoryBudget>(7 * kMB); // two items of 3 MB, not three
+    ASSERT_TRUE(returnsWithin(std::chrono::seconds(60), [&] {
+        const PixelBudgetScope scope(budget, 1, [](const QSize &size) {
+            return std::size_t(size.width()) * std::size_t(size.height()) * 2u; // 1 MB
+        });
+        std::vector<std::thread> workers;
+        for (int t = 0; t < 4; ++t) {
+            workers.emplace_back([&] {
+                for (int item = 0; item < 25; ++item) {
+                    const QImage picture = allocatePixelImage(kTwoMegabytes, Prefault::No);
+                    const std::size_t before = budget->inUse();
+                    const WorkingMemory encoder(kMB, picture.size());
+                    EXPECT_LE(budget->inUse(), before) << "drawn from the reservation, not taken again";
+                }
+            });
+        }
+        for (std::thread &w : workers)
+            w.join();
+    })) << "workers deadlocked on the budget";
+    EXPECT_LE(budget->peak(), 2 * 3 * kMB);
+    EXPECT_EQ(budget->peak() % (3 * kMB), 0u);
+    EXPECT_EQ(budget->inUse(), 0u);
+
+    // More than the item reserved comes beside it, and goes with the encoder.
+    {
+        const PixelBudgetScope scope(budget, 1);
+        const QImage picture = allocatePixelImage(kTwoMegabytes, Prefault::No);
+        {
+            const WorkingMemory encoder(3 * kMB, picture.size());
+            EXPECT_EQ(budget->inUse(), 5 * kMB);
+        }
+        EXPECT_EQ(budget->inUse(), 2 * kMB);
+    }
+    // And a picture whose work could not fit is refused with both needs counted.
+    const auto small = std::make_shared<MemoryBudget>(2 * kMB); // the picture alone would fit
+    const PixelBudgetScope scope(small, 1, [](const QSize &) { return kMB; });
+    try {
+        allocatePixelImage(kTwoMegabytes, Prefault::No);
+        FAIL();
+    } catch (const StepFailure &failure) {
+        EXPECT_EQ(failure.description(), QStringLiteral("Not enough memory: a picture of 1024 x 512 pixels needs 3 MB, "
+                                                        "more than the 2 MB the batch may use"));
+    }
+}

@@ -309,6 +309,57 @@ TEST(Folders, AnUnreadableFolderIsReported)
     EXPECT_EQ(problems.seen, QStringList{locked + QStringLiteral(": cannot read the folder (Permission denied)")});
 }
 
+// Each folder is entered from its parent's descriptor, never by its whole path again: a tree
+// deeper than a path may be long (4096 bytes) is walked to its bottom, the file there found.
+TEST(Folders, ATreeDeeperThanAPathCanNameIsWalkedToTheBottom)
+{
+    QTemporaryDir dir;
+    const QByteArray name(60, 'd');
+    constexpr int depth = 80; // 80 x 61 bytes
+    std::vector<int> fds{::open(QFile::encodeName(dir.path()).constData(), O_RDONLY | O_DIRECTORY)};
+    for (int i = 0; i < depth; ++i) {
+        ASSERT_EQ(mkdirat(fds.back(), name.constData(), 0700), 0);
+        fds.push_back(openat(fds.back(), name.constData(), O_RDONLY | O_DIRECTORY));
+        ASSERT_GE(fds.back(), 0);
+    }
+    ::close(openat(fds.back(), "bottom.jpg", O_WRONLY | O_CREAT, 0600));
+    ::close(openat(fds[40], "middle.jpg", O_WRONLY | O_CREAT, 0600));
+    Problems problems;
+    const QStringList found = ScanFolderTree(dir.path(), QStringLiteral("*.jpg"), {}, problems.report());
+    // Qt cannot remove what lies deeper than a path can name.
+    ::unlinkat(fds.back(), "bottom.jpg", 0);
+    ::unlinkat(fds[40], "middle.jpg", 0);
+    for (int i = depth; i > 0; --i) {
+        ::close(fds[std::size_t(i)]);
+        ::unlinkat(fds[std::size_t(i - 1)], name.constData(), AT_REMOVEDIR);
+    }
+    ::close(fds[0]);
+
+    QString folder = dir.path(), middleFile;
+    for (int i = 0; i < depth; ++i) {
+        if (i == 40)
+            middleFile = folder + QStringLiteral("/middle.jpg");
+        folder += QLatin1Char('/') + QString::fromLatin1(name);
+    }
+    EXPECT_EQ(found, (QStringList{middleFile, folder + QStringLiteral("/bottom.jpg")}));
+    EXPECT_TRUE(problems.seen.isEmpty()) << problems.seen.join(QLatin1Char('\n')).toStdString();
+}
+
+// More folders wait at one level than descriptors are kept open for: the rest are opened by
+// their paths at their turn, in the same order.
+TEST(Folders, AWideLevelIsWalkedWholeInOrder)
+{
+    QTemporaryDir dir;
+    QStringList expected;
+    for (int i = 0; i < 600; ++i) {
+        const QString folder = QStringLiteral("%1/f%2/g").arg(dir.path()).arg(i, 3, 10, QLatin1Char('0'));
+        ASSERT_TRUE(QDir().mkpath(folder));
+        touch(folder + QStringLiteral("/p.jpg"));
+        expected << folder + QStringLiteral("/p.jpg");
+    }
+    EXPECT_EQ(ScanFolderTree(dir.path(), QStringLiteral("*.jpg")), expected);
+}
+
 TEST(FileNames, EveryByteSurvivesAndUndecodableOnesArePrintedEscaped)
 {
     const QByteArray latin1("caf\xe9 \xff.png");

@@ -164,6 +164,35 @@ TEST(SettingsStore, AFileThatDoesNotParseIsKeptAsideBeforeAnyWrite)
     EXPECT_EQ(fileBytes(quoted + QStringLiteral(".bad")), swallowing);
 }
 
+// Settings take a few hundred bytes: a file of megabytes is kept aside unread, not parsed at
+// every start, and the program goes on with a fresh one.
+TEST(SettingsStore, AFileFarLargerThanSettingsIsKeptAsideUnread)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("Lumivex.conf"));
+    QByteArray huge = "[Lumivex]\nSliderValue2=-35\n";
+    while (huge.size() <= (1 << 20))
+        huge += "Filler" + QByteArray::number(huge.size()) + "=" + QByteArray(200, 'x') + "\n";
+    writeBytes(file, huge);
+    QStringList problems;
+    SettingsStore store(file);
+    store.setProblemHandler([&](const QString &text) { problems << text; });
+    EXPECT_EQ(fileBytes(file + QStringLiteral(".bad")), huge);
+    EXPECT_EQ(store.GetSetting(QStringLiteral("SliderValue2"), QStringLiteral("0")), QStringLiteral("0"));
+    store.SaveSetting(QStringLiteral("SliderValue3"), QStringLiteral("80"));
+    EXPECT_LT(fileBytes(file).size(), 1000);
+    ASSERT_EQ(problems.size(), 1);
+    EXPECT_EQ(problems[0], QStringLiteral("The settings file is larger than 1 MB, which settings never are; it was kept as ") +
+                               file + QStringLiteral(".bad unread: ") + file);
+
+    // A file that grows past it while the program runs goes the same way at the next read.
+    QByteArray grown = fileBytes(file);
+    grown += "Filler=" + QByteArray(1 << 20, 'y') + "\n";
+    writeBytes(file, grown);
+    EXPECT_EQ(store.GetSetting(QStringLiteral("SliderValue3"), QStringLiteral("0")), QStringLiteral("0"));
+    EXPECT_EQ(fileBytes(file + QStringLiteral(".bad.2")), grown);
+}
+
 // A folder that cannot be written is told once, not on every change, and the values still hold
 // for the session. (A file in the folder's place: root may write a read-only folder.)
 TEST(SettingsStore, AnUnwritableFolderIsReportedOnce)
