@@ -16,6 +16,7 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QSet>
+#include <algorithm>
 #include <atomic>
 #include <mutex>
 #include <thread>
@@ -477,14 +478,26 @@ int runBatchCommandLine(const QStringList &arguments, QTextStream &input, QTextS
         const bool filters = std::any_of(chain.begin(), chain.end(), [](const AdjustmentStep &step) {
             return adjustmentInfo(step.kind).usesSourceCopy();
         });
-        // The encoder's working memory is reserved with the picture it will encode.
-        const PictureFormat encoded = settings.format == OutputFormat::Png    ? PictureFormat::Png
-                                      : settings.format == OutputFormat::Webp ? PictureFormat::Webp
-                                      : settings.format == OutputFormat::Tiff ? PictureFormat::Tiff
-                                      : settings.format == OutputFormat::Bmp  ? PictureFormat::Bmp
-                                                                              : PictureFormat::Jpeg;
+        // The encoder's working memory is reserved with the picture it will encode; with keep,
+        // for the most demanding of the formats this batch's sources are kept in.
+        std::vector<PictureFormat> encoders;
+        if (settings.format == OutputFormat::Keep) {
+            for (const QString &source : sources) {
+                const PictureFormat kept = outputFormatInfo(resolvedOutputFormat(OutputFormat::Keep, source))->encoder;
+                if (std::find(encoders.begin(), encoders.end(), kept) == encoders.end())
+                    encoders.push_back(kept);
+            }
+        } else {
+            encoders.push_back(outputFormatInfo(settings.format)->encoder);
+        }
+        const int quality = settings.quality;
         const PixelBudgetScope budget(std::make_shared<MemoryBudget>(budgetBytes), filters ? 2 : 1,
-                                      [encoded](const QSize &size) { return encoderWorkingBytes(encoded, size); });
+                                      [encoders, quality](const QSize &size) {
+                                          std::size_t most = 0;
+                                          for (PictureFormat encoder : encoders)
+                                              most = std::max(most, encoderWorkingBytes(encoder, size, {}, quality));
+                                          return most;
+                                      });
         layout.largestFirst = true;
         saveItems(settings, sources, sources, produce, written, workers, nullptr, layout, direct);
     }

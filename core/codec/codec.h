@@ -89,7 +89,8 @@ QByteArray encodePicture(const QImage &picture, const EncodeOptions &options, co
 
 // What encodePicture takes beside the picture for one of that size (its output, its copies),
 // counted in a batch's memory budget while it runs: an estimate from photographs, not a bound.
-std::size_t encoderWorkingBytes(PictureFormat format, const QSize &size, const MetadataBlocks &metadata = {});
+std::size_t encoderWorkingBytes(PictureFormat format, const QSize &size, const MetadataBlocks &metadata = {},
+                                int quality = 100);
 
 // One output row of a picture made from a decoded one, from the decoded rows at and beside it:
 // what a JPEG made again a band of rows at a time asks of the work between decoding and
