@@ -363,9 +363,10 @@ int runBatchCommandLine(const QStringList &arguments, QTextStream &input, QTextS
     // A JPEG written as JPEG with one adjustment goes from decoder to encoder a band of rows at
     // a time, never held whole; anything else is decoded whole first.
     std::function<bool(int, const QString &, QString *)> direct;
+    const FileIdentitySet protectedFiles(sources);
     if (settings.format == OutputFormat::Jpeg && chain.size() == 1)
         direct = [&](int i, const QString &path, QString *note) {
-            return saveAdjustedStreamed(sources[i], chain.front(), path, settings, sources, note);
+            return saveAdjustedStreamed(sources[i], chain.front(), path, settings, protectedFiles, note);
         };
     // Absolute on both sides: a folder given relative to the current one names it the same.
     const QDir outputDir(QFileInfo(folder).absoluteFilePath());

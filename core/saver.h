@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/file_identity.h"
+
 #include <QImage>
 #include <QString>
 #include <QStringList>
@@ -56,12 +58,17 @@ struct SaveOutcome {
 // TIFF: all four; BMP: none); the returned note says when that could not be done.
 QString saveOneResult(const QImage &picture, const QString &path, const SaveSettings &settings,
                       const QString &sourcePath, const QStringList &sourcePaths);
+// The same, the sources known by identity: a batch builds the set once for all its items.
+QString saveOneResult(const QImage &picture, const QString &path, const SaveSettings &settings,
+                      const QString &sourcePath, const FileIdentitySet &protectedFiles);
 
 // The same file saveOneResult writes for the picture `stage`'s work on the decoded source
 // gives, made from the source's bytes a band of rows at a time where the source and the output
 // format allow it (a JPEG written as JPEG; see transcodeJpeg). Returns false, having written
 // nothing, otherwise; true with `note` as saveOneResult's.
 class RowStage;
+bool saveStreamedResult(const QByteArray &sourceBytes, RowStage &stage, const QString &path, const SaveSettings &settings,
+                        const QString &sourcePath, const FileIdentitySet &protectedFiles, QString *note);
 bool saveStreamedResult(const QByteArray &sourceBytes, RowStage &stage, const QString &path, const SaveSettings &settings,
                         const QString &sourcePath, const QStringList &sourcePaths, QString *note);
 

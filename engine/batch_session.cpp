@@ -178,19 +178,20 @@ void SessionRun::work()
         // The first source is decoded plainly and kept for the Before pane, its result made
         // from that picture, so the file is not decoded a second time after the run.
         const DecodeAhead::Prepare prepare = [this, kind, recipesOnly](int index, const QString &path, bool *adjusted,
-                                                                       int *adjustedFor) {
+                                                                       int *adjustedFor, SourceStamp *read) {
             const int value = m_strength.load();
             *adjustedFor = value;
             if (index > 0 && recipesOnly) {
-                decodeSource(path);
+                decodeSource(path, read);
                 return QImage();
             }
             if (index > 0)
-                return decodeAdjusted(path, kind, value, adjusted);
-            QImage decoded = decodeSource(path);
+                return decodeAdjusted(path, kind, value, adjusted, read);
+            QImage decoded = decodeSource(path, read);
             {
                 std::lock_guard<std::mutex> lock(m_mutex);
                 m_firstDecoded = decoded;
+                m_firstDecodedStamp = *read;
             }
             if (recipesOnly)
                 return QImage();
@@ -239,8 +240,7 @@ void SessionRun::work()
                 return;
             if (adjusted) {
                 working = QImage(); // back to the pool before the picture is made again
-                stamp = stampSource(sources[i - 1]);
-                working = sourceToResult(sources[i - 1], kind, v);
+                working = sourceToResult(sources[i - 1], kind, v, &stamp);
             } else {
                 working = adjustPicture(kind, std::move(working), v);
             }
@@ -285,13 +285,21 @@ void SessionRun::work()
     // window reports that step's failure too, as its own numbered step.
     if (done > 0) {
         QImage first;
+        SourceStamp firstStamp;
         {
             std::lock_guard<std::mutex> lock(m_mutex);
             first = std::move(m_firstDecoded);
             m_firstDecoded = QImage();
+            firstStamp = m_firstDecodedStamp;
         }
         try {
-            session.setFirstSource(first.isNull() ? decodeSource(sources.first()) : std::move(first));
+            if (first.isNull()) {
+                SourceStamp read;
+                QImage again = decodeSource(sources.first(), &read);
+                session.setFirstSource(std::move(again), read);
+            } else {
+                session.setFirstSource(std::move(first), firstStamp);
+            }
         } catch (const StepFailure &failure) {
             session.setFirstSourceFailure(failure.description());
         } catch (const std::bad_alloc &) {

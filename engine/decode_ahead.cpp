@@ -48,10 +48,9 @@ void DecodeAhead::work()
             index = m_nextToStart++;
         }
         Slot result;
-        result.stamp = stampSource(m_paths[index]);
         try {
-            result.image = m_prepare ? m_prepare(index, m_paths[index], &result.adjusted, &result.adjustedFor)
-                                     : decodeSource(m_paths[index]);
+            result.image = m_prepare ? m_prepare(index, m_paths[index], &result.adjusted, &result.adjustedFor, &result.stamp)
+                                     : decodeSource(m_paths[index], &result.stamp);
         } catch (const StepFailure &failure) {
             result.failed = true;
             result.failure = failure.description();
