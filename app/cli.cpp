@@ -14,6 +14,7 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <atomic>
+#include <csignal>
 #include <mutex>
 #include <thread>
 
@@ -220,6 +221,49 @@ QStringList expandPaths(const QStringList &arguments, const QString &ext, bool n
     return paths;
 }
 
+std::atomic<bool> stopRequested{false};
+volatile std::sig_atomic_t stopSignal = 0;
+
+extern "C" void requestStop(int signal)
+{
+    stopSignal = signal;
+    stopRequested.store(true);
+}
+
+// While it lives, SIGINT and SIGTERM stop the batch between pictures rather than in the middle
+// of one: the pictures in hand are finished and put in place, and no further one is started. A
+// second signal ends the program at once, which leaves nothing either, since a file not yet in
+// place has no name.
+class StopOnSignals {
+public:
+    StopOnSignals()
+    {
+        stopSignal = 0;
+        stopRequested.store(false);
+        struct sigaction action {};
+        action.sa_handler = requestStop;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART | SA_RESETHAND;
+        // A signal the program was started to ignore (a background job of a script) stays ignored.
+        for (auto [signal, old] : {std::pair{SIGINT, &m_interrupt}, std::pair{SIGTERM, &m_terminate}}) {
+            sigaction(signal, nullptr, old);
+            if (old->sa_handler != SIG_IGN)
+                sigaction(signal, &action, nullptr);
+        }
+    }
+    ~StopOnSignals()
+    {
+        sigaction(SIGINT, &m_interrupt, nullptr);
+        sigaction(SIGTERM, &m_terminate, nullptr);
+    }
+    // The signal that stopped the batch, 0 when none did.
+    int signal() const { return stopSignal; }
+
+private:
+    struct sigaction m_interrupt {};
+    struct sigaction m_terminate {};
+};
+
 } // namespace
 
 CommandLineRequest readCommandLine(const QStringList &arguments, QTextStream &input, QTextStream &output,
@@ -397,6 +441,7 @@ int runBatchCommandLine(const QStringList &arguments, QTextStream &input, QTextS
         }
         errors.flush();
     };
+    int stoppedBy = 0;
     {
         // However many workers there are, the pictures they hold together stay within one budget:
         // a picture waits for room, or is refused when it could not fit even alone. A
@@ -406,10 +451,18 @@ int runBatchCommandLine(const QStringList &arguments, QTextStream &input, QTextS
         });
         const PixelBudgetScope budget(std::make_shared<MemoryBudget>(budgetBytes), filters ? 2 : 1);
         layout.largestFirst = true;
-        saveItems(settings, sources, sources, produce, written, workers, nullptr, layout, direct);
+        const StopOnSignals stopOnSignals;
+        saveItems(settings, sources, sources, produce, written, workers, &stopRequested, layout, direct);
+        stoppedBy = stopOnSignals.signal();
     }
     if (progress)
         errors << "\n";
+    if (stoppedBy != 0) {
+        errors << "lumivex: stopped by " << (stoppedBy == SIGINT ? "SIGINT" : "SIGTERM") << " after " << done.load()
+               << " of " << total << " pictures; every file written is complete\n";
+        errors.flush();
+        return 128 + stoppedBy;
+    }
     errors.flush();
     return failed > 0 || !skipped.empty() || sources.isEmpty() ? CliSomeFailed : CliAllWritten;
 }
