@@ -125,7 +125,8 @@ QString helpText(const QCommandLineParser &parser)
                "A PATH is a file, a folder (every file of its tree), a file:// URI, or - to read paths from\n"
                "standard input, one per line (NUL-separated with -0).\n"
                "\n"
-               "Exit status: 0 all written (or the window closed), 1 some pictures failed, 2 usage error.\n"
+               "Exit status: 0 all written (or the window closed), 1 some pictures failed, 2 usage error,\n"
+               "130/143 stopped by SIGINT/SIGTERM (every file written is complete).\n"
                "\n")
         + options;
 }
