@@ -170,13 +170,10 @@ OpenFolder::~OpenFolder()
         ::close(m_fd);
 }
 
-std::size_t OpenFolder::nameLimit() const
+OpenFolder::OpenFolder(int fd) : m_fd(fd)
 {
-    if (m_nameLimit == 0) {
-        const long limit = ::fpathconf(m_fd, _PC_NAME_MAX);
-        m_nameLimit = limit > 0 ? std::size_t(limit) : std::size_t(NAME_MAX);
-    }
-    return m_nameLimit;
+    const long limit = ::fpathconf(m_fd, _PC_NAME_MAX);
+    m_nameLimit = limit > 0 ? std::size_t(limit) : std::size_t(NAME_MAX);
 }
 
 std::shared_ptr<const OpenFolder> openFolder(const QString &folder, const QString &reportPath)

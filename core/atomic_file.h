@@ -52,17 +52,17 @@ private:
 // A folder held open, so that what is written into it stays there whatever becomes of its path.
 class OpenFolder {
 public:
-    explicit OpenFolder(int fd) : m_fd(fd) {}
+    explicit OpenFolder(int fd);
     ~OpenFolder();
     OpenFolder(const OpenFolder &) = delete;
     OpenFolder &operator=(const OpenFolder &) = delete;
     int fd() const { return m_fd; }
     // The longest file name its file system takes, in bytes.
-    std::size_t nameLimit() const;
+    std::size_t nameLimit() const { return m_nameLimit; }
 
 private:
     int m_fd;
-    mutable std::size_t m_nameLimit = 0;
+    std::size_t m_nameLimit;
 };
 
 // The folder a path names, links followed (the folder given is the user's choice); throws the

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <numeric>
+#include <optional>
 #include <thread>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -66,10 +67,13 @@ bool saveAdjustedStreamed(const QString &source, const AdjustmentStep &step, con
 namespace {
 
 // The folder an item is written into, entered from the output folder by descriptor one level at
-// a time, never through a link.
+// a time, never through a link. None when the output folder itself cannot be opened: the file
+// then fails by its path, with the writer's own report.
 std::shared_ptr<const OpenFolder> itemFolder(const std::shared_ptr<const OpenFolder> &output, const QString &outputPath,
                                              const QString &subfolder, const QString &path)
 {
+    if (!output && subfolder.isEmpty())
+        return nullptr;
     std::shared_ptr<const OpenFolder> folder = output ? output : openFolder(outputPath, path);
     QString shown = outputPath;
     for (const QString &part : subfolder.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
@@ -150,14 +154,16 @@ std::vector<SaveOutcome> saveItems(const SaveSettings &settings, const QStringLi
                     itemFolder(outputFolder, settings.folder, i < layout.subfolders.size() ? layout.subfolders[i] : QString(),
                                outcome.path);
                 const QByteArray name = fileNameToBytes(outcome.path.mid(outcome.path.lastIndexOf(QLatin1Char('/')) + 1));
-                checkNameFits(*folder, name, outcome.path);
-                // Only a shortcut: whether the name is free is settled when the file is linked.
-                if (layout.keepExisting && nameTaken(*folder, name)) {
-                    outcome.keptExisting = true;
-                    throw StepFailure(existsFailure(outcome.path));
+                std::optional<AtomicFile::Placement> placement;
+                if (folder) {
+                    checkNameFits(*folder, name, outcome.path);
+                    // Only a shortcut: whether the name is free is settled when the file is linked.
+                    if (layout.keepExisting && nameTaken(*folder, name)) {
+                        outcome.keptExisting = true;
+                        throw StepFailure(existsFailure(outcome.path));
+                    }
+                    placement.emplace(outcome.path, AtomicTarget{folder, name, layout.keepExisting, &protectedFiles});
                 }
-                const AtomicFile::Placement placement(outcome.path,
-                                                      AtomicTarget{folder, name, layout.keepExisting, &protectedFiles});
                 if (!direct || !direct(i, outcome.path, &outcome.note))
                     outcome.note = saveOneResult(produce(i), outcome.path, settings, sources[i], protectedFiles);
                 outcome.written = true;
