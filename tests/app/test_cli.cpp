@@ -790,7 +790,14 @@ TEST(Program, AnInterruptedBatchLeavesOnlyWholeFiles)
 {
     Cli cli;
     const QStringList sources = manyPictures(cli, 60, 400);
+    // Only unnamed files vanish with a killed process; a file system without them (overlayfs
+    // before Linux 6.6) gets named temporary files, which SIGKILL can leave.
+    const int unnamed = ::open(QFile::encodeName(cli.out).constData(), O_TMPFILE | O_WRONLY, 0600);
+    if (unnamed >= 0)
+        ::close(unnamed);
     for (int signal : {SIGINT, SIGKILL}) {
+        if (signal == SIGKILL && unnamed < 0)
+            GTEST_SKIP() << "no unnamed files on this file system: SIGKILL not tried";
         QDir(cli.out).removeRecursively();
         QDir().mkpath(cli.out);
         auto process = startProgram(QStringLiteral(LUMIVEX_EXECUTABLE),
