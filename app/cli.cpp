@@ -18,6 +18,7 @@
 #include <QSet>
 #include <algorithm>
 #include <atomic>
+#include <csignal>
 #include <mutex>
 #include <thread>
 
@@ -151,7 +152,8 @@ QString helpText(const QCommandLineParser &parser)
                "A PATH is a file, a folder (every file of its tree), a file:// URI, or - to read paths from\n"
                "standard input, one per line (NUL-separated with -0).\n"
                "\n"
-               "Exit status: 0 all written (or the window closed), 1 some pictures failed, 2 usage error.\n"
+               "Exit status: 0 all written (or the window closed), 1 some pictures failed, 2 usage error,\n"
+               "130/143 stopped by SIGINT/SIGTERM (every file written is complete).\n"
                "\n")
                .arg(adjustmentNameList(), resultWords.first(), resultWords.mid(1).join(QLatin1String(", ")),
                     resultWords.last())
@@ -282,6 +284,49 @@ QStringList expandPaths(const QStringList &arguments, const QStringList &exts, b
     }
     return paths;
 }
+
+std::atomic<bool> stopRequested{false};
+volatile std::sig_atomic_t stopSignal = 0;
+
+extern "C" void requestStop(int signal)
+{
+    stopSignal = signal;
+    stopRequested.store(true);
+}
+
+// While it lives, SIGINT and SIGTERM stop the batch between pictures rather than in the middle
+// of one: the pictures in hand are finished and put in place, and no further one is started. A
+// second signal ends the program at once, which leaves nothing either, since a file not yet in
+// place has no name.
+class StopOnSignals {
+public:
+    StopOnSignals()
+    {
+        stopSignal = 0;
+        stopRequested.store(false);
+        struct sigaction action {};
+        action.sa_handler = requestStop;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART | SA_RESETHAND;
+        // A signal the program was started to ignore (a background job of a script) stays ignored.
+        for (auto [signal, old] : {std::pair{SIGINT, &m_interrupt}, std::pair{SIGTERM, &m_terminate}}) {
+            sigaction(signal, nullptr, old);
+            if (old->sa_handler != SIG_IGN)
+                sigaction(signal, &action, nullptr);
+        }
+    }
+    ~StopOnSignals()
+    {
+        sigaction(SIGINT, &m_interrupt, nullptr);
+        sigaction(SIGTERM, &m_terminate, nullptr);
+    }
+    // The signal that stopped the batch, 0 when none did.
+    int signal() const { return stopSignal; }
+
+private:
+    struct sigaction m_interrupt {};
+    struct sigaction m_terminate {};
+};
 
 } // namespace
 
@@ -434,9 +479,10 @@ int runBatchCommandLine(const QStringList &arguments, QTextStream &input, QTextS
     // A JPEG written as JPEG with one adjustment goes from decoder to encoder a band of rows at
     // a time, never held whole; anything else is decoded whole first.
     std::function<bool(int, const QString &, QString *)> direct;
+    const FileIdentitySet protectedFiles(sources);
     if ((settings.format == OutputFormat::Jpeg || settings.format == OutputFormat::Keep) && chain.size() == 1)
         direct = [&](int i, const QString &path, QString *note) {
-            return saveAdjustedStreamed(sources[i], chain.front(), path, settings, sources, note);
+            return saveAdjustedStreamed(sources[i], chain.front(), path, settings, protectedFiles, note);
         };
     // Absolute on both sides: a folder given relative to the current one names it the same.
     const QDir outputDir(QFileInfo(folder).absoluteFilePath());
@@ -471,6 +517,7 @@ int runBatchCommandLine(const QStringList &arguments, QTextStream &input, QTextS
         }
         errors.flush();
     };
+    int stoppedBy = 0;
     {
         // However many workers there are, the pictures they hold together stay within one budget:
         // a picture waits for room, or is refused when it could not fit even alone. A
@@ -499,10 +546,18 @@ int runBatchCommandLine(const QStringList &arguments, QTextStream &input, QTextS
                                           return most;
                                       });
         layout.largestFirst = true;
-        saveItems(settings, sources, sources, produce, written, workers, nullptr, layout, direct);
+        const StopOnSignals stopOnSignals;
+        saveItems(settings, sources, sources, produce, written, workers, &stopRequested, layout, direct);
+        stoppedBy = stopOnSignals.signal();
     }
     if (progress)
         errors << "\r\033[K";
+    if (stoppedBy != 0) {
+        errors << "lumivex: stopped by " << (stoppedBy == SIGINT ? "SIGINT" : "SIGTERM") << " after " << done.load()
+               << " of " << total << " pictures; every file written is complete\n";
+        errors.flush();
+        return 128 + stoppedBy;
+    }
     if (!parser.isSet(quiet)) {
         errors << (done - failed - kept) << " written, " << (failed + int(skipped.size())) << " failed";
         if (layout.keepExisting)

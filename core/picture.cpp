@@ -46,9 +46,9 @@ void decodePictureInto(const QString &path, QImage &target)
     target = decodePictureFile(path).image;
 }
 
-QImage decodePicture(const QString &path)
+QImage decodePicture(const QString &path, FileIdentity *read)
 {
-    return decodePictureFile(path).image;
+    return decodePictureFile(path, nullptr, read).image;
 }
 
 void savePictureAsBmp(const QImage &picture, const QString &path)

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "core/file_identity.h"
+
 #include <QImage>
 #include <QString>
 #include <cstdint>
@@ -13,8 +15,9 @@ constexpr std::int64_t kMaxPixelBytes = 2147483647;
 
 // Decodes a file into the 32-bit B,G,R,X pixel form (QImage::Format_RGB32): EXIF orientation
 // applied, transparency laid on white as the preview panes show it. Throws StepFailure with the
-// reason on a missing, unreadable, undecodable or oversized file.
-QImage decodePicture(const QString &path);
+// reason on a missing, unreadable, undecodable or oversized file. `read` gets the identity of the
+// file the picture came from.
+QImage decodePicture(const QString &path, FileIdentity *read = nullptr);
 
 // The same into `target`, which is replaced by the new picture: nothing of what it held before
 // (pixels, text, colour space, resolution) reaches the new one.

@@ -13,6 +13,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QSet>
+#include <sys/stat.h>
 
 namespace lumivex {
 
@@ -88,19 +89,16 @@ bool outputFolderExists(const QString &folderText)
 
 namespace {
 
-bool namesSource(const QString &path, const QStringList &sourcePaths)
+// By identity, however the path leads there: a hard link, a bind mount, a folder reached
+// through a link, a link at the name itself.
+bool namesSource(const QString &path, const FileIdentitySet &protectedFiles)
 {
-    const QFileInfo target(path);
-    const QString canonical = target.canonicalFilePath();
-    const QString absolute = QDir::cleanPath(target.absoluteFilePath());
-    for (const QString &source : sourcePaths) {
-        const QFileInfo info(source);
-        if (QDir::cleanPath(info.absoluteFilePath()) == absolute)
-            return true;
-        if (!canonical.isEmpty() && info.canonicalFilePath() == canonical)
-            return true;
-    }
-    return false;
+    if (protectedFiles.empty())
+        return false;
+    struct stat info {};
+    const QByteArray name = fileNameToBytes(path);
+    return (::lstat(name.constData(), &info) == 0 && protectedFiles.contains(identityOf(info))) ||
+           protectedFiles.contains(identityOfPath(path));
 }
 
 } // namespace
@@ -108,10 +106,16 @@ bool namesSource(const QString &path, const QStringList &sourcePaths)
 QString saveOneResult(const QImage &picture, const QString &path, const SaveSettings &settings,
                       const QString &sourcePath, const QStringList &sourcePaths)
 {
+    return saveOneResult(picture, path, settings, sourcePath, FileIdentitySet(sourcePaths));
+}
+
+QString saveOneResult(const QImage &picture, const QString &path, const SaveSettings &settings,
+                      const QString &sourcePath, const FileIdentitySet &protectedFiles)
+{
     if (picture.isNull())
         throw StepFailure(QStringLiteral("There is no result to save"));
-    if (namesSource(path, sourcePaths))
-        throw StepFailure(QCoreApplication::translate("lumivex::Failure", "Not saved: the output would replace a source file: %1").arg(path));
+    if (namesSource(path, protectedFiles))
+        throw StepFailure(protectedFailure(path));
     // Keep's names were chosen from each source's format: the name tells the file's.
     const OutputFormatInfo *format = settings.format == OutputFormat::Keep ? outputFormatOfFileName(path)
                                                                            : outputFormatInfo(settings.format);
@@ -131,7 +135,7 @@ QString saveOneResult(const QImage &picture, const QString &path, const SaveSett
 }
 
 bool saveStreamedResult(const QByteArray &sourceBytes, RowStage &stage, const QString &path, const SaveSettings &settings,
-                        const QString &sourcePath, const QStringList &sourcePaths, QString *note)
+                        const QString &sourcePath, const FileIdentitySet &protectedFiles, QString *note)
 {
     const OutputFormatInfo *format = settings.format == OutputFormat::Keep ? outputFormatOfFileName(path)
                                                                            : outputFormatInfo(settings.format);
@@ -140,10 +144,16 @@ bool saveStreamedResult(const QByteArray &sourceBytes, RowStage &stage, const QS
     return SaveJPGStreamed(
         sourceBytes, sourcePath, stage, path, settings.quality,
         [&] {
-            if (namesSource(path, sourcePaths))
-                throw StepFailure(QCoreApplication::translate("lumivex::Failure", "Not saved: the output would replace a source file: %1").arg(path));
+            if (namesSource(path, protectedFiles))
+                throw StepFailure(protectedFailure(path));
         },
         note);
+}
+
+bool saveStreamedResult(const QByteArray &sourceBytes, RowStage &stage, const QString &path, const SaveSettings &settings,
+                        const QString &sourcePath, const QStringList &sourcePaths, QString *note)
+{
+    return saveStreamedResult(sourceBytes, stage, path, settings, sourcePath, FileIdentitySet(sourcePaths), note);
 }
 
 } // namespace lumivex

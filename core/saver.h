@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/output_format.h"
+#include "core/file_identity.h"
 
 #include <QImage>
 #include <QString>
@@ -58,12 +59,17 @@ struct SaveOutcome {
 // With Keep, the format is the one the path's extension names.
 QString saveOneResult(const QImage &picture, const QString &path, const SaveSettings &settings,
                       const QString &sourcePath, const QStringList &sourcePaths);
+// The same, the sources known by identity: a batch builds the set once for all its items.
+QString saveOneResult(const QImage &picture, const QString &path, const SaveSettings &settings,
+                      const QString &sourcePath, const FileIdentitySet &protectedFiles);
 
 // The same file saveOneResult writes for the picture `stage`'s work on the decoded source
 // gives, made from the source's bytes a band of rows at a time where the source and the output
 // format allow it (a JPEG written as JPEG; see transcodeJpeg). Returns false, having written
 // nothing, otherwise; true with `note` as saveOneResult's.
 class RowStage;
+bool saveStreamedResult(const QByteArray &sourceBytes, RowStage &stage, const QString &path, const SaveSettings &settings,
+                        const QString &sourcePath, const FileIdentitySet &protectedFiles, QString *note);
 bool saveStreamedResult(const QByteArray &sourceBytes, RowStage &stage, const QString &path, const SaveSettings &settings,
                         const QString &sourcePath, const QStringList &sourcePaths, QString *note);
 

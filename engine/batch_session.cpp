@@ -231,19 +231,21 @@ DecodeAhead::Prepare SessionRun::preparation(bool recipesOnly)
     // result. The first source is decoded plainly and kept for the Before pane, its result made
     // from that picture, so the file is not decoded a second time after the run.
     const AdjustmentKind kind = m_session->kind();
-    return [this, kind, recipesOnly](int index, const QString &path, bool *adjusted, int *adjustedFor) {
+    return [this, kind, recipesOnly](int index, const QString &path, bool *adjusted, int *adjustedFor,
+                                     SourceStamp *read) {
         const int value = m_strength.load();
         *adjustedFor = value;
         if (index > 0 && recipesOnly) {
-            decodeSource(path);
+            decodeSource(path, read);
             return QImage();
         }
         if (index > 0)
-            return decodeAdjusted(path, kind, value, adjusted);
-        QImage decoded = decodeSource(path);
+            return decodeAdjusted(path, kind, value, adjusted, read);
+        QImage decoded = decodeSource(path, read);
         {
             std::lock_guard<std::mutex> lock(m_mutex);
             m_firstDecoded = decoded;
+            m_firstDecodedStamp = *read;
         }
         if (recipesOnly)
             return QImage();
@@ -291,8 +293,7 @@ void SessionRun::runItem(StepGuard &guard, const AdjustmentInfo &info, DecodeAhe
             return;
         if (adjusted) {
             working = QImage(); // back to the pool before the picture is made again
-            stamp = stampSource(source);
-            working = sourceToResult(source, info.kind, v);
+            working = sourceToResult(source, info.kind, v, &stamp);
         } else {
             working = adjustPicture(info.kind, std::move(working), v);
         }
@@ -325,13 +326,21 @@ void SessionRun::finishSteps(StepGuard &guard, const RunSteps &steps, int done, 
     if (done == 0)
         return;
     QImage first;
+    SourceStamp firstStamp;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         first = std::move(m_firstDecoded);
         m_firstDecoded = QImage();
+        firstStamp = m_firstDecodedStamp;
     }
     try {
-        session.setFirstSource(first.isNull() ? decodeSource(session.sources().first()) : std::move(first));
+        if (first.isNull()) {
+            SourceStamp read;
+            QImage again = decodeSource(session.sources().first(), &read);
+            session.setFirstSource(std::move(again), read);
+        } else {
+            session.setFirstSource(std::move(first), firstStamp);
+        }
     } catch (...) {
         session.setFirstSourceFailure(caughtExceptionText());
     }

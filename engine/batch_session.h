@@ -37,13 +37,19 @@ public:
     const ResultList &results() const { return m_results; }
     // The first source decoded again for the Before pane; empty when it cannot be read.
     const QImage &firstSource() const { return m_firstSource; }
+    // The stamp of the file that decode was read from.
+    const SourceStamp &firstSourceStamp() const { return m_firstSourceStamp; }
     // Why the first source could not be decoded again; empty when it could.
     const QString &firstSourceFailure() const { return m_firstSourceFailure; }
 
     // Filled in by the run, or by whoever builds a finished session.
     void recordStrength(int index, int strength);
     void setItemsDone(int count, bool cancelled);
-    void setFirstSource(QImage picture) { m_firstSource = std::move(picture); }
+    void setFirstSource(QImage picture, SourceStamp read = {})
+    {
+        m_firstSource = std::move(picture);
+        m_firstSourceStamp = read;
+    }
     void setFirstSourceFailure(QString failure) { m_firstSourceFailure = std::move(failure); }
 
 private:
@@ -52,6 +58,7 @@ private:
     std::vector<int> m_strengths;
     ResultList m_results;
     QImage m_firstSource;
+    SourceStamp m_firstSourceStamp;
     QString m_firstSourceFailure;
     int m_itemsDone = 0;
     bool m_cancelled = false;
@@ -123,6 +130,7 @@ private:
     int m_heldAt = 0;
     DecodeAhead *m_decoder = nullptr;
     QImage m_firstDecoded; // the first source as decoded by its worker, for the Before pane
+    SourceStamp m_firstDecodedStamp;
     std::thread m_worker;
 };
 

@@ -76,9 +76,8 @@ DecodeAhead::Slot DecodeAhead::prepared(int index) noexcept
     // the program, and a slot never done would leave its turn waiting for ever.
     Slot result;
     try {
-        result.stamp = stampSource(m_paths[index]);
-        result.image = m_prepare ? m_prepare(index, m_paths[index], &result.adjusted, &result.adjustedFor)
-                                 : decodeSource(m_paths[index]);
+        result.image = m_prepare ? m_prepare(index, m_paths[index], &result.adjusted, &result.adjustedFor, &result.stamp)
+                                 : decodeSource(m_paths[index], &result.stamp);
     } catch (...) {
         result.image = QImage();
         result.failed = true;

@@ -21,8 +21,9 @@ class DecodeAhead {
 public:
     // How a worker makes a picture ahead of its turn in place of a plain decode: returns the
     // picture, adjusted for *adjustedFor when *adjusted is set (the caller decides at its turn
-    // whether that value still holds), else as decoded. Throws StepFailure as decodeSource.
-    using Prepare = std::function<QImage(int index, const QString &path, bool *adjusted, int *adjustedFor)>;
+    // whether that value still holds), else as decoded, and the stamp of the file it read in
+    // *read. Throws StepFailure as decodeSource.
+    using Prepare = std::function<QImage(int index, const QString &path, bool *adjusted, int *adjustedFor, SourceStamp *read)>;
 
     DecodeAhead(QStringList paths, int workers, int window, Prepare prepare = {});
     ~DecodeAhead();
@@ -32,7 +33,7 @@ public:
 
     // The picture of paths[index], waiting for it if needed: as decoded, or adjusted ahead as
     // *adjusted and *adjustedFor tell. Throws StepFailure with the decoder's reason when the file
-    // could not be decoded. `stamp` is the file's as it stood just before it was decoded.
+    // could not be decoded. `stamp` is that of the file the bytes were read from.
     QImage take(int index, bool *adjusted = nullptr, int *adjustedFor = nullptr, SourceStamp *stamp = nullptr);
     // No more pictures are wanted: workers start none, and a take() waiting, or any later one,
     // throws StepFailure instead of waiting for a picture that may never come. Any thread.

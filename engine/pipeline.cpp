@@ -20,10 +20,10 @@ SourceStamp stampSource(const QString &path)
     struct stat st {};
     if (::stat(fileNameToBytes(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
         return {};
-    return {qint64(st.st_size), qint64(st.st_mtim.tv_sec) * 1000000000 + qint64(st.st_mtim.tv_nsec)};
+    return identityOf(st);
 }
 
-QImage decodeSource(const QString &path) { return decodePicture(path); }
+QImage decodeSource(const QString &path, SourceStamp *read) { return decodePicture(path, read); }
 
 // False for an empty picture; throws when the byte count overflows or rows are not packed.
 static bool checkedLayout(const QImage &picture, int *w, int *h)
@@ -174,9 +174,10 @@ private:
 
 std::unique_ptr<RowStage> adjustingStage(AdjustmentKind kind, int v) { return std::make_unique<AdjustingStage>(kind, v); }
 
-QImage decodeAdjusted(const QString &path, AdjustmentKind kind, int v, bool *adjusted)
+namespace {
+
+QImage decodeAdjustedBytes(const QByteArray &bytes, const QString &path, AdjustmentKind kind, int v, bool *adjusted)
 {
-    const QByteArray bytes = readRegularFile(path);
     // A filter reads rows beside the one it makes: from a JPEG those come from a ring of decoded
     // rows, so the decoded picture is never written out whole beside the result.
     if (adjustmentInfo(kind).usesSourceCopy()) {
@@ -192,22 +193,39 @@ QImage decodeAdjusted(const QString &path, AdjustmentKind kind, int v, bool *adj
     return *adjusted ? sink.result(std::move(decoded)) : decoded;
 }
 
-QImage sourceToResult(const QString &path, AdjustmentKind kind, int v)
+QImage resultFromBytes(const QByteArray &bytes, const QString &path, AdjustmentKind kind, int v)
 {
     bool adjusted = false;
-    QImage picture = decodeAdjusted(path, kind, v, &adjusted);
+    QImage picture = decodeAdjustedBytes(bytes, path, kind, v, &adjusted);
     return adjusted ? picture : adjustPicture(kind, std::move(picture), v);
+}
+
+} // namespace
+
+QImage decodeAdjusted(const QString &path, AdjustmentKind kind, int v, bool *adjusted, SourceStamp *read)
+{
+    return decodeAdjustedBytes(readRegularFile(path, read), path, kind, v, adjusted);
+}
+
+QImage sourceToResult(const QString &path, AdjustmentKind kind, int v, SourceStamp *read)
+{
+    return resultFromBytes(readRegularFile(path, read), path, kind, v);
 }
 
 } // namespace lumivex
 
 namespace lumivex {
 
-QImage sourceToChainResult(const QString &path, const std::vector<AdjustmentStep> &steps)
+QImage sourceToChainResult(const QString &path, const std::vector<AdjustmentStep> &steps, SourceStamp *read)
+{
+    return chainResultFromBytes(readRegularFile(path, read), path, steps);
+}
+
+QImage chainResultFromBytes(const QByteArray &bytes, const QString &path, const std::vector<AdjustmentStep> &steps)
 {
     if (steps.empty())
-        return decodeSource(path);
-    QImage picture = sourceToResult(path, steps.front().kind, steps.front().strength);
+        return decodePictureBytes(bytes, path).image;
+    QImage picture = resultFromBytes(bytes, path, steps.front().kind, steps.front().strength);
     for (std::size_t k = 1; k < steps.size(); ++k)
         picture = adjustPicture(steps[k].kind, std::move(picture), steps[k].strength);
     return picture;

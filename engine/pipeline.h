@@ -2,6 +2,7 @@
 #pragma once
 
 #include "engine/adjustment_kind.h"
+#include "core/file_identity.h"
 
 #include <QImage>
 #include <QString>
@@ -15,19 +16,15 @@ class RowStage;
 // The one way a source becomes a result, for the window's run, its decode-ahead workers and the
 // command line alike: decode, then adjust.
 
-// What tells whether a source still holds the bytes a result was made from: its size and the
-// time it was last written, to the nanosecond. Size −1 when the file cannot be examined.
-struct SourceStamp {
-    qint64 size = -1;
-    qint64 modifiedNs = 0;
-    bool operator==(const SourceStamp &o) const { return size == o.size && modifiedNs == o.modifiedNs; }
-    bool operator!=(const SourceStamp &o) const { return !(*this == o); }
-};
+// What tells whether a source still holds the bytes a result was made from: the identity of the
+// file as it was read (device, inode, size, modification and change times).
+using SourceStamp = FileIdentity;
+// The file a path leads to now.
 SourceStamp stampSource(const QString &path);
 
 // The decoding stage: the file in the 32-bit B,G,R,X pixel form. Throws StepFailure with the
-// reason.
-QImage decodeSource(const QString &path);
+// reason. `read`, here and below, gets the stamp of the very file the bytes were read from.
+QImage decodeSource(const QString &path, SourceStamp *read = nullptr);
 
 // The adjusting stage at strength v. Point adjustments work in the picture's own memory when
 // the caller holds the only reference, and otherwise read it untouched into a pooled picture;
@@ -39,12 +36,12 @@ QImage adjustPicture(AdjustmentKind kind, QImage picture, int v);
 
 // Both stages, in one pass where the decoder hands over rows as it goes: each band is adjusted
 // while still in the cache. The bytes are exactly adjustPicture's.
-QImage sourceToResult(const QString &path, AdjustmentKind kind, int v);
+QImage sourceToResult(const QString &path, AdjustmentKind kind, int v, SourceStamp *read = nullptr);
 
 // The same, except that when the adjusting could not be done along the way (memory for a
 // filter's output refused, say) the decoded picture comes back as it is with *adjusted false,
 // for the caller to adjust, and report, at its own step. Throws StepFailure as decodeSource.
-QImage decodeAdjusted(const QString &path, AdjustmentKind kind, int v, bool *adjusted);
+QImage decodeAdjusted(const QString &path, AdjustmentKind kind, int v, bool *adjusted, SourceStamp *read = nullptr);
 
 // One adjustment as the work on a row between a decoder and an encoder that make a picture
 // again a band of rows at a time (transcodeJpeg): the bytes are adjustPicture's.
@@ -56,7 +53,9 @@ struct AdjustmentStep {
     AdjustmentKind kind;
     int strength;
 };
-QImage sourceToChainResult(const QString &path, const std::vector<AdjustmentStep> &steps);
+QImage sourceToChainResult(const QString &path, const std::vector<AdjustmentStep> &steps, SourceStamp *read = nullptr);
+// The same from the source's bytes already read; `path` names it in reports.
+QImage chainResultFromBytes(const QByteArray &bytes, const QString &path, const std::vector<AdjustmentStep> &steps);
 // The result words of the steps, in order, joined by "-": "brightened-sharpened".
 QString chainResultWord(const std::vector<AdjustmentStep> &steps);
 

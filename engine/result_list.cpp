@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/result_list.h"
 
+#include "core/codec/codec.h"
 #include "core/error_report.h"
 
 #include <QCoreApplication>
@@ -16,25 +17,48 @@ namespace {
 
 } // namespace
 
-void checkRecipeSource(const ResultRecipe &recipe)
+void checkRecipeSource(const ResultRecipe &recipe, const SourceStamp &read)
 {
-    if (stampSource(recipe.source) != recipe.stamp)
+    if (read != recipe.stamp)
         throw StepFailure(QCoreApplication::translate("lumivex::Failure", "The source has changed since the run: %1").arg(recipe.source));
+}
+
+void readRecipeSource(const ResultRecipe &recipe, KeptBytes &into)
+{
+    SourceStamp read;
+    try {
+        readRegularFile(recipe.source, into, &read);
+    } catch (const StepFailure &) {
+        read = SourceStamp();
+    }
+    checkRecipeSource(recipe, read);
+}
+
+QByteArray readRecipeSource(const ResultRecipe &recipe)
+{
+    SourceStamp read;
+    QByteArray bytes;
+    try {
+        bytes = readRegularFile(recipe.source, &read);
+    } catch (const StepFailure &) {
+        read = SourceStamp();
+    }
+    checkRecipeSource(recipe, read);
+    return bytes;
 }
 
 QImage ResultPicture::image() const
 {
     if (!isRecipe())
         return m_image;
-    checkRecipeSource(*m_recipe);
-    return sourceToChainResult(m_recipe->source, m_recipe->steps);
+    return chainResultFromBytes(readRecipeSource(*m_recipe), m_recipe->source, m_recipe->steps);
 }
 
-QImage ResultPicture::imageMadeFrom(const QImage &source) const
+QImage ResultPicture::imageMadeFrom(const QImage &source, const SourceStamp &read) const
 {
     if (!isRecipe() || source.isNull() || m_recipe->steps.size() != 1)
         return image();
-    checkRecipeSource(*m_recipe);
+    checkRecipeSource(*m_recipe, read);
     return adjustPicture(m_recipe->steps.front().kind, source, m_recipe->steps.front().strength);
 }
 

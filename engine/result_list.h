@@ -2,6 +2,7 @@
 #pragma once
 
 #include "engine/pipeline.h"
+#include "core/kept_bytes.h"
 
 #include <QImage>
 #include <QString>
@@ -20,9 +21,14 @@ struct ResultRecipe {
     std::vector<AdjustmentStep> steps;
 };
 
-// Throws StepFailure when the recipe's source no longer has the size and time it had when the
-// run decoded it (or is gone): a result made from it now would not be the run's.
-void checkRecipeSource(const ResultRecipe &recipe);
+// Throws StepFailure "The source has changed since the run: PATH" unless `read`, the stamp of a
+// file just read for the recipe, is that of the very file the run read, unchanged: a result made
+// from anything else would not be the run's.
+void checkRecipeSource(const ResultRecipe &recipe, const SourceStamp &read);
+// The recipe's source bytes, read once and checked as above (a source gone or unreadable has
+// changed too).
+void readRecipeSource(const ResultRecipe &recipe, KeptBytes &into);
+QByteArray readRecipeSource(const ResultRecipe &recipe);
 
 // One adjusted picture, held as it is or as its recipe. A source that could not be decoded leaves it empty, with the reason, so that
 // nothing else's pixels are ever shown or saved under its name.
@@ -37,10 +43,10 @@ public:
     // The picture; one kept as a recipe is decoded and adjusted again, the same bytes as when it
     // was made. Throws StepFailure when its source has changed since, or cannot be read.
     QImage image() const;
-    // The same, given `source`: a decode of this result's source file made just now (for the
-    // Before pane, say). A recipe of one adjustment is made from it rather than from a second
-    // decode of the file, which gives the same bytes.
-    QImage imageMadeFrom(const QImage &source) const;
+    // The same, given `source`: a decode of this result's source file (for the Before pane,
+    // say), read from the file whose stamp is `read`. A recipe of one adjustment is made from it
+    // rather than from a second decode of the file, which gives the same bytes.
+    QImage imageMadeFrom(const QImage &source, const SourceStamp &read) const;
     bool isEmpty() const { return m_image.isNull() && !isRecipe(); }
     bool isRecipe() const { return m_image.isNull() && m_recipe; }
     // How it is made again when it is held as its recipe; null otherwise.

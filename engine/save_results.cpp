@@ -11,7 +11,10 @@
 #include <QDir>
 #include <QFileInfo>
 #include <numeric>
+#include <optional>
 #include <thread>
+#include <fcntl.h>
+#include <sys/stat.h>
 
 namespace lumivex {
 
@@ -36,26 +39,58 @@ std::function<bool(int, const QString &, QString *)> directFromRecipes(const Sav
 {
     if (settings.format != OutputFormat::Jpeg)
         return {};
-    return [&settings, &results, &protectedSources](int i, const QString &path, QString *note) {
+    auto protectedFiles = std::make_shared<const FileIdentitySet>(protectedSources);
+    return [&settings, &results, protectedFiles](int i, const QString &path, QString *note) {
         const ResultRecipe *recipe = results.exists(i) ? results.picture(i).recipe() : nullptr;
         if (!recipe || recipe->steps.size() != 1)
             return false;
-        checkRecipeSource(*recipe);
-        return saveAdjustedStreamed(recipe->source, recipe->steps.front(), path, settings, protectedSources, note);
+        // Made from the very bytes checked, so a file swapped in after the check cannot slip in.
+        thread_local KeptBytes bytes;
+        readRecipeSource(*recipe, bytes);
+        const AdjustmentStep &step = recipe->steps.front();
+        return saveStreamedResult(bytes.view(), *adjustingStage(step.kind, step.strength), path, settings,
+                                  recipe->source, *protectedFiles, note);
     };
 }
 
 } // namespace
 
 bool saveAdjustedStreamed(const QString &source, const AdjustmentStep &step, const QString &path,
-                          const SaveSettings &settings, const QStringList &protectedSources, QString *note)
+                          const SaveSettings &settings, const FileIdentitySet &protectedFiles, QString *note)
 {
     const std::unique_ptr<RowStage> stage = adjustingStage(step.kind, step.strength);
     // One file's bytes at a time per worker, in memory the worker keeps.
     thread_local KeptBytes bytes;
     readRegularFile(source, bytes);
-    return saveStreamedResult(bytes.view(), *stage, path, settings, source, protectedSources, note);
+    return saveStreamedResult(bytes.view(), *stage, path, settings, source, protectedFiles, note);
 }
+
+namespace {
+
+// The folder an item is written into, entered from the output folder by descriptor one level at
+// a time, never through a link. None when the output folder itself cannot be opened: the file
+// then fails by its path, with the writer's own report.
+std::shared_ptr<const OpenFolder> itemFolder(const std::shared_ptr<const OpenFolder> &output, const QString &outputPath,
+                                             const QString &subfolder, const QString &path)
+{
+    if (!output && subfolder.isEmpty())
+        return nullptr;
+    std::shared_ptr<const OpenFolder> folder = output ? output : openFolder(outputPath, path);
+    QString shown = outputPath;
+    for (const QString &part : subfolder.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        shown = joinPath(shown, part);
+        folder = enterFolder(*folder, fileNameToBytes(part), shown, path);
+    }
+    return folder;
+}
+
+bool nameTaken(const OpenFolder &folder, const QByteArray &name)
+{
+    struct stat info {};
+    return ::fstatat(folder.fd(), name.constData(), &info, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+} // namespace
 
 std::vector<SaveOutcome> saveItems(const SaveSettings &settings, const QStringList &sources,
                                    const QStringList &protectedSources,
@@ -66,6 +101,15 @@ std::vector<SaveOutcome> saveItems(const SaveSettings &settings, const QStringLi
 {
     const int count = sources.size();
     std::vector<SaveOutcome> outcomes(static_cast<std::size_t>(count));
+    // Sources are known by identity, built once: a check per item is then a lookup.
+    const FileIdentitySet protectedFiles(protectedSources);
+    // Opened once; what is written goes into this very folder whatever becomes of its path.
+    std::shared_ptr<const OpenFolder> outputFolder;
+    try {
+        outputFolder = openFolder(settings.folder, settings.folder);
+    } catch (const StepFailure &) {
+        // each item tells why for itself
+    }
     const int step = settings.format == OutputFormat::Bmp ? 130 : 134;
 
     QStringList natural;
@@ -107,16 +151,22 @@ std::vector<SaveOutcome> saveItems(const SaveSettings &settings, const QStringLi
             SaveOutcome &outcome = outcomes[std::size_t(i)];
             CommitBehind::Capture capture;
             try {
-                const QFileInfo target(outcome.path);
-                if (layout.keepExisting && (target.exists() || target.isSymLink())) {
-                    outcome.keptExisting = true;
-                    throw StepFailure(QStringLiteral("The file exists already: ") + outcome.path);
+                const std::shared_ptr<const OpenFolder> folder =
+                    itemFolder(outputFolder, settings.folder, i < layout.subfolders.size() ? layout.subfolders[i] : QString(),
+                               outcome.path);
+                const QByteArray name = fileNameToBytes(outcome.path.mid(outcome.path.lastIndexOf(QLatin1Char('/')) + 1));
+                std::optional<AtomicFile::Placement> placement;
+                if (folder) {
+                    checkNameFits(*folder, name, outcome.path);
+                    // Only a shortcut: whether the name is free is settled when the file is linked.
+                    if (layout.keepExisting && nameTaken(*folder, name)) {
+                        outcome.keptExisting = true;
+                        throw StepFailure(existsFailure(outcome.path));
+                    }
+                    placement.emplace(outcome.path, AtomicTarget{folder, name, layout.keepExisting, &protectedFiles});
                 }
-                if (i < layout.subfolders.size() && !layout.subfolders[i].isEmpty() &&
-                    !QDir().mkpath(target.absolutePath()))
-                    throw StepFailure(QStringLiteral("Cannot create the folder: ") + target.absolutePath());
                 if (!direct || !direct(i, outcome.path, &outcome.note))
-                    outcome.note = saveOneResult(produce(i), outcome.path, settings, sources[i], protectedSources);
+                    outcome.note = saveOneResult(produce(i), outcome.path, settings, sources[i], protectedFiles);
                 outcome.written = true;
             } catch (const StepFailure &failure) {
                 outcome.failure = failure.description();
@@ -134,6 +184,7 @@ std::vector<SaveOutcome> saveItems(const SaveSettings &settings, const QStringLi
                     outcome.written = false;
                     outcome.failure = failure->description();
                     outcome.detail = failure->detail();
+                    outcome.keptExisting = failure->description() == existsFailure(outcome.path);
                 }
                 if (written)
                     written(i, outcome);

@@ -47,7 +47,7 @@ std::vector<SaveOutcome> saveItems(const SaveSettings &settings, const QStringLi
 // holding the picture (see saveStreamedResult); false, with nothing written, when the source
 // must go the whole-picture way. The bytes are those of the picture saved whole.
 bool saveAdjustedStreamed(const QString &source, const AdjustmentStep &step, const QString &path,
-                          const SaveSettings &settings, const QStringList &protectedSources, QString *note);
+                          const SaveSettings &settings, const FileIdentitySet &protectedFiles, QString *note);
 
 // Saves every result of a run: item i of `sourcePaths` with picture i of `results`. A result
 // kept as its recipe and saved as JPEG is made again the way the command line makes it.

@@ -442,7 +442,7 @@ void Form1::finishRun(AdjustmentKind kind)
     StepGuard guard(m_reporter, handlerLocation("Form1", adjustmentInfo(kind).startHandler));
     Form2 *results = resultsWindow();
     guard(steps.afterPicture, [&] {
-        results->setAfterPicture(session->results().picture(0).imageMadeFrom(session->firstSource()));
+        results->setAfterPicture(session->results().picture(0).imageMadeFrom(session->firstSource(), session->firstSourceStamp()));
     });
     guard(steps.beforePicture, [&] {
         results->setBeforePicture(session->firstSource());

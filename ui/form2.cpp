@@ -400,10 +400,11 @@ void Form2::ListView1_Click()
     // already during the run) shows why instead of a picture. A result kept as its recipe is
     // made from that same decode.
     QImage source;
+    SourceStamp sourceRead;
     QString beforeNote;
     if (index < m_session->sources().size()) {
         try {
-            source = decodePicture(m_session->sources()[index]);
+            source = decodePicture(m_session->sources()[index], &sourceRead);
         } catch (const StepFailure &failure) {
             beforeNote = failure.description();
         }
@@ -414,7 +415,7 @@ void Form2::ListView1_Click()
     QString afterNote;
     if (result) {
         try {
-            after = result->imageMadeFrom(source);
+            after = result->imageMadeFrom(source, sourceRead);
         } catch (const StepFailure &failure) {
             afterNote = failure.description();
         }

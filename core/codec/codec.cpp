@@ -263,7 +263,7 @@ namespace {
 
 // `sized(n)` makes room for n bytes and gives where they go; returns how many the file held.
 template <typename Sized>
-std::size_t readRegularFileWith(const QString &path, Sized sized)
+std::size_t readRegularFileWith(const QString &path, Sized sized, FileIdentity *read)
 {
     if (path.isEmpty())
         throw StepFailure(QCoreApplication::translate("lumivex::Failure", "File not found: %1").arg(path));
@@ -305,22 +305,28 @@ std::size_t readRegularFileWith(const QString &path, Sized sized)
             break; // shrank while being read
         done += std::size_t(got);
     }
+    if (read) {
+        *read = identityOf(info);
+        // Bytes of a file written while it was read belong to no version of it.
+        if (identityOfDescriptor(fd) != *read || done != size)
+            *read = FileIdentity();
+    }
     return done;
 }
 
 } // namespace
 
-QByteArray readRegularFile(const QString &path)
+QByteArray readRegularFile(const QString &path, FileIdentity *read)
 {
     QByteArray bytes;
     bytes.truncate(qsizetype(readRegularFileWith(path, [&](std::size_t size) {
         bytes.resize(qsizetype(size));
         return bytes.data();
-    })));
+    }, read)));
     return bytes;
 }
 
-void readRegularFile(const QString &path, KeptBytes &into)
+void readRegularFile(const QString &path, KeptBytes &into, FileIdentity *read)
 {
     into.clear();
     std::size_t done = 0;
@@ -328,7 +334,7 @@ void readRegularFile(const QString &path, KeptBytes &into)
         done = readRegularFileWith(path, [&](std::size_t size) {
             into.resize(size);
             return into.data();
-        });
+        }, read);
     } catch (...) {
         into.clear(); // what an earlier file left must not pass for this one's
         throw;
@@ -392,9 +398,9 @@ bool decodeJpegThrough(const QByteArray &bytes, const QString &path, RowStage &s
     return codec::decodeJpegThrough(in, stage, picture);
 }
 
-DecodedPicture decodePictureFile(const QString &path, RowSink *sink)
+DecodedPicture decodePictureFile(const QString &path, RowSink *sink, FileIdentity *read)
 {
-    return decodePictureBytes(readRegularFile(path), path, sink);
+    return decodePictureBytes(readRegularFile(path, read), path, sink);
 }
 
 int exifOrientation(const char *tiff, std::size_t size)

@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <cstddef>
 
+#include "core/file_identity.h"
 #include "core/kept_bytes.h"
 
 namespace lumivex {
@@ -52,15 +53,18 @@ const char *formatName(PictureFormat format);
 // "File not found: PATH", "Not a regular file: PATH", "Not a picture file this program can read:
 // PATH", "Picture is too large: ...", "Cannot decode the picture (the file ends too early): PATH"
 // or "Cannot decode the picture (REASON): PATH" with the library's own reason.
-DecodedPicture decodePictureFile(const QString &path, RowSink *sink = nullptr);
+// `read`, when given, gets the identity of the file the bytes came from (see readRegularFile).
+DecodedPicture decodePictureFile(const QString &path, RowSink *sink = nullptr, FileIdentity *read = nullptr);
 
 // The same over bytes already in memory; `path` only names the picture in reports.
 DecodedPicture decodePictureBytes(const QByteArray &bytes, const QString &path, RowSink *sink = nullptr);
 
 // Reads a whole regular file without ever blocking on a FIFO or device, refusing anything else.
-QByteArray readRegularFile(const QString &path);
+// `read`, when given, gets the identity of the very descriptor read (not of whatever the path
+// leads to by then), unknown when the file changed while it was being read.
+QByteArray readRegularFile(const QString &path, FileIdentity *read = nullptr);
 // The same into memory a worker keeps for its next file.
-void readRegularFile(const QString &path, KeptBytes &into);
+void readRegularFile(const QString &path, KeptBytes &into, FileIdentity *read = nullptr);
 
 // The camera data of a file without decoding its pixels. `note` receives a reason when the file
 // holds metadata that could not be read.

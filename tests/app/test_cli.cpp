@@ -3,6 +3,8 @@
 #include "codec_testing.h"
 #include "core/codec/codec.h"
 #include "core/paths.h"
+#include "core/picture.h"
+#include "engine/pipeline.h"
 #include "engine/batch_session.h"
 #include "engine/save_results.h"
 #include "scripted_dialogs.h"
@@ -26,6 +28,10 @@
 #include <map>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <chrono>
+#include <csignal>
+#include <memory>
+#include <QMap>
 
 using namespace lumivex;
 using namespace lumivex::testing;
@@ -900,4 +906,175 @@ TEST(Cli, FormatKeepWritesEachResultInItsSourcesFormat)
     EXPECT_EQ(cli.run(args({"--adjust", "contrast", "--strength", "20", "--format", "jp2", "--output"}) << cli.out << sources.first()), 2);
     EXPECT_TRUE(cli.errorText.startsWith(QStringLiteral("lumivex: --format must be one of jpg bmp png webp tiff jxl heic avif keep\n")))
         << qPrintable(cli.errorText);
+namespace {
+
+// The built program started as a shell starts it, left running.
+std::unique_ptr<QProcess> startProgram(const QString &program, const QStringList &arguments)
+{
+    auto process = std::make_unique<QProcess>();
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(QString::fromLatin1(name));
+    process->setProcessEnvironment(environment);
+    process->start(program, arguments);
+    EXPECT_TRUE(process->waitForStarted());
+    return process;
+}
+
+QStringList everythingIn(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+// Sources large enough that a batch of them is still at work when interrupted.
+QStringList manyPictures(Cli &cli, int count, int size)
+{
+    QStringList sources;
+    for (int i = 0; i < count; ++i)
+        sources << writePicture(cli.dir, QStringLiteral("in/p%1.png").arg(i, 3, 10, QLatin1Char('0')),
+                                noisyPicture(size, size, unsigned(i + 1)));
+    return sources;
+}
+
+} // namespace
+
+// Interrupted by SIGINT or SIGTERM a batch finishes the files in hand and exits 130 or 143;
+// killed outright it leaves no file of its own either. Every output there is whole: exactly its
+// picture.
+TEST(Program, AnInterruptedBatchLeavesOnlyWholeFiles)
+{
+    Cli cli;
+    const QStringList sources = manyPictures(cli, 60, 400);
+    // Only unnamed files vanish with a killed process; a file system without them (overlayfs
+    // before Linux 6.6) gets named temporary files, which SIGKILL can leave.
+    const int unnamed = ::open(QFile::encodeName(cli.out).constData(), O_TMPFILE | O_WRONLY, 0600);
+    if (unnamed >= 0)
+        ::close(unnamed);
+    for (int signal : {SIGINT, SIGTERM, SIGKILL}) {
+        if (signal == SIGKILL && unnamed < 0)
+            GTEST_SKIP() << "no unnamed files on this file system: SIGKILL not tried";
+        QDir(cli.out).removeRecursively();
+        QDir().mkpath(cli.out);
+        auto process = startProgram(QStringLiteral(LUMIVEX_EXECUTABLE),
+                                    args({"--adjust", "softening", "--strength", "3", "--format", "png", "--jobs", "2",
+                                          "--quiet", "--output"})
+                                        << cli.out << cli.dir.filePath(QStringLiteral("in")));
+        // Interrupted once it is under way, with outputs made and more to come.
+        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (cli.written().size() < 2 && process->state() == QProcess::Running && std::chrono::steady_clock::now() < giveUp)
+            process->waitForFinished(5);
+        ASSERT_EQ(process->state(), QProcess::Running) << "the batch ended before it could be interrupted";
+        ::kill(pid_t(process->processId()), signal);
+        ASSERT_TRUE(process->waitForFinished(60000));
+        if (signal != SIGKILL) {
+            EXPECT_EQ(process->exitStatus(), QProcess::NormalExit);
+            EXPECT_EQ(process->exitCode(), 128 + signal);
+            EXPECT_TRUE(QString::fromLocal8Bit(process->readAllStandardError())
+                            .contains(signal == SIGINT ? QStringLiteral("stopped by SIGINT") : QStringLiteral("stopped by SIGTERM")));
+        }
+        const QStringList left = everythingIn(cli.out);
+        EXPECT_LT(left.size(), sources.size()) << signal;
+        EXPECT_EQ(left, cli.written()) << "files of our own left: " << left.join(QLatin1Char(' ')).toStdString();
+        for (const QString &name : left) {
+            const QString source = cli.dir.filePath(QStringLiteral("in/") + name.section(QLatin1Char('-'), 0, 0) + QStringLiteral(".png"));
+            EXPECT_EQ(decodePicture(QDir(cli.out).filePath(name)), sourceToResult(source, AdjustmentKind::Softening, 3))
+                << qPrintable(name);
+        }
+    }
+}
+
+// Two batches with --no-clobber into one folder: each name is claimed by exactly one of them,
+// the other saying it exists, and no result replaces another.
+TEST(Program, NoClobberHoldsBetweenTwoBatchesAtOnce)
+{
+    Cli cli;
+    const QStringList sources = manyPictures(cli, 30, 160);
+    const QStringList arguments =
+        args({"--adjust", "brightness", "--strength", "20", "--no-clobber", "--format", "bmp", "--jobs", "1", "--output"})
+        << cli.out << sources;
+    auto first = startProgram(QStringLiteral(LUMIVEX_EXECUTABLE), arguments);
+    auto second = startProgram(QStringLiteral(LUMIVEX_EXECUTABLE), arguments);
+    ASSERT_TRUE(first->waitForFinished(60000));
+    ASSERT_TRUE(second->waitForFinished(60000));
+    QMap<QString, int> claimed;
+    for (QProcess *process : {first.get(), second.get()}) {
+        ASSERT_EQ(process->exitStatus(), QProcess::NormalExit);
+        const QString errors = QString::fromLocal8Bit(process->readAllStandardError());
+        for (const QString &source : sources) {
+            const QString name = QFileInfo(source).completeBaseName() + QStringLiteral("-brightened.bmp");
+            if (!errors.contains(QDir(cli.out).filePath(name) + QStringLiteral(": exists\n")))
+                ++claimed[name];
+        }
+    }
+    ASSERT_EQ(claimed.size(), sources.size());
+    for (auto it = claimed.cbegin(); it != claimed.cend(); ++it)
+        EXPECT_EQ(it.value(), 1) << qPrintable(it.key()) << " reported written by both";
+    EXPECT_EQ(everythingIn(cli.out).size(), sources.size());
+}
+
+// A listed source reached through a bind mount of its folder is the same file, and is never
+// written. Mounting takes a user namespace; where the system gives none the test is skipped.
+TEST(Program, ASourceSeenThroughABindMountIsNeverWritten)
+{
+    Cli cli;
+    const QString a = writePicture(cli.dir, QStringLiteral("in/a.png"), noisyPicture(7, 5, 1));
+    const QString namesake = writePicture(cli.dir, QStringLiteral("in/a-brightened.jpg"), noisyPicture(6, 6, 2), "jpg");
+    const QByteArray before = contents(namesake);
+    const QString mount = cli.dir.filePath(QStringLiteral("mount"));
+    QDir().mkpath(mount);
+    const QString script = QStringLiteral("mount --bind \"$1\" \"$2\" || exit 77; shift 2; exec \"$@\"");
+    const QStringList inNamespace{QStringLiteral("-rm"), QStringLiteral("sh"), QStringLiteral("-c"), script, QStringLiteral("sh"),
+                                  cli.dir.filePath(QStringLiteral("in")), mount};
+    {
+        QProcess probe;
+        probe.start(QStringLiteral("unshare"), QStringList(inNamespace) << QStringLiteral("true"));
+        if (!probe.waitForFinished(20000) || probe.exitStatus() != QProcess::NormalExit || probe.exitCode() != 0)
+            GTEST_SKIP() << "no bind mount possible here";
+    }
+    auto process = startProgram(QStringLiteral("unshare"), QStringList(inNamespace)
+                                                               << QStringLiteral(LUMIVEX_EXECUTABLE)
+                                                               << args({"--adjust", "brightness", "--strength", "40", "--output"})
+                                                               << mount << a << namesake);
+    ASSERT_TRUE(process->waitForFinished(60000));
+    const QString errors = QString::fromLocal8Bit(process->readAllStandardError());
+    EXPECT_EQ(process->exitCode(), 1) << errors.toStdString();
+    EXPECT_TRUE(errors.contains(QStringLiteral("the output would replace a source file"))) << errors.toStdString();
+    EXPECT_EQ(contents(namesake), before);
+}
+
+// --keep-tree enters each folder below DIR without following links: a link planted there, to a
+// folder outside DIR, fails that picture with the reason, and nothing lands outside.
+TEST(Cli, KeepTreeNeverWritesThroughALinkBelowTheOutputFolder)
+{
+    Cli cli;
+    const QString inside = writePicture(cli.dir, QStringLiteral("in/sub/p.png"), noisyPicture(5, 4, 2));
+    writePicture(cli.dir, QStringLiteral("in/top.png"), noisyPicture(4, 4, 1));
+    const QString elsewhere = cli.dir.filePath(QStringLiteral("elsewhere"));
+    QDir().mkpath(elsewhere);
+    ASSERT_TRUE(QFile::link(QStringLiteral("../elsewhere"), QDir(cli.out).filePath(QStringLiteral("sub"))));
+    EXPECT_EQ(cli.run(args({"--adjust", "brightness", "--strength", "10", "--keep-tree", "--output"})
+                          << cli.out << cli.dir.filePath(QStringLiteral("in"))),
+              1);
+    EXPECT_TRUE(everythingIn(elsewhere).isEmpty());
+    EXPECT_EQ(cli.errorText, inside + QStringLiteral(": cannot write ") + cli.out + QStringLiteral("/sub/p-brightened.jpg (") +
+                                 cli.out + QStringLiteral("/sub is a symbolic link, not a folder)\n"));
+    EXPECT_EQ(cli.written(), QStringList{QStringLiteral("top-brightened.jpg")});
+}
+
+// Output names up to the file system's limit are written; a longer one fails naming the limit.
+TEST(Cli, OutputNamesUpToTheFileSystemsLimit)
+{
+    Cli cli;
+    const int limit = int(pathconf(QFile::encodeName(cli.out).constData(), _PC_NAME_MAX));
+    const int word = int(qstrlen("-brightened.jpg"));
+    const QString longest = writePicture(cli.dir, QStringLiteral("in/") + QString(limit - word, QLatin1Char('a')) + QStringLiteral(".png"),
+                                         noisyPicture(4, 3, 1));
+    const QString tooLong = writePicture(cli.dir, QStringLiteral("in/") + QString(limit - word + 1, QLatin1Char('b')) + QStringLiteral(".png"),
+                                         noisyPicture(4, 3, 2));
+    EXPECT_EQ(cli.run(args({"--adjust", "brightness", "--strength", "10", "--output"}) << cli.out << longest << tooLong), 1);
+    EXPECT_EQ(cli.written(), QStringList{QString(limit - word, QLatin1Char('a')) + QStringLiteral("-brightened.jpg")});
+    EXPECT_EQ(cli.errorText, tooLong + QStringLiteral(": cannot write ") + cli.out + QLatin1Char('/') +
+                                 QString(limit - word + 1, QLatin1Char('b')) +
+                                 QStringLiteral("-brightened.jpg (the name is longer than the %1 bytes the file system allows)\n").arg(limit));
+    EXPECT_EQ(everythingIn(cli.out).size(), 1);
 }

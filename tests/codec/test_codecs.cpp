@@ -920,7 +920,7 @@ TEST(Encode, SaversJpegPathIsCloseToTheResultAndQualityChangesTheSize)
     for (int quality : {50, 90}) {
         settings.quality = quality;
         const QString path = dir.filePath(QStringLiteral("q%1.jpg").arg(quality));
-        saveOneResult(source, path, settings, QStringLiteral(LUMIVEX_SAMPLES_DIR "/Harbour at dusk.jpg"), {});
+        saveOneResult(source, path, settings, QStringLiteral(LUMIVEX_SAMPLES_DIR "/Harbour at dusk.jpg"), QStringList());
         const QImage back = decodePictureFile(path).image;
         EXPECT_GT(psnr(back, source), quality == 90 ? 36.0 : 30.0) << quality;
         sizes << QFileInfo(path).size();

@@ -14,7 +14,10 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <optional>
+#include <stdexcept>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace lumivex;
 using namespace lumivex::testing;
@@ -194,4 +197,164 @@ TEST(AtomicFile, ACommitHandedOverIsReportedOnlyOnceTheFileIsInPlace)
         writeFileAtomically(f.out + QStringLiteral("/dropped.jpg"), "three");
     }
     EXPECT_EQ(everything(f.out), (QStringList{QStringLiteral("first.jpg"), QStringLiteral("second.jpg")}));
+}
+
+namespace {
+
+// The system's calls, each noted as it is made with whether the final name then exists; an
+// unnamed file can be refused, as some file systems do.
+struct RecordingCalls : FileSystemCalls {
+    QString finalPath;
+    bool refuseUnnamed = false;
+    QStringList calls;
+    void note(const char *call) { calls << QString::fromLatin1(call) + (QFileInfo::exists(finalPath) ? "+" : ""); }
+    int openUnnamed(int folder) override
+    {
+        note("openUnnamed");
+        if (refuseUnnamed) {
+            errno = EOPNOTSUPP;
+            return -1;
+        }
+        return FileSystemCalls::openUnnamed(folder);
+    }
+    int openNamed(int folder, const char *name) override
+    {
+        note("openNamed");
+        return FileSystemCalls::openNamed(folder, name);
+    }
+    int syncData(int fd) override
+    {
+        note("syncData");
+        return FileSystemCalls::syncData(fd);
+    }
+    int linkUnnamed(int fd, int folder, const char *name) override
+    {
+        note("link");
+        return FileSystemCalls::linkUnnamed(fd, folder, name);
+    }
+    int rename(int folder, const char *from, const char *to, bool noReplace) override
+    {
+        note(noReplace ? "renameNoReplace" : "rename");
+        return FileSystemCalls::rename(folder, from, to, noReplace);
+    }
+    int syncFolder(int folder) override
+    {
+        note("syncFolder");
+        return FileSystemCalls::syncFolder(folder);
+    }
+};
+
+} // namespace
+
+// Survives a power cut: the data is on the disk before the file gets its name (a "+" says the
+// final name existed when the call was made), and the folder holding the name is synced after.
+// Nothing of the file has a name before then, so an interruption leaves nothing behind.
+TEST(AtomicFile, DataIsSyncedBeforeTheNameAndTheFolderAfterIt)
+{
+    Folders f;
+    RecordingCalls calls;
+    calls.finalPath = f.out + QStringLiteral("/data.bin");
+    const ScopedFileSystemCalls inUse(calls);
+
+    writeFileAtomically(calls.finalPath, "first");
+    EXPECT_EQ(calls.calls, (QStringList{"openUnnamed", "syncData", "link", "syncFolder+"}));
+
+    calls.calls.clear();
+    {
+        AtomicFile file(calls.finalPath);
+        file.open();
+        file.device().write("second");
+        EXPECT_EQ(everything(f.out), QStringList{QStringLiteral("data.bin")}); // the file in hand has no name
+        file.commit();
+    }
+    // Replacing: linked under a hidden name of its own, renamed over the old one in one step.
+    EXPECT_EQ(calls.calls, (QStringList{"openUnnamed+", "syncData+", "link+", "link+", "rename+", "syncFolder+"}));
+    EXPECT_EQ(contents(calls.finalPath), QByteArray("second"));
+
+    // Where the file system takes no unnamed file, a named one, renamed in the same order.
+    calls.calls.clear();
+    calls.refuseUnnamed = true;
+    writeFileAtomically(calls.finalPath, "third");
+    EXPECT_EQ(calls.calls, (QStringList{"openUnnamed+", "openNamed+", "syncData+", "rename+", "syncFolder+"}));
+    EXPECT_EQ(contents(calls.finalPath), QByteArray("third"));
+    EXPECT_EQ(everything(f.out), QStringList{QStringLiteral("data.bin")});
+}
+
+// Names up to the file system's limit work, whichever way the file is made (a named temporary's
+// own name is cut to fit); a longer one fails naming the limit, and nothing is left.
+TEST(AtomicFile, NamesUpToTheFileSystemsLimitAndAClearFailureBeyond)
+{
+    Folders f;
+    const long limit = pathconf(QFile::encodeName(f.out).constData(), _PC_NAME_MAX);
+    ASSERT_GT(limit, 20);
+    const QString longest = f.out + QLatin1Char('/') + QString(int(limit) - 4, QLatin1Char('n')) + QStringLiteral(".jpg");
+    writeFileAtomically(longest, "unnamed first");
+    EXPECT_EQ(contents(longest), QByteArray("unnamed first"));
+    {
+        RecordingCalls calls;
+        calls.refuseUnnamed = true;
+        const ScopedFileSystemCalls inUse(calls);
+        writeFileAtomically(longest, "then named");
+        const QString fresh = f.out + QLatin1Char('/') + QString(int(limit) - 4, QLatin1Char('m')) + QStringLiteral(".jpg");
+        writeFileAtomically(fresh, "named, new");
+        EXPECT_EQ(contents(fresh), QByteArray("named, new"));
+    }
+    EXPECT_EQ(contents(longest), QByteArray("then named"));
+    EXPECT_EQ(everything(f.out).size(), 2);
+
+    const QString tooLong = f.out + QLatin1Char('/') + QString(int(limit) - 3, QLatin1Char('x')) + QStringLiteral(".jpg");
+    try {
+        SaveJPG(noisyPicture(8, 8), tooLong, 90);
+        ADD_FAILURE() << "a name beyond the limit was written";
+    } catch (const StepFailure &failure) {
+        EXPECT_EQ(failure.detail(), QStringLiteral("cannot write ") + tooLong +
+                                        QStringLiteral(" (the name is longer than the %1 bytes the file system allows)").arg(limit));
+    }
+    EXPECT_EQ(everything(f.out).size(), 2);
+}
+
+namespace {
+
+struct ThrowingCalls : FileSystemCalls {
+    int syncData(int) override { throw std::runtime_error("disk driver gave up"); }
+};
+
+} // namespace
+
+// The thread that finishes every writer's files survives whatever one file throws, and the
+// file's failure is told as that file's, the others going on.
+TEST(AtomicFile, NothingThrownWhileFinishingAFileEndsTheProgram)
+{
+    Folders f;
+    std::vector<QString> outcomes;
+    {
+        CommitBehind behind(2);
+        for (const char *name : {"a.bin", "b.bin", "c.bin"}) {
+            const QString path = f.out + QLatin1Char('/') + QLatin1String(name);
+            std::unique_ptr<PendingCommit> pending;
+            {
+                CommitBehind::Capture capture;
+                writeFileAtomically(path, "x");
+                pending = capture.take();
+            }
+            std::optional<ThrowingCalls> throwing;
+            if (QLatin1String(name) == QLatin1String("a.bin")) {
+                throwing.emplace();
+                const ScopedFileSystemCalls inUse(*throwing);
+                behind.hand(std::move(pending), [&outcomes](const StepFailure *failure) {
+                    outcomes.push_back(failure ? failure->description() : QStringLiteral("in place"));
+                });
+                behind.finishAll();
+                continue;
+            }
+            behind.hand(std::move(pending), [&outcomes](const StepFailure *failure) {
+                outcomes.push_back(failure ? failure->description() : QStringLiteral("in place"));
+                throw std::runtime_error("a listener that throws");
+            });
+        }
+        behind.finishAll();
+    }
+    EXPECT_EQ(outcomes, (std::vector<QString>{QStringLiteral("disk driver gave up"), QStringLiteral("in place"),
+                                              QStringLiteral("in place")}));
+    EXPECT_EQ(everything(f.out), (QStringList{QStringLiteral("b.bin"), QStringLiteral("c.bin")}));
 }

@@ -13,6 +13,8 @@
 #include <mutex>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace lumivex;
 using namespace lumivex::testing;
@@ -255,4 +257,47 @@ TEST(SaveResults, OutputFolderLinkingToTheSourcesNeverReplacesASource)
     EXPECT_TRUE(outcomes[0].failure.contains(QStringLiteral("source"))) << outcomes[0].failure.toStdString();
     const QByteArray after = [&] { QFile f(namesake); f.open(QIODevice::ReadOnly); return f.readAll(); }();
     EXPECT_EQ(before, after);
+}
+
+// A source is known by its device and inode, not by its path: an output name that is a hard link
+// to a listed source, or a source listed through a linked folder, is never replaced, and the
+// items that touch no source are saved.
+TEST(SaveResults, ASourceReachedByAnotherPathIsNeverReplaced)
+{
+    Batch batch(3);
+    const QString out = batch.dir.filePath(QStringLiteral("out"));
+    // A hard link in the output folder, named as item 0's result, to the listed source p2.png.
+    const QString hardLink = out + QStringLiteral("/p0-brightened.bmp");
+    ASSERT_EQ(::link(QFile::encodeName(batch.sources[2]).constData(), QFile::encodeName(hardLink).constData()), 0);
+    // Item 1 listed through a linked folder, its result named as another listed source there.
+    const QString linkedFolder = batch.dir.filePath(QStringLiteral("linked"));
+    ASSERT_TRUE(QFile::link(batch.dir.filePath(QStringLiteral("in")), linkedFolder));
+    const QString namesake = batch.dir.filePath(QStringLiteral("in/p1-brightened.bmp"));
+    savePictureAsBmp(noisyPicture(4, 4, 7), namesake);
+    const QStringList sources{batch.sources[0], linkedFolder + QStringLiteral("/p1.png"), batch.sources[2],
+                              linkedFolder + QStringLiteral("/p1-brightened.bmp")};
+    batch.results.create(3);
+    batch.results.setPicture(3, ResultPicture(noisyPicture(4, 4, 8)));
+    const QByteArray p2 = [&] { QFile f(batch.sources[2]); f.open(QIODevice::ReadOnly); return f.readAll(); }();
+    const QByteArray p1Namesake = [&] { QFile f(namesake); f.open(QIODevice::ReadOnly); return f.readAll(); }();
+
+    SaveSettings settings = batch.settings(OutputFormat::Bmp);
+    const auto intoOut = saveResults(settings, sources, batch.results, 2);
+    EXPECT_FALSE(intoOut[0].written);
+    EXPECT_EQ(intoOut[0].failure, QStringLiteral("Not saved: the output would replace a source file: ") + hardLink);
+    EXPECT_TRUE(intoOut[1].written) << qPrintable(intoOut[1].failure);
+    EXPECT_TRUE(intoOut[2].written) << qPrintable(intoOut[2].failure);
+    struct stat source {}, link {};
+    ASSERT_EQ(stat(QFile::encodeName(batch.sources[2]).constData(), &source), 0);
+    ASSERT_EQ(stat(QFile::encodeName(hardLink).constData(), &link), 0);
+    EXPECT_EQ(source.st_ino, link.st_ino); // the link still is the source
+
+    settings.folder = batch.dir.filePath(QStringLiteral("in"));
+    const auto intoSources = saveResults(settings, sources, batch.results, 2);
+    EXPECT_FALSE(intoSources[1].written);
+    EXPECT_TRUE(intoSources[1].failure.startsWith(QStringLiteral("Not saved: the output would replace a source file: ")));
+    const QByteArray p2After = [&] { QFile f(batch.sources[2]); f.open(QIODevice::ReadOnly); return f.readAll(); }();
+    const QByteArray p1NamesakeAfter = [&] { QFile f(namesake); f.open(QIODevice::ReadOnly); return f.readAll(); }();
+    EXPECT_EQ(p2After, p2);
+    EXPECT_EQ(p1NamesakeAfter, p1Namesake);
 }

@@ -15,6 +15,8 @@
 #include <QPainter>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 
 using namespace lumivex;
 using namespace lumivex::testing;
@@ -165,4 +167,90 @@ TEST(RecipeResults, SourceChangedSinceTheRunIsReportedNotSaved)
     // The held result is the one made in the run, not one made from the file as it is now.
     EXPECT_EQ(decodePicture(outcomes[0].path), run.results().picture(0).image());
     EXPECT_NE(run.results().picture(0).image(), sourceToResult(sources[0], AdjustmentKind::Brightness, 25));
+}
+
+namespace {
+
+// Puts the times `like` had back on `path`, as `touch -r` does.
+void takeTimesOf(const struct stat &like, const QString &path)
+{
+    const timespec times[2] = {like.st_atim, like.st_mtim};
+    ASSERT_EQ(utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0), 0);
+}
+
+struct stat statOf(const QString &path)
+{
+    struct stat info {};
+    EXPECT_EQ(stat(QFile::encodeName(path).constData(), &info), 0);
+    return info;
+}
+
+} // namespace
+
+// Size and modification time do not tell a file from another: a picture rewritten with other
+// bytes of the same length and its old time put back, or another file of the same size and
+// time linked in its place, is not the file the run read. Shown or saved, such an item is
+// reported, while an untouched one still goes through.
+TEST(RecipeResults, AnotherFileOfTheSameSizeAndTimeIsNotTheSource)
+{
+    QTemporaryDir dir;
+    const QStringList sources = {writePicture(dir, QStringLiteral("kept.bmp"), noisyPicture(40, 30, 1), "bmp"),
+                                 writePicture(dir, QStringLiteral("rewritten.bmp"), noisyPicture(40, 30, 2), "bmp"),
+                                 writePicture(dir, QStringLiteral("retagged.jpg"), photoLike(40, 30), "jpg"),
+                                 writePicture(dir, QStringLiteral("linked.bmp"), noisyPicture(40, 30, 3), "bmp")};
+    const QString other = writePicture(dir, QStringLiteral("other.bmp"), noisyPicture(40, 30, 4), "bmp");
+    SessionDriver run(AdjustmentKind::Brightness, sources);
+    ASSERT_TRUE(run.runToEnd(25));
+    ASSERT_EQ(recipes(run.results()), 4);
+
+    const struct stat rewritten = statOf(sources[1]);
+    {
+        QFile f(sources[1]);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(contents(other));
+    }
+    takeTimesOf(rewritten, sources[1]);
+    ASSERT_EQ(statOf(sources[1]).st_size, rewritten.st_size);
+
+    // An editor that changes a tag in place, keeping size and time: here the JFIF density.
+    const struct stat retagged = statOf(sources[2]);
+    {
+        QFile f(sources[2]);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(f.seek(15));
+        f.write("\x2a", 1);
+    }
+    takeTimesOf(retagged, sources[2]);
+
+    const struct stat linked = statOf(sources[3]);
+    const QString swapped = dir.filePath(QStringLiteral("swapped.bmp"));
+    ASSERT_TRUE(QFile::copy(other, swapped));
+    takeTimesOf(linked, swapped);
+    ASSERT_TRUE(QFile::rename(sources[3], dir.filePath(QStringLiteral("linked-away.bmp"))));
+    ASSERT_TRUE(QFile::link(swapped, sources[3]));
+    ASSERT_EQ(stampSource(sources[3]).size, qint64(linked.st_size));
+
+    const QString changed = QStringLiteral("The source has changed since the run: ");
+    EXPECT_NO_THROW(run.results().picture(0).image());
+    for (int i : {1, 2, 3}) {
+        // As the results window shows it: made from the decode the Before pane shows.
+        SourceStamp read;
+        const QImage before = decodePicture(sources[i], &read);
+        try {
+            run.results().picture(i).imageMadeFrom(before, read);
+            ADD_FAILURE() << "item " << i << " shown";
+        } catch (const StepFailure &failure) {
+            EXPECT_EQ(failure.description(), changed + sources[i]);
+        }
+        EXPECT_THROW(run.results().picture(i).image(), StepFailure) << i;
+    }
+    for (OutputFormat format : {OutputFormat::Jpeg, OutputFormat::Bmp}) {
+        const auto outcomes = saveAs(run, dir.filePath(format == OutputFormat::Bmp ? QStringLiteral("bmp") : QStringLiteral("jpg")), format);
+        ASSERT_EQ(outcomes.size(), 4u);
+        EXPECT_TRUE(outcomes[0].written) << qPrintable(outcomes[0].failure);
+        for (int i : {1, 2, 3}) {
+            EXPECT_EQ(outcomes[std::size_t(i)].failure, changed + sources[i]) << i;
+            EXPECT_FALSE(QFileInfo::exists(outcomes[std::size_t(i)].path)) << i;
+        }
+    }
 }
