@@ -106,7 +106,7 @@ private:
     class Relay;
     void work() noexcept; // the run's thread
     void runAllSteps(StepGuard &guard, const AdjustmentInfo &info);
-    std::function<QImage(int, const QString &, bool *, int *)> preparation(bool recipesOnly);
+    std::function<QImage(int, const QString &, bool *, int *, SourceStamp *)> preparation(bool recipesOnly);
     void runItem(StepGuard &guard, const AdjustmentInfo &info, DecodeAhead &decoder, int i, bool recipesOnly);
     void finishSteps(StepGuard &guard, const RunSteps &steps, int done, bool cancelled);
     void signalFinished() noexcept;

@@ -91,9 +91,10 @@ PreviewOutcome PreviewJob::make(quint64 serial, const PreviewRequest &request)
         m_kept = QImage();
         m_keptFailure.clear();
         m_keptPath = request.source;
+        // The stamp of the very file the decode read, so a result is made only from its own source.
         m_keptStamp = stamp;
         try {
-            m_kept = decodeSource(request.source);
+            m_kept = decodeSource(request.source, &m_keptStamp);
         } catch (const StepFailure &failure) {
             m_keptFailure = failure.description();
         } catch (const std::bad_alloc &) {
@@ -113,7 +114,7 @@ PreviewOutcome PreviewJob::make(quint64 serial, const PreviewRequest &request)
                 outcome.afterFailure = result.failure.isEmpty() ? QStringLiteral("There is no result for this item.")
                                                                 : QStringLiteral("No result: ") + result.failure;
             else
-                outcome.after = result.imageMadeFrom(m_kept);
+                outcome.after = result.imageMadeFrom(m_kept, m_keptStamp);
         } else if (!m_kept.isNull()) {
             outcome.after = adjustPicture(request.kind, m_kept, request.strength);
         } else {

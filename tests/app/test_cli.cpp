@@ -906,6 +906,8 @@ TEST(Cli, FormatKeepWritesEachResultInItsSourcesFormat)
     EXPECT_EQ(cli.run(args({"--adjust", "contrast", "--strength", "20", "--format", "jp2", "--output"}) << cli.out << sources.first()), 2);
     EXPECT_TRUE(cli.errorText.startsWith(QStringLiteral("lumivex: --format must be one of jpg bmp png webp tiff jxl heic avif keep\n")))
         << qPrintable(cli.errorText);
+}
+
 namespace {
 
 // The built program started as a shell starts it, left running.

@@ -660,6 +660,8 @@ TEST(Jxl, TruncatedAndCorruptFilesAreRefusedWithAReport)
         corrupt[i] = char(0xff);
     const QString failure = failureOf(corrupt);
     EXPECT_TRUE(failure.startsWith(QStringLiteral("Cannot decode the picture ("))) << qPrintable(failure);
+}
+
 // A file may lead with any number of previews before its page; a chain that comes back on itself
 // still ends, as a file of previews only.
 TEST(Tiff, ThePageAfterSixtyThousandPreviewsIsFoundAndALoopEnds)

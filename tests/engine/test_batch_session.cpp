@@ -299,7 +299,7 @@ TEST(DecodeAhead, WhateverAWorkerThrowsIsThatItemsFailure)
 {
     // Thrown on a worker thread, none of these may end the program or leave its item waiting.
     const QStringList paths{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("d")};
-    DecodeAhead decoder(paths, 2, 4, [](int index, const QString &, bool *, int *) -> QImage {
+    DecodeAhead decoder(paths, 2, 4, [](int index, const QString &, bool *, int *, SourceStamp *) -> QImage {
         if (index == 0)
             throw 42;
         if (index == 1)
