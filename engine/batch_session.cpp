@@ -297,7 +297,7 @@ void SessionRun::work()
         } catch (const StepFailure &failure) {
             session.setFirstSourceFailure(failure.description());
         } catch (const std::bad_alloc &) {
-            session.setFirstSourceFailure(QStringLiteral("Out of memory"));
+            session.setFirstSourceFailure(QCoreApplication::translate("lumivex::Failure", "Out of memory"));
         }
     }
     decoder.reset();

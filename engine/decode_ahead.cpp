@@ -4,6 +4,7 @@
 #include "core/error_report.h"
 #include "engine/pipeline.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <chrono>
 
@@ -58,7 +59,7 @@ void DecodeAhead::work()
             result.failure = failure.description();
         } catch (const std::bad_alloc &) {
             result.failed = true;
-            result.failure = QStringLiteral("Out of memory");
+            result.failure = QCoreApplication::translate("lumivex::Failure", "Out of memory");
         } catch (const std::exception &e) {
             result.failed = true;
             result.failure = QString::fromLocal8Bit(e.what());
