@@ -607,7 +607,7 @@ Lizenz: GPL-3.0-or-later (GNU General Public License, Version 3 oder jede späte
     </message>
     <message>
         <source>Drag and drop files here. Move | bar to the right if needed.</source>
-        <translation>Dateien hierher ziehen und ablegen. Trennstrich | bei Bedarf nach rechts schieben.</translation>
+        <translation>Dateien hierher ziehen. Trennstrich | bei Bedarf nach rechts schieben.</translation>
     </message>
     <message>
         <source>Add File(s) - Hold Ctrl or Shift to select multiple files</source>
