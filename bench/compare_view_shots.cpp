@@ -4,11 +4,18 @@
 // window, fitted, at 100 %, on a failed item and split. Each is the whole screen.
 //   compare_view_shots PICTURE OUT_PREFIX [dark]
 // "dark" gives the application the Fusion style with a dark palette, as a dark desktop theme would.
+// The language is the user's, as the program chooses it; the tooltip, context menu and F1 box shots
+// show the texts that a fixed layout does not place.
+#include "core/dialogs.h"
+#include "core/paths.h"
 #include "core/settings_store.h"
 #include "ui/compare_view.h"
 #include "ui/form1.h"
 #include "ui/form2.h"
 #include "ui/image_list_view.h"
+#include "ui/keyboard.h"
+#include "ui/qt_dialogs.h"
+#include "ui/translations.h"
 #include "scripted_dialogs.h"
 
 #include <QApplication>
@@ -19,8 +26,12 @@
 #include <QStyleFactory>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <QToolTip>
 #include <QTreeWidget>
 #include <cstdio>
+#include <functional>
 
 using namespace lumivex;
 
@@ -67,6 +78,19 @@ void shoot(const QString &prefix, const char *name)
     std::printf("%s\n", qPrintable(path));
 }
 
+// Shoots once `open` has put up a menu or a modal box, then closes it.
+void shootWhileOpen(const QString &prefix, const char *name, const std::function<void()> &open)
+{
+    QTimer::singleShot(700, [prefix, name] {
+        shoot(prefix, name);
+        if (QWidget *popup = QApplication::activePopupWidget())
+            popup->close();
+        else if (QWidget *modal = QApplication::activeModalWidget())
+            modal->close();
+    });
+    open();
+}
+
 void key(CompareView *view, Qt::Key k)
 {
     view->activateWindow();
@@ -85,6 +109,10 @@ int main(int argc, char **argv)
         QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
         QApplication::setPalette(darkPalette());
     }
+#ifdef LUMIVEX_BUILD_DIR
+    setInstalledDataFolder(QStringLiteral(LUMIVEX_BUILD_DIR));
+#endif
+    installTranslations();
     const QString picture = QString::fromLocal8Bit(argv[1]);
     const QString prefix = QString::fromLocal8Bit(argv[2]);
     QTemporaryDir dir;
@@ -104,6 +132,10 @@ int main(int argc, char **argv)
     window.addCommandLinePaths({picture, broken});
     QTest::qWait(300);
 
+    shootWhileOpen(prefix, "menu-preview", [&] {
+        QTreeWidget *list = window.ListView1;
+        emit list->customContextMenuRequested(list->visualItemRect(list->topLevelItem(0)).center());
+    });
     window.Slider3->setValue(80); // contrast, the panel touched last
     window.ListView1->setCurrentItem(window.ListView1->topLevelItem(0));
     window.ListView1->setFocus();
@@ -130,6 +162,16 @@ int main(int argc, char **argv)
     view = shownView();
     settle(view);
     shoot(prefix, "after-fit");
+    {
+        const QList<QToolButton *> buttons = view->findChildren<QToolButton *>();
+        QToolButton *split = buttons.value(6);
+        if (split) {
+            QToolTip::showText(split->mapToGlobal(split->rect().bottomLeft()), split->toolTip(), split);
+            QTest::qWait(500);
+            shoot(prefix, "tooltip");
+            QToolTip::hideText();
+        }
+    }
     key(view, Qt::Key_1);
     settle(view);
     shoot(prefix, "after-100");
@@ -140,6 +182,15 @@ int main(int argc, char **argv)
     key(view, Qt::Key_PageDown);
     settle(view);
     shoot(prefix, "after-failed");
+    shootWhileOpen(prefix, "menu-compare", [&] {
+        QTreeWidget *list = results->ListView1;
+        emit list->customContextMenuRequested(list->visualItemRect(list->topLevelItem(0)).center());
+    });
+    // The F1 box of the results window, as the real dialogs show it.
+    QtDialogs boxes;
+    shootWhileOpen(prefix, "help", [&] {
+        boxes.message(results, keysHelpText(), applicationTitle(), Dialogs::Buttons::Ok, Dialogs::Icon::None);
+    });
     // Time for an outside tool (an accessibility walk, say) to look at the windows.
     if (const int hold = qEnvironmentVariableIntValue("LUMIVEX_SHOTS_HOLD_MS"); hold > 0)
         QTest::qWait(hold);

@@ -4,6 +4,7 @@
 #include "core/error_report.h"
 #include "engine/pipeline.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <chrono>
 

@@ -3,6 +3,7 @@
 
 #include "core/error_report.h"
 
+#include <QCoreApplication>
 #include <QMetaObject>
 #include <new>
 
@@ -98,10 +99,10 @@ PreviewOutcome PreviewJob::make(quint64 serial, const PreviewRequest &request)
         } catch (const StepFailure &failure) {
             m_keptFailure = failure.description();
         } catch (const std::bad_alloc &) {
-            m_keptFailure = QStringLiteral("Out of memory");
+            m_keptFailure = QCoreApplication::translate("lumivex::Failure", "Out of memory");
         } catch (...) {
             // Nothing a picture does may end the program from this thread.
-            m_keptFailure = QStringLiteral("The picture could not be read: ") + request.source;
+            m_keptFailure = QCoreApplication::translate("lumivex::Failure", "The picture could not be read: %1").arg(request.source);
         }
         ++m_decodes;
     }
@@ -111,8 +112,9 @@ PreviewOutcome PreviewJob::make(quint64 serial, const PreviewRequest &request)
         if (request.result) {
             const ResultPicture &result = *request.result;
             if (result.isEmpty())
-                outcome.afterFailure = result.failure.isEmpty() ? QStringLiteral("There is no result for this item.")
-                                                                : QStringLiteral("No result: ") + result.failure;
+                outcome.afterFailure = result.failure.isEmpty()
+                                          ? QCoreApplication::translate("lumivex::Failure", "There is no result for this item.")
+                                          : QCoreApplication::translate("lumivex::Failure", "No result: %1").arg(result.failure);
             else
                 outcome.after = result.imageMadeFrom(m_kept, m_keptStamp);
         } else if (!m_kept.isNull()) {
@@ -123,9 +125,9 @@ PreviewOutcome PreviewJob::make(quint64 serial, const PreviewRequest &request)
     } catch (const StepFailure &failure) {
         outcome.afterFailure = failure.description();
     } catch (const std::bad_alloc &) {
-        outcome.afterFailure = QStringLiteral("Out of memory");
+        outcome.afterFailure = QCoreApplication::translate("lumivex::Failure", "Out of memory");
     } catch (...) {
-        outcome.afterFailure = QStringLiteral("The result could not be made: ") + request.source;
+        outcome.afterFailure = QCoreApplication::translate("lumivex::Failure", "The result could not be made: %1").arg(request.source);
     }
     return outcome;
 }

@@ -8,6 +8,7 @@
 #include "core/error_report.h"
 #include "core/paths.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <numeric>
@@ -172,7 +173,7 @@ std::vector<SaveOutcome> saveItems(const SaveSettings &settings, const QStringLi
                 outcome.failure = failure.description();
                 outcome.detail = failure.detail();
             } catch (const std::bad_alloc &) {
-                outcome.failure = outcome.detail = QStringLiteral("Out of memory");
+                outcome.failure = outcome.detail = QCoreApplication::translate("lumivex::Failure", "Out of memory");
             } catch (const std::exception &e) {
                 outcome.failure = outcome.detail = QString::fromLocal8Bit(e.what());
             }

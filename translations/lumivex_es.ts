@@ -2,6 +2,418 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="es">
 <context>
+    <name>ControlNames</name>
+    <message>
+        <source>Adjusts the brightness, contrast, softening or sharpening of a list of pictures. F1 lists the keys.</source>
+        <translation>Ajusta el brillo, el contraste, el suavizado o el enfoque de una lista de imágenes. F1 muestra las teclas.</translation>
+    </message>
+    <message>
+        <source>Image list</source>
+        <translation>Lista de imágenes</translation>
+    </message>
+    <message>
+        <source>The files to adjust. Delete removes the selected file; files and folders can be dropped here.</source>
+        <translation>Los archivos que ajustar. Delete quita el archivo seleccionado; aquí se pueden soltar archivos y carpetas.</translation>
+    </message>
+    <message>
+        <source>Progress</source>
+        <translation>Progreso</translation>
+    </message>
+    <message>
+        <source>How far the run is.</source>
+        <translation>Hasta dónde ha llegado el proceso.</translation>
+    </message>
+    <message>
+        <source>Brightness</source>
+        <translation>Brillo</translation>
+    </message>
+    <message>
+        <source>Brightness strength</source>
+        <translation>Intensidad del brillo</translation>
+    </message>
+    <message>
+        <source>From -100 to 100.</source>
+        <translation>De -100 a 100.</translation>
+    </message>
+    <message>
+        <source>Contrast strength</source>
+        <translation>Intensidad del contraste</translation>
+    </message>
+    <message>
+        <source>From 0 to 100; 50 leaves the pictures as they are.</source>
+        <translation>De 0 a 100; 50 deja las imágenes como están.</translation>
+    </message>
+    <message>
+        <source>Softening strength</source>
+        <translation>Intensidad del suavizado</translation>
+    </message>
+    <message>
+        <source>From 1 to 10.</source>
+        <translation>De 1 a 10.</translation>
+    </message>
+    <message>
+        <source>Sharpening strength</source>
+        <translation>Intensidad del enfoque</translation>
+    </message>
+    <message>
+        <source>Adjusts every picture of the list with this panel&apos;s strength. Esc stops the run.</source>
+        <translation>Ajusta cada imagen de la lista con la intensidad de este panel. Esc detiene el proceso.</translation>
+    </message>
+    <message>
+        <source>Ctrl+O. Chooses picture files to add to the list.</source>
+        <translation>Ctrl+O. Elige los archivos de imagen que añadir a la lista.</translation>
+    </message>
+    <message>
+        <source>Adds the files of a folder and its subfolders.</source>
+        <translation>Añade los archivos de una carpeta y sus subcarpetas.</translation>
+    </message>
+    <message>
+        <source>Removes every file from the list.</source>
+        <translation>Quita todos los archivos de la lista.</translation>
+    </message>
+    <message>
+        <source>Adds the sample pictures that come with the program.</source>
+        <translation>Añade las imágenes de ejemplo que trae el programa.</translation>
+    </message>
+    <message>
+        <source>Arrow keys scroll, Page Up and Page Down by a page (with Shift sideways), Home and End to the corners; F shows both pictures whole or at 100 %.</source>
+        <translation>Las flechas desplazan, Page Up y Page Down una página (con Shift, en horizontal), Home y End hasta las esquinas; F muestra ambas imágenes enteras o al 100 %.</translation>
+    </message>
+    <message>
+        <source>After</source>
+        <translation>Después</translation>
+    </message>
+    <message>
+        <source>Before</source>
+        <translation>Antes</translation>
+    </message>
+    <message>
+        <source>The adjusted picture. </source>
+        <translation>La imagen ajustada. </translation>
+    </message>
+    <message>
+        <source>The source picture. </source>
+        <translation>La imagen de origen. </translation>
+    </message>
+    <message>
+        <source>After picture</source>
+        <translation>Imagen después</translation>
+    </message>
+    <message>
+        <source>Before picture</source>
+        <translation>Imagen antes</translation>
+    </message>
+    <message>
+        <source>After picture area</source>
+        <translation>Área de la imagen después</translation>
+    </message>
+    <message>
+        <source>Before picture area</source>
+        <translation>Área de la imagen antes</translation>
+    </message>
+    <message>
+        <source>After, horizontal scroll</source>
+        <translation>Después, desplazamiento horizontal</translation>
+    </message>
+    <message>
+        <source>Before, horizontal scroll</source>
+        <translation>Antes, desplazamiento horizontal</translation>
+    </message>
+    <message>
+        <source>After, vertical scroll</source>
+        <translation>Después, desplazamiento vertical</translation>
+    </message>
+    <message>
+        <source>Before, vertical scroll</source>
+        <translation>Antes, desplazamiento vertical</translation>
+    </message>
+    <message>
+        <source>Review the results and save them. F1 lists the keys.</source>
+        <translation>Revise los resultados y guárdelos. F1 muestra las teclas.</translation>
+    </message>
+    <message>
+        <source>Results</source>
+        <translation>Resultados</translation>
+    </message>
+    <message>
+        <source>One row per picture of the run; the selected one is shown below.</source>
+        <translation>Una fila por imagen del proceso; la seleccionada se muestra debajo.</translation>
+    </message>
+    <message>
+        <source>Output folder</source>
+        <translation>Carpeta de salida</translation>
+    </message>
+    <message>
+        <source>The folder the results are saved into.</source>
+        <translation>La carpeta donde se guardan los resultados.</translation>
+    </message>
+    <message>
+        <source>Browse for the output folder</source>
+        <translation>Buscar la carpeta de salida</translation>
+    </message>
+    <message>
+        <source>Save the results as JPEG files.</source>
+        <translation>Guardar los resultados como archivos JPEG.</translation>
+    </message>
+    <message>
+        <source>Save the results as BMP files.</source>
+        <translation>Guardar los resultados como archivos BMP.</translation>
+    </message>
+    <message>
+        <source>JPG quality</source>
+        <translation>Calidad JPG</translation>
+    </message>
+    <message>
+        <source>From 1 to 100.</source>
+        <translation>De 1 a 100.</translation>
+    </message>
+    <message>
+        <source>Back</source>
+        <translation>Atrás</translation>
+    </message>
+    <message>
+        <source>Returns to the image list.</source>
+        <translation>Vuelve a la lista de imágenes.</translation>
+    </message>
+    <message>
+        <source>Ctrl+S. Saves every result into the output folder; Esc stops the save.</source>
+        <translation>Ctrl+S. Guarda cada resultado en la carpeta de salida; Esc detiene el guardado.</translation>
+    </message>
+    <message>
+        <source>Answers</source>
+        <translation>Respuestas</translation>
+    </message>
+    <message>
+        <source>Warning</source>
+        <translation>Advertencia</translation>
+    </message>
+    <message>
+        <source>Message</source>
+        <translation>Mensaje</translation>
+    </message>
+</context>
+<context>
+    <name>KeyTexts</name>
+    <message>
+        <source>Keys
+Tab, Shift+Tab: next or previous control
+Space, Enter: press the focused button
+Arrow keys, Page Up, Page Down, Home, End: move the focused slider, list selection or option
+F1: this box
+
+Main window
+Ctrl+O: Add Image File(s)
+Delete: remove the selected file from the list
+Esc: stop the run (the pictures done so far are kept)
+
+Results window
+Ctrl+S: Save Results
+Esc: stop saving (every file written is whole)
+Before and After panes: arrow keys scroll; Page Up, Page Down by a page (with Shift sideways); Home, End to the corners; F shows both pictures whole or at 100 %
+
+Lumivex %1
+Licence: GPL-3.0-or-later (GNU General Public License, version 3 or any later version)</source>
+        <translation>Teclas
+Tab, Shift+Tab: elemento siguiente o anterior
+Space, Enter: pulsar el botón que tiene el foco
+Flechas, Page Up, Page Down, Home, End: mover el control deslizante, la selección de la lista o la opción que tiene el foco
+F1: este cuadro
+
+Ventana principal
+Ctrl+O: Añadir imágenes
+Delete: quitar de la lista el archivo seleccionado
+Esc: detener el proceso (se conservan las imágenes ya hechas)
+
+Ventana de resultados
+Ctrl+S: Guardar los resultados
+Esc: detener el guardado (cada archivo escrito está completo)
+Paneles Antes y Después: las flechas desplazan; Page Up, Page Down una página (con Shift, en horizontal); Home, End hasta las esquinas; F muestra ambas imágenes enteras o al 100 %
+
+Lumivex %1
+Licencia: GPL-3.0-or-later (GNU General Public License, versión 3 o cualquier versión posterior)</translation>
+    </message>
+    <message>
+        <source>%1 (%2)</source>
+        <translation>%1 (%2)</translation>
+    </message>
+</context>
+<context>
+    <name>lumivex::CompareCanvas</name>
+    <message>
+        <source>Before and After</source>
+        <translation>Antes y Después</translation>
+    </message>
+    <message>
+        <source>The picture before and after the adjustment, at the same place and scale</source>
+        <translation>La imagen antes y después del ajuste, en el mismo lugar y a la misma escala</translation>
+    </message>
+    <message>
+        <source>Before</source>
+        <translation>Antes</translation>
+    </message>
+    <message>
+        <source>After</source>
+        <translation>Después</translation>
+    </message>
+</context>
+<context>
+    <name>lumivex::ComparePreviewLink</name>
+    <message>
+        <source>No picture is selected in the list.</source>
+        <translation>No hay ninguna imagen seleccionada en la lista.</translation>
+    </message>
+    <message>
+        <source>Preview</source>
+        <translation>Vista previa</translation>
+    </message>
+</context>
+<context>
+    <name>lumivex::CompareResultsLink</name>
+    <message>
+        <source>Compare</source>
+        <translation>Comparar</translation>
+    </message>
+</context>
+<context>
+    <name>lumivex::CompareView</name>
+    <message>
+        <source>Brightness</source>
+        <translation>Brillo</translation>
+    </message>
+    <message>
+        <source>Contrast</source>
+        <translation>Contraste</translation>
+    </message>
+    <message>
+        <source>Softening</source>
+        <translation>Suavizado</translation>
+    </message>
+    <message>
+        <source>Sharpening</source>
+        <translation>Enfoque</translation>
+    </message>
+    <message>
+        <source>Picture, adjustment and zoom</source>
+        <translation>Imagen, ajuste y zoom</translation>
+    </message>
+    <message>
+        <source>%1 (%2)</source>
+        <translation>%1 (%2)</translation>
+    </message>
+    <message>
+        <source>Previous picture</source>
+        <translation>Imagen anterior</translation>
+    </message>
+    <message>
+        <source>Next picture</source>
+        <translation>Imagen siguiente</translation>
+    </message>
+    <message>
+        <source>Fit</source>
+        <translation>Ajustar</translation>
+    </message>
+    <message>
+        <source>100 %</source>
+        <translation>100 %</translation>
+    </message>
+    <message>
+        <source>Zoom out</source>
+        <translation>Alejar</translation>
+    </message>
+    <message>
+        <source>Zoom in</source>
+        <translation>Acercar</translation>
+    </message>
+    <message>
+        <source>Split view</source>
+        <translation>Vista dividida</translation>
+    </message>
+    <message>
+        <source>Split view (S); move the divider with [ and ]</source>
+        <translation>Vista dividida (S); mueva el divisor con [ y ]</translation>
+    </message>
+    <message>
+        <source>Full screen</source>
+        <translation>Pantalla completa</translation>
+    </message>
+    <message>
+        <source>Move the divider left</source>
+        <translation>Divisor a la izquierda</translation>
+    </message>
+    <message>
+        <source>Move the divider right</source>
+        <translation>Divisor a la derecha</translation>
+    </message>
+    <message>
+        <source>Pan left</source>
+        <translation>Desplazar a la izquierda</translation>
+    </message>
+    <message>
+        <source>Pan right</source>
+        <translation>Desplazar a la derecha</translation>
+    </message>
+    <message>
+        <source>Pan up</source>
+        <translation>Desplazar hacia arriba</translation>
+    </message>
+    <message>
+        <source>Pan down</source>
+        <translation>Desplazar hacia abajo</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Cerrar</translation>
+    </message>
+    <message>
+        <source>Leave full screen, or close the view (Esc)</source>
+        <translation>Salir de pantalla completa o cerrar la vista (Esc)</translation>
+    </message>
+    <message>
+        <source>◀ Previous</source>
+        <translation>◀ Anterior</translation>
+    </message>
+    <message>
+        <source>Next ▶</source>
+        <translation>Siguiente ▶</translation>
+    </message>
+    <message>
+        <source>Split</source>
+        <translation>Dividida</translation>
+    </message>
+    <message>
+        <source>There are no results to show.</source>
+        <translation>No hay resultados que mostrar.</translation>
+    </message>
+    <message>
+        <source>Reading the picture…</source>
+        <translation>Leyendo la imagen…</translation>
+    </message>
+    <message>
+        <source>Making the result…</source>
+        <translation>Creando el resultado…</translation>
+    </message>
+    <message>
+        <source>%1 of %2</source>
+        <translation>%1 de %2</translation>
+    </message>
+    <message>
+        <source>Compare</source>
+        <translation>Comparación</translation>
+    </message>
+    <message>
+        <source>failed</source>
+        <translation>fallido</translation>
+    </message>
+    <message>
+        <source>Fit (%1)</source>
+        <translation>Ajustada (%1)</translation>
+    </message>
+    <message>
+        <source>updating…</source>
+        <translation>actualizando…</translation>
+    </message>
+</context>
+<context>
     <name>lumivex::ErrorReport</name>
     <message>
         <source>Please email screenshot of this message to %1</source>
@@ -73,6 +485,74 @@
     <message>
         <source>The source has changed since the run: %1</source>
         <translation>El origen ha cambiado desde el proceso: %1</translation>
+    </message>
+    <message>
+        <source>Out of memory</source>
+        <translation>Memoria insuficiente</translation>
+    </message>
+    <message>
+        <source>There is no result for this item.</source>
+        <translation>No hay ningún resultado para este elemento.</translation>
+    </message>
+    <message>
+        <source>No result: %1</source>
+        <translation>Sin resultado: %1</translation>
+    </message>
+    <message>
+        <source>The result could not be made: %1</source>
+        <translation>No se pudo crear el resultado: %1</translation>
+    </message>
+    <message>
+        <source>the picture has no pixels</source>
+        <translation>la imagen no tiene píxeles</translation>
+    </message>
+    <message>
+        <source>the file is larger than 2 GB</source>
+        <translation>el archivo supera los 2 GB</translation>
+    </message>
+    <message>
+        <source>the decoder gave no picture</source>
+        <translation>el decodificador no dio ninguna imagen</translation>
+    </message>
+    <message>
+        <source>unknown JPEG error</source>
+        <translation>error JPEG desconocido</translation>
+    </message>
+    <message>
+        <source>libjxl cannot start</source>
+        <translation>libjxl no puede iniciarse</translation>
+    </message>
+    <message>
+        <source>libjxl cannot read the file</source>
+        <translation>libjxl no puede leer el archivo</translation>
+    </message>
+    <message>
+        <source>libjxl gave an unexpected picture size</source>
+        <translation>libjxl dio un tamaño de imagen inesperado</translation>
+    </message>
+    <message>
+        <source>libjxl cannot write the picture</source>
+        <translation>libjxl no puede escribir la imagen</translation>
+    </message>
+    <message>
+        <source>the file holds no picture</source>
+        <translation>el archivo no contiene ninguna imagen</translation>
+    </message>
+    <message>
+        <source>a PNG chunk is corrupt</source>
+        <translation>un bloque PNG está dañado</translation>
+    </message>
+    <message>
+        <source>unknown PNG error</source>
+        <translation>error PNG desconocido</translation>
+    </message>
+    <message>
+        <source>LibRaw does not know this camera&apos;s files</source>
+        <translation>LibRaw no conoce los archivos de esta cámara</translation>
+    </message>
+    <message>
+        <source>LibRaw gave no 8-bit picture</source>
+        <translation>LibRaw no dio ninguna imagen de 8 bits</translation>
     </message>
 </context>
 <context>
@@ -161,6 +641,10 @@
         <source>Please add files first.</source>
         <translation>Añada archivos primero.</translation>
     </message>
+    <message>
+        <source>Esc stops the run</source>
+        <translation>Esc detiene el proceso</translation>
+    </message>
 </context>
 <context>
     <name>lumivex::Form2</name>
@@ -235,6 +719,18 @@
     <message>
         <source>Done.</source>
         <translation>Hecho.</translation>
+    </message>
+    <message>
+        <source>%1; Esc stops the save</source>
+        <translation>%1; Esc detiene el guardado</translation>
+    </message>
+    <message>
+        <source>Saving %1 of %2</source>
+        <translation>Guardando %1 de %2</translation>
+    </message>
+    <message>
+        <source>Saving stopped after %1 of %2 files.</source>
+        <translation>Guardado detenido tras %1 de %2 archivos.</translation>
     </message>
 </context>
 <context>

@@ -91,7 +91,7 @@ void ComparePreviewLink::follow()
         return;
     const QTreeWidgetItem *item = m_form.ListView1->currentItem();
     if (!item) {
-        m_view->showNothing(QStringLiteral("No picture is selected in the list."));
+        m_view->showNothing(tr("No picture is selected in the list."));
         return;
     }
     m_view->showPreview(item->text(0), m_kind, m_form.slider(m_kind)->value());
@@ -102,7 +102,7 @@ void ComparePreviewLink::contextMenu(const QPoint &position)
     if (!rowForMenu(m_form.ListView1, position))
         return;
     QMenu menu(m_form.ListView1);
-    QAction *preview = menu.addAction(QStringLiteral("Preview"));
+    QAction *preview = menu.addAction(tr("Preview"));
     preview->setShortcut(QKeySequence(Qt::Key_Space));
     connect(preview, &QAction::triggered, this, &ComparePreviewLink::open);
     menu.exec(m_form.ListView1->viewport()->mapToGlobal(position));
@@ -172,7 +172,7 @@ void CompareResultsLink::contextMenu(const QPoint &position)
     if (!rowForMenu(m_form.ListView1, position))
         return;
     QMenu menu(m_form.ListView1);
-    QAction *compare = menu.addAction(QStringLiteral("Compare"));
+    QAction *compare = menu.addAction(tr("Compare"));
     compare->setShortcut(QKeySequence(Qt::Key_Return));
     connect(compare, &QAction::triggered, this, &CompareResultsLink::open);
     menu.exec(m_form.ListView1->viewport()->mapToGlobal(position));

@@ -29,6 +29,16 @@ const char kSplitKey[] = "Compare Split";
 
 QString adjustmentTitle(AdjustmentKind kind)
 {
+    switch (kind) {
+    case AdjustmentKind::Brightness:
+        return CompareView::tr("Brightness");
+    case AdjustmentKind::Contrast:
+        return CompareView::tr("Contrast");
+    case AdjustmentKind::Softening:
+        return CompareView::tr("Softening");
+    case AdjustmentKind::Sharpening:
+        return CompareView::tr("Sharpening");
+    }
     QString name = QString::fromLatin1(adjustmentInfo(kind).name);
     if (!name.isEmpty())
         name[0] = name[0].toUpper();
@@ -47,8 +57,8 @@ CompareCanvas::CompareCanvas(QWidget *parent) : QWidget(parent)
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMinimumSize(160, 120);
-    setAccessibleName(QStringLiteral("Before and After"));
-    setAccessibleDescription(QStringLiteral("The picture before and after the adjustment, at the same place and scale"));
+    setAccessibleName(tr("Before and After"));
+    setAccessibleDescription(tr("The picture before and after the adjustment, at the same place and scale"));
 }
 
 void CompareCanvas::setPictures(const QImage &before, const QImage &after)
@@ -170,8 +180,8 @@ void CompareCanvas::render()
     const int pad = int(std::lround(4 * dpr));
     if (m_split) {
         const QRect c = m_captions[0].adjusted(pad, 0, -pad, 0);
-        painter.drawText(c, Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Before"));
-        painter.drawText(c, Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("After"));
+        painter.drawText(c, Qt::AlignLeft | Qt::AlignVCenter, tr("Before"));
+        painter.drawText(c, Qt::AlignRight | Qt::AlignVCenter, tr("After"));
         const int x = dividerX();
         const QRect &area = m_areas[0];
         const int thick = std::max(1, int(std::lround(2 * dpr)));
@@ -179,8 +189,8 @@ void CompareCanvas::render()
         const int knob = int(std::lround(10 * dpr));
         painter.fillRect(QRect(x - knob / 2, area.center().y() - knob, knob, 2 * knob), palette().color(QPalette::Highlight));
     } else {
-        painter.drawText(m_captions[0].adjusted(pad, 0, -pad, 0), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Before"));
-        painter.drawText(m_captions[1].adjusted(pad, 0, -pad, 0), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("After"));
+        painter.drawText(m_captions[0].adjusted(pad, 0, -pad, 0), Qt::AlignLeft | Qt::AlignVCenter, tr("Before"));
+        painter.drawText(m_captions[1].adjusted(pad, 0, -pad, 0), Qt::AlignLeft | Qt::AlignVCenter, tr("After"));
     }
     if (hasFocus()) {
         // The canvas takes the keys; a frame in the highlight colour says so.
@@ -360,7 +370,7 @@ void CompareView::createControls()
 {
     m_canvas = new CompareCanvas(this);
     m_status = new QLabel(this);
-    m_status->setAccessibleName(QStringLiteral("Picture, adjustment and zoom"));
+    m_status->setAccessibleName(tr("Picture, adjustment and zoom"));
     m_status->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
 
     auto *bar = new QHBoxLayout;
@@ -391,7 +401,7 @@ QAction *CompareView::command(const QString &text, const QList<QKeySequence> &ke
     auto *action = new QAction(text, this);
     action->setShortcuts(keys);
     action->setShortcutContext(Qt::WindowShortcut);
-    action->setToolTip(text + QStringLiteral(" (") + keyText(keys.first()) + QLatin1Char(')'));
+    action->setToolTip(tr("%1 (%2)").arg(text, keyText(keys.first())));
     addAction(action);
     connect(action, &QAction::triggered, this, [run = std::move(run)] { run(); });
     return action;
@@ -399,42 +409,43 @@ QAction *CompareView::command(const QString &text, const QList<QKeySequence> &ke
 
 void CompareView::createActions()
 {
-    previousAction = command(QStringLiteral("Previous picture"), {QKeySequence(Qt::Key_PageUp)}, [this] { showPrevious(); });
-    nextAction = command(QStringLiteral("Next picture"), {QKeySequence(Qt::Key_PageDown)}, [this] { showNext(); });
-    fitAction = command(QStringLiteral("Fit"), {QKeySequence(Qt::Key_F), QKeySequence(Qt::Key_0)}, [this] { fit(); });
-    actualSizeAction = command(QStringLiteral("100 %"), {QKeySequence(Qt::Key_1)}, [this] { actualSize(); });
-    zoomOutAction = command(QStringLiteral("Zoom out"),
+    previousAction = command(tr("Previous picture"), {QKeySequence(Qt::Key_PageUp)}, [this] { showPrevious(); });
+    nextAction = command(tr("Next picture"), {QKeySequence(Qt::Key_PageDown)}, [this] { showNext(); });
+    fitAction = command(tr("Fit"), {QKeySequence(Qt::Key_F), QKeySequence(Qt::Key_0)}, [this] { fit(); });
+    actualSizeAction = command(tr("100 %"), {QKeySequence(Qt::Key_1)}, [this] { actualSize(); });
+    zoomOutAction = command(tr("Zoom out"),
                             {QKeySequence(Qt::Key_Minus), QKeySequence(Qt::KeypadModifier | Qt::Key_Minus),
                              QKeySequence(QKeySequence::ZoomOut)},
                             [this] { zoomOut(); });
-    zoomInAction = command(QStringLiteral("Zoom in"),
+    zoomInAction = command(tr("Zoom in"),
                            {QKeySequence(Qt::Key_Plus), QKeySequence(Qt::Key_Equal),
                             QKeySequence(Qt::KeypadModifier | Qt::Key_Plus), QKeySequence(QKeySequence::ZoomIn)},
                            [this] { zoomIn(); });
-    splitAction = command(QStringLiteral("Split view"), {QKeySequence(Qt::Key_S)}, [this] { toggleSplit(); });
+    splitAction = command(tr("Split view"), {QKeySequence(Qt::Key_S)}, [this] { toggleSplit(); });
     splitAction->setCheckable(true);
     splitAction->setChecked(m_canvas->isSplit());
-    splitAction->setToolTip(QStringLiteral("Split view (S); move the divider with [ and ]"));
-    fullScreenAction = command(QStringLiteral("Full screen"), {QKeySequence(Qt::Key_F11)}, [this] { toggleFullScreen(); });
+    splitAction->setToolTip(tr("Split view (S); move the divider with [ and ]"));
+    fullScreenAction = command(tr("Full screen"), {QKeySequence(Qt::Key_F11)}, [this] { toggleFullScreen(); });
     fullScreenAction->setCheckable(true);
-    dividerLeftAction = command(QStringLiteral("Move the divider left"), {QKeySequence(Qt::Key_BracketLeft)},
+    dividerLeftAction = command(tr("Move the divider left"), {QKeySequence(Qt::Key_BracketLeft)},
                                 [this] { dividerLeft(); });
-    dividerRightAction = command(QStringLiteral("Move the divider right"), {QKeySequence(Qt::Key_BracketRight)},
+    dividerRightAction = command(tr("Move the divider right"), {QKeySequence(Qt::Key_BracketRight)},
                                  [this] { dividerRight(); });
-    panLeftAction = command(QStringLiteral("Pan left"), {QKeySequence(Qt::Key_Left)}, [this] { pan(-1, 0); });
-    panRightAction = command(QStringLiteral("Pan right"), {QKeySequence(Qt::Key_Right)}, [this] { pan(1, 0); });
-    panUpAction = command(QStringLiteral("Pan up"), {QKeySequence(Qt::Key_Up)}, [this] { pan(0, -1); });
-    panDownAction = command(QStringLiteral("Pan down"), {QKeySequence(Qt::Key_Down)}, [this] { pan(0, 1); });
-    closeAction = command(QStringLiteral("Close"), {QKeySequence(Qt::Key_Escape), QKeySequence(QKeySequence::Close)},
+    panLeftAction = command(tr("Pan left"), {QKeySequence(Qt::Key_Left)}, [this] { pan(-1, 0); });
+    panRightAction = command(tr("Pan right"), {QKeySequence(Qt::Key_Right)}, [this] { pan(1, 0); });
+    panUpAction = command(tr("Pan up"), {QKeySequence(Qt::Key_Up)}, [this] { pan(0, -1); });
+    panDownAction = command(tr("Pan down"), {QKeySequence(Qt::Key_Down)}, [this] { pan(0, 1); });
+    closeAction = command(tr("Close"), {QKeySequence(Qt::Key_Escape), QKeySequence(QKeySequence::Close)},
                           [this] { leaveOrClose(); });
-    closeAction->setToolTip(QStringLiteral("Leave full screen, or close the view (Esc)"));
+    closeAction->setToolTip(tr("Leave full screen, or close the view (Esc)"));
 
     QAction *shown[8] = {previousAction, nextAction, fitAction, actualSizeAction,
                          zoomOutAction, zoomInAction, splitAction, fullScreenAction};
-    const char *labels[8] = {"\u25C0 Previous", "Next \u25B6", "Fit", "100 %", "\u2212", "+", "Split", "Full screen"};
+    const QString labels[8] = {tr("\u25C0 Previous"), tr("Next \u25B6"), tr("Fit"), QStringLiteral("100 %"),
+                               QStringLiteral("\u2212"), QStringLiteral("+"), tr("Split"), tr("Full screen")};
     for (int i = 0; i < 8; ++i) {
         // The button shows the short text; its name for a screen reader is the command's own.
-        shown[i]->setIconText(QString::fromUtf8(labels[i]));
+        shown[i]->setIconText(labels[i]);
         m_buttons[std::size_t(i)]->setDefaultAction(shown[i]);
         m_buttons[std::size_t(i)]->setAccessibleName(shown[i]->text());
     }
@@ -557,7 +568,7 @@ void CompareView::showPrevious()
 void CompareView::showCurrentItem()
 {
     if (m_current < 0) {
-        showNothing(QStringLiteral("There are no results to show."));
+        showNothing(tr("There are no results to show."));
         return;
     }
     const Item &item = m_items[std::size_t(m_current)];
@@ -578,7 +589,7 @@ void CompareView::request(PreviewRequest r)
     if (otherPicture) {
         // Never another file's pixels under this one's name.
         m_canvas->setPictures(QImage(), QImage());
-        m_canvas->setNotes(QStringLiteral("Reading the picture\u2026"), QStringLiteral("Making the result\u2026"));
+        m_canvas->setNotes(tr("Reading the picture\u2026"), tr("Making the result\u2026"));
         m_shown = PreviewRequest();
     }
     updateTitle();
@@ -606,9 +617,9 @@ void CompareView::updateTitle()
         parts << GetFileNameFromPath(m_wanted.source);
         parts << adjustmentTitle(m_wanted.kind) + QLatin1Char(' ') + QString::number(m_wanted.strength);
         if (m_current >= 0)
-            parts << QStringLiteral("%1 of %2").arg(m_current + 1).arg(m_items.size());
+            parts << tr("%1 of %2").arg(m_current + 1).arg(m_items.size());
     }
-    parts << QStringLiteral("Compare") << applicationTitle();
+    parts << tr("Compare") << applicationTitle();
     setWindowTitle(parts.join(QStringLiteral(" \u2013 ")));
     const bool items = m_current >= 0;
     previousAction->setEnabled(items && m_current > 0);
@@ -622,16 +633,16 @@ void CompareView::updateStatus()
         // The title says the same, but a full-screen view has none.
         parts << GetFileNameFromPath(m_wanted.source);
         if (m_current >= 0)
-            parts << QStringLiteral("%1 of %2").arg(m_current + 1).arg(m_items.size());
+            parts << tr("%1 of %2").arg(m_current + 1).arg(m_items.size());
         parts << adjustmentTitle(m_wanted.kind) + QLatin1Char(' ') + QString::number(m_wanted.strength);
         if (m_current >= 0 && m_items[std::size_t(m_current)].result.isEmpty())
-            parts << QStringLiteral("failed");
+            parts << tr("failed");
     }
     const ZoomPan &zoom = m_canvas->zoom();
     const QString percent = QString::number(zoom.scale() * 100, 'f', zoom.scale() < 0.1 ? 1 : 0) + QStringLiteral(" %");
-    parts << (zoom.isFitted() ? QStringLiteral("Fit (") + percent + QLatin1Char(')') : percent);
+    parts << (zoom.isFitted() ? tr("Fit (%1)").arg(percent) : percent);
     if (m_pending)
-        parts << QStringLiteral("updating\u2026");
+        parts << tr("updating\u2026");
     m_status->setText(parts.join(QStringLiteral("  \u00B7  ")));
     // A screen reader on the pictures hears what they show.
     m_canvas->setAccessibleDescription(parts.join(QStringLiteral(", ")));

@@ -46,7 +46,7 @@ void failTooLarge(std::int64_t width, std::int64_t height)
 void checkPictureSize(std::int64_t width, std::int64_t height, const QString &path)
 {
     if (width <= 0 || height <= 0)
-        failDecode(QStringLiteral("the picture has no pixels"), path);
+        failDecode(QCoreApplication::translate("lumivex::Failure", "the picture has no pixels"), path);
     // Divided rather than multiplied: headers declare sides up to 2^32 and the product overflows.
     if (width > kMaxPixelBytes / 4 / height)
         failTooLarge(width, height);
@@ -291,7 +291,7 @@ std::size_t readRegularFileWith(const QString &path, Sized sized, FileIdentity *
     if (!S_ISREG(info.st_mode))
         throw StepFailure(QCoreApplication::translate("lumivex::Failure", "Not a regular file: %1").arg(path));
     if (info.st_size > kMaxPixelBytes)
-        failDecode(QStringLiteral("the file is larger than 2 GB"), path);
+        failDecode(QCoreApplication::translate("lumivex::Failure", "the file is larger than 2 GB"), path);
     const std::size_t size = std::size_t(info.st_size);
     char *bytes = sized(size);
     std::size_t done = 0;
@@ -375,7 +375,7 @@ DecodedPicture decodePictureBytes(const QByteArray &bytes, const QString &path, 
         throw StepFailure(QCoreApplication::translate("lumivex::Failure", "Not a picture file this program can read: %1").arg(path));
     }
     if (decoded.image.isNull() || decoded.image.format() != QImage::Format_RGB32)
-        failDecode(QStringLiteral("the decoder gave no picture"), path);
+        failDecode(QCoreApplication::translate("lumivex::Failure", "the decoder gave no picture"), path);
     if (sink && feed.delivered < decoded.image.height())
         sink->rows(decoded.image, feed.delivered, decoded.image.height() - feed.delivered);
     return decoded;

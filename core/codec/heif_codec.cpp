@@ -13,6 +13,7 @@
 #include <dlfcn.h>
 #include <libheif/heif.h>
 #include <vector>
+#include <QCoreApplication>
 
 static_assert(LIBHEIF_NUMERIC_VERSION >> 24 == 1, "the library is loaded by its version 1 name");
 
@@ -161,7 +162,7 @@ QImage decodeHeif(const Input &in)
     int stride = 0;
     const uint8_t *plane = lib().image_get_plane_readonly(image.i, heif_channel_interleaved, &stride);
     if (!plane || width <= 0 || height <= 0)
-        failDecode(QStringLiteral("the decoder gave no picture"), in.path);
+        failDecode(QCoreApplication::translate("lumivex::Failure", "the decoder gave no picture"), in.path);
 
     QImage target = alpha ? newScratch(width, height, in.path) : newPicture(width, height, in.path);
     const int step = alpha ? 4 : 3;

@@ -13,6 +13,7 @@
 #include <cstring>
 #include <jpeglib.h>
 #include <jerror.h>
+#include <QCoreApplication>
 
 namespace lumivex::codec {
 
@@ -230,11 +231,11 @@ QImage decodeJpeg(const Input &in)
         if (!refusal.isEmpty())
             throw StepFailure(refusal);
         if (job.noMemory)
-            throw StepFailure(QStringLiteral("Out of memory"));
+            throw StepFailure(QCoreApplication::translate("lumivex::Failure", "Out of memory"));
         if (err.message[0])
             failDecode(QString::fromLocal8Bit(err.message), in.path);
         checkPictureSize(job.width, job.height, in.path);
-        failDecode(QStringLiteral("unknown JPEG error"), in.path);
+        failDecode(QCoreApplication::translate("lumivex::Failure", "unknown JPEG error"), in.path);
     }
     if (job.dpmX > 0 && job.dpmY > 0) {
         picture.setDotsPerMeterX(job.dpmX);
@@ -567,7 +568,7 @@ namespace {
 {
     if (derr.endedEarly)
         failTruncated(path);
-    failDecode(derr.message[0] ? QString::fromLocal8Bit(derr.message) : QStringLiteral("unknown JPEG error"), path);
+    failDecode(derr.message[0] ? QString::fromLocal8Bit(derr.message) : QCoreApplication::translate("lumivex::Failure", "unknown JPEG error"), path);
 }
 } // namespace
 

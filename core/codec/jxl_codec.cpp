@@ -12,6 +12,7 @@
 #include <jxl/decode.h>
 #include <jxl/encode.h>
 #include <vector>
+#include <QCoreApplication>
 
 namespace lumivex::codec {
 
@@ -45,7 +46,7 @@ QImage decodeJxl(const Input &in)
     JxlDecoder *dec = decoder.d;
     if (JxlDecoderSubscribeEvents(dec, JXL_DEC_BASIC_INFO | JXL_DEC_FULL_IMAGE) != JXL_DEC_SUCCESS ||
         JxlDecoderSetInput(dec, in.data, in.size) != JXL_DEC_SUCCESS)
-        failDecode(QStringLiteral("libjxl cannot start"), in.path);
+        failDecode(QCoreApplication::translate("lumivex::Failure", "libjxl cannot start"), in.path);
     // The input is left open: a file that stops early then asks for more rather than failing
     // as damaged.
 
@@ -55,12 +56,12 @@ QImage decodeJxl(const Input &in)
     for (;;) {
         const JxlDecoderStatus status = JxlDecoderProcessInput(dec);
         if (status == JXL_DEC_ERROR)
-            failDecode(QStringLiteral("libjxl cannot read the file"), in.path);
+            failDecode(QCoreApplication::translate("lumivex::Failure", "libjxl cannot read the file"), in.path);
         if (status == JXL_DEC_NEED_MORE_INPUT)
             failTruncated(in.path);
         if (status == JXL_DEC_BASIC_INFO) {
             if (JxlDecoderGetBasicInfo(dec, &info) != JXL_DEC_SUCCESS)
-                failDecode(QStringLiteral("libjxl cannot read the file"), in.path);
+                failDecode(QCoreApplication::translate("lumivex::Failure", "libjxl cannot read the file"), in.path);
             checkPictureSize(info.xsize, info.ysize, in.path);
         } else if (status == JXL_DEC_NEED_IMAGE_OUT_BUFFER) {
             // The size is the stored one; libjxl hands the picture over turned upright.
@@ -70,15 +71,15 @@ QImage decodeJxl(const Input &in)
             std::size_t needed = 0;
             if (JxlDecoderImageOutBufferSize(dec, &format, &needed) != JXL_DEC_SUCCESS ||
                 needed != std::size_t(target.sizeInBytes()) || target.bytesPerLine() != width * 4)
-                failDecode(QStringLiteral("libjxl gave an unexpected picture size"), in.path);
+                failDecode(QCoreApplication::translate("lumivex::Failure", "libjxl gave an unexpected picture size"), in.path);
             if (JxlDecoderSetImageOutBuffer(dec, &format, target.bits(), needed) != JXL_DEC_SUCCESS)
-                failDecode(QStringLiteral("libjxl cannot write the picture"), in.path);
+                failDecode(QCoreApplication::translate("lumivex::Failure", "libjxl cannot write the picture"), in.path);
         } else if (status == JXL_DEC_FULL_IMAGE || status == JXL_DEC_SUCCESS) {
             break; // the first frame only
         }
     }
     if (target.isNull())
-        failDecode(QStringLiteral("the file holds no picture"), in.path);
+        failDecode(QCoreApplication::translate("lumivex::Failure", "the file holds no picture"), in.path);
     // R,G,B,A bytes as libjxl writes them; B,G,R,A as the picture holds them.
     uchar *p = target.bits();
     const qsizetype count = qsizetype(target.width()) * target.height();

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <png.h>
 #include <vector>
+#include <QCoreApplication>
 
 namespace lumivex::codec {
 
@@ -182,7 +183,7 @@ QImage decodePng(const Input &in)
             failTruncated(in.path);
         const std::int64_t length = be32(at);
         if (length > 0x7fffffff)
-            failDecode(QStringLiteral("a PNG chunk is corrupt"), in.path);
+            failDecode(QCoreApplication::translate("lumivex::Failure", "a PNG chunk is corrupt"), in.path);
         if (std::int64_t(in.size - at) < length + 12)
             failTruncated(in.path);
         if (std::memcmp(in.data + at + 4, "IEND", 4) == 0)
@@ -202,10 +203,10 @@ QImage decodePng(const Input &in)
         if (job.endedEarly || job.tooSmall)
             failTruncated(in.path);
         if (job.noMemory)
-            throw StepFailure(QStringLiteral("Out of memory"));
+            throw StepFailure(QCoreApplication::translate("lumivex::Failure", "Out of memory"));
         if (job.width > 0 && job.height > 0)
             checkPictureSize(job.width, job.height, in.path);
-        failDecode(job.message[0] ? QString::fromLocal8Bit(job.message) : QStringLiteral("unknown PNG error"), in.path);
+        failDecode(job.message[0] ? QString::fromLocal8Bit(job.message) : QCoreApplication::translate("lumivex::Failure", "unknown PNG error"), in.path);
     }
     // The chunk's counts may reach 2^32 - 1; beyond what a picture's density holds they are ignored.
     if (job.dpmX > 0 && job.dpmY > 0 && job.dpmX <= png_uint_32(INT_MAX) && job.dpmY <= png_uint_32(INT_MAX)) {

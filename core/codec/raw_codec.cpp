@@ -10,6 +10,7 @@
 #include <cstring>
 #include <libraw/libraw.h>
 #include <memory>
+#include <QCoreApplication>
 
 namespace lumivex::codec {
 
@@ -73,7 +74,7 @@ struct ImageRelease {
     if (code == LIBRAW_IO_ERROR)
         failTruncated(path);
     if (code == LIBRAW_FILE_UNSUPPORTED)
-        failDecode(QStringLiteral("LibRaw does not know this camera's files"), path);
+        failDecode(QCoreApplication::translate("lumivex::Failure", "LibRaw does not know this camera's files"), path);
     failDecode(QString::fromUtf8(libraw_strerror(code)), path);
 }
 
@@ -131,10 +132,10 @@ QImage decodeRaw(const Input &in)
         failRaw(error, in.path);
     const libraw_processed_image_t &image = *made.image;
     if (image.type != LIBRAW_IMAGE_BITMAP || image.bits != 8 || (image.colors != 3 && image.colors != 1))
-        failDecode(QStringLiteral("LibRaw gave no 8-bit picture"), in.path);
+        failDecode(QCoreApplication::translate("lumivex::Failure", "LibRaw gave no 8-bit picture"), in.path);
     const int width = image.width, height = image.height, colors = image.colors;
     if (std::size_t(width) * height * colors > image.data_size)
-        failDecode(QStringLiteral("LibRaw gave no 8-bit picture"), in.path);
+        failDecode(QCoreApplication::translate("lumivex::Failure", "LibRaw gave no 8-bit picture"), in.path);
 
     QImage picture = newPicture(width, height, in.path);
     for (int y = 0; y < height; ++y) {

@@ -2,6 +2,8 @@
 #include "ui/translations.h"
 #include "ui/form1.h"
 #include "ui/form2.h"
+#include "ui/compare_view.h"
+#include "ui/keyboard.h"
 #include "core/codec/codec.h"
 #include "core/error_report.h"
 #include "core/paths.h"
@@ -9,6 +11,7 @@
 #include "core/settings_store.h"
 #include "scripted_dialogs.h"
 
+#include <QAction>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -21,6 +24,7 @@
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <QXmlStreamReader>
 #include <gtest/gtest.h>
@@ -157,6 +161,29 @@ TEST_F(Translations, BoxesDialogsAndReportsSpeakTheSameLanguage)
                           pick("Please email screenshot of this message to ",
                                "Bitte senden Sie ein Bildschirmfoto dieser Meldung per E-Mail an ") +
                           supportAddress());
+}
+
+TEST_F(Translations, TheCompareViewAndTheKeysBoxSpeakTheSameLanguage)
+{
+    Windows w;
+    CompareView view(w.settings);
+    QStringList buttons;
+    for (const QToolButton *button : view.findChildren<QToolButton *>())
+        buttons << button->text();
+    EXPECT_EQ(buttons.join(QLatin1Char('|')), pick("\u25C0 Previous|Next \u25B6|Fit|100 %|\u2212|+|Split|Full screen",
+                                                   "\u25C0 Zur\u00FCck|Weiter \u25B6|Einpassen|100 %|\u2212|+|Geteilt|Vollbild"));
+    // The key itself is named by Qt, in Qt's own translation.
+    EXPECT_TRUE(view.nextAction->toolTip().startsWith(pick("Next picture (", "N\u00E4chstes Bild ("))) << view.nextAction->toolTip().toStdString();
+    EXPECT_EQ(view.splitAction->toolTip(), pick("Split view (S); move the divider with [ and ]",
+                                                "Geteilte Ansicht (S); Trennlinie mit [ und ] verschieben"));
+    EXPECT_EQ(view.canvas()->accessibleName(), pick("Before and After", "Vorher und Nachher"));
+    EXPECT_EQ(view.windowTitle(), pick("Compare \u2013 Lumivex", "Vergleich \u2013 Lumivex"));
+
+    const QString keys = keysHelpText();
+    EXPECT_TRUE(keys.startsWith(pick("Keys\nTab, Shift+Tab: next or previous control\n",
+                                     "Tasten\nTab, Shift+Tab: n\u00E4chstes oder vorheriges Element\n")))
+        << keys.toStdString();
+    EXPECT_TRUE(keys.contains(pick("\nCtrl+S: Save Results\n", "\nCtrl+S: Ergebnisse speichern\n"))) << keys.toStdString();
 }
 
 // Every shipped translation keeps its source's placeholders, line breaks, leading space and
