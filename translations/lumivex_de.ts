@@ -755,5 +755,9 @@ Die Einstellungen gelten nur bis zum Programmende.</translation>
         <source>Cannot save the settings (%1): %2</source>
         <translation>Die Einstellungen können nicht gespeichert werden (%1): %2</translation>
     </message>
+    <message>
+        <source>The settings file is larger than 1 MB, which settings never are; it was kept as %1 unread: %2</source>
+        <translation>Die Einstellungsdatei ist größer als 1 MB, was Einstellungen nie sind; sie wurde ungelesen als %1 beiseitegelegt: %2</translation>
+    </message>
 </context>
 </TS>

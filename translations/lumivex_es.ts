@@ -755,5 +755,9 @@ Los ajustes solo se conservan hasta que termine el programa.</translation>
         <source>Cannot save the settings (%1): %2</source>
         <translation>No se pueden guardar los ajustes (%1): %2</translation>
     </message>
+    <message>
+        <source>The settings file is larger than 1 MB, which settings never are; it was kept as %1 unread: %2</source>
+        <translation>El archivo de ajustes ocupa más de 1 MB, cosa que nunca ocurre con unos ajustes; se ha apartado sin leer como %1: %2</translation>
+    </message>
 </context>
 </TS>

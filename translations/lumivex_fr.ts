@@ -755,5 +755,9 @@ Les réglages ne sont conservés que jusqu&apos;à la fin du programme.</transla
         <source>Cannot save the settings (%1): %2</source>
         <translation>Impossible d&apos;enregistrer les réglages (%1) : %2</translation>
     </message>
+    <message>
+        <source>The settings file is larger than 1 MB, which settings never are; it was kept as %1 unread: %2</source>
+        <translation>Le fichier de réglages dépasse 1 Mo, ce que des réglages ne font jamais ; il a été mis de côté sans être lu sous %1 : %2</translation>
+    </message>
 </context>
 </TS>
