@@ -509,13 +509,9 @@ void CommitBehind::run()
             try {
                 entry.pending->finish();
             } catch (const StepFailure &f) {
-                failure = f;
-            } catch (const std::bad_alloc &) {
-                failure = StepFailure(QStringLiteral("Out of memory"));
-            } catch (const std::exception &e) {
-                failure = StepFailure(QString::fromLocal8Bit(e.what()));
+                failure = f; // with its detail
             } catch (...) {
-                failure = StepFailure(QStringLiteral("Unexpected failure while putting the file in place"));
+                failure = StepFailure(caughtExceptionText());
             }
             entry.pending.reset();
         }

@@ -15,7 +15,7 @@ QString caughtExceptionText() noexcept
         } catch (const StepFailure &failure) {
             return failure.description();
         } catch (const std::bad_alloc &) {
-            return QStringLiteral("Out of memory");
+            return QCoreApplication::translate("lumivex::Failure", "Out of memory");
         } catch (const std::exception &e) {
             return QString::fromLocal8Bit(e.what());
         } catch (...) {

@@ -172,10 +172,8 @@ std::vector<SaveOutcome> saveItems(const SaveSettings &settings, const QStringLi
             } catch (const StepFailure &failure) {
                 outcome.failure = failure.description();
                 outcome.detail = failure.detail();
-            } catch (const std::bad_alloc &) {
-                outcome.failure = outcome.detail = QCoreApplication::translate("lumivex::Failure", "Out of memory");
-            } catch (const std::exception &e) {
-                outcome.failure = outcome.detail = QString::fromLocal8Bit(e.what());
+            } catch (...) {
+                outcome.failure = outcome.detail = caughtExceptionText();
             }
             std::unique_ptr<PendingCommit> pending = capture.take();
             if (!outcome.written)

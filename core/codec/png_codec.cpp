@@ -24,6 +24,7 @@ struct ReadJob {
     std::size_t at;
     QImage *target;
     std::vector<png_bytep> *rows;
+    QString *refusal; // why the picture's memory was refused, when it was not for want of memory
     char message[256];
     bool endedEarly;
     bool tooSmall;
@@ -70,8 +71,11 @@ bool prepareTarget(ReadJob &job)
         job.rows->resize(std::size_t(job.height));
         for (std::int64_t y = 0; y < job.height; ++y)
             (*job.rows)[std::size_t(y)] = job.target->scanLine(int(y));
-    } catch (...) {
+    } catch (const std::bad_alloc &) {
         job.noMemory = true;
+        return false;
+    } catch (...) {
+        *job.refusal = caughtExceptionText(); // a budget's refusal, say, with its reason
         return false;
     }
     return true;
@@ -198,10 +202,14 @@ QImage decodePng(const Input &in)
     job.size = in.size;
     job.target = &target;
     job.rows = &rows;
+    QString refusal;
+    job.refusal = &refusal;
     if (!runRead(job)) {
         target = QImage();
         if (job.endedEarly || job.tooSmall)
             failTruncated(in.path);
+        if (!refusal.isEmpty())
+            throw StepFailure(refusal);
         if (job.noMemory)
             throw StepFailure(QCoreApplication::translate("lumivex::Failure", "Out of memory"));
         if (job.width > 0 && job.height > 0)
