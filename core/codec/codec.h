@@ -4,31 +4,19 @@
 #include <QByteArray>
 #include <QImage>
 #include <QString>
-#include <QStringList>
 #include <cstddef>
 
+#include "core/codec/camera_data.h"
+#include "core/codec/orientation.h"
+#include "core/codec/picture_format.h"
+#include "core/codec/regular_file.h"
 #include "core/file_identity.h"
 #include "core/kept_bytes.h"
 
 namespace lumivex {
 
-// The formats pictures are read from, recognised by their first bytes, never by the file name.
-// Raw stands for every camera raw format LibRaw reads, DNG included.
-enum class PictureFormat { Unknown, Jpeg, Png, Gif, Bmp, Tiff, Webp, Heif, Avif, Jxl, Raw };
-
-// A file's camera data, kept as the bytes its format stores, so it travels with the picture it
-// came from and nowhere else.
-struct MetadataBlocks {
-    QByteArray exif; // a TIFF structure ("II*\0" or "MM\0*"), without the "Exif\0\0" marker prefix
-    QByteArray xmp;  // the XMP packet
-    QByteArray iptc; // IPTC-IIM data sets, as a Photoshop 0x0404 resource holds them
-    QByteArray icc;  // the ICC colour profile
-    bool isEmpty() const { return exif.isEmpty() && xmp.isEmpty() && iptc.isEmpty() && icc.isEmpty(); }
-    bool operator==(const MetadataBlocks &o) const
-    {
-        return exif == o.exif && xmp == o.xmp && iptc == o.iptc && icc == o.icc;
-    }
-};
+// Decoding and encoding whole pictures; the headers above hold the format names, file reading,
+// orientation and camera data this builds on.
 
 struct DecodedPicture {
     QImage image; // QImage::Format_RGB32 (B,G,R,X bytes) in pooled memory, every byte written
@@ -45,9 +33,6 @@ public:
     virtual void rows(QImage &picture, int first, int count) noexcept = 0;
 };
 
-PictureFormat sniffPictureFormat(const char *data, std::size_t size);
-const char *formatName(PictureFormat format);
-
 // Decodes a regular file: EXIF orientation applied, transparency laid on white, the size checked
 // against the pixel limit before any memory is taken. Throws StepFailure with one report:
 // "File not found: PATH", "Not a regular file: PATH", "Not a picture file this program can read:
@@ -58,27 +43,6 @@ DecodedPicture decodePictureFile(const QString &path, RowSink *sink = nullptr, F
 
 // The same over bytes already in memory; `path` only names the picture in reports.
 DecodedPicture decodePictureBytes(const QByteArray &bytes, const QString &path, RowSink *sink = nullptr);
-
-// Reads a whole regular file without ever blocking on a FIFO or device, refusing anything else.
-// `read`, when given, gets the identity of the very descriptor read (not of whatever the path
-// leads to by then), unknown when the file changed while it was being read.
-QByteArray readRegularFile(const QString &path, FileIdentity *read = nullptr);
-// The same into memory a worker keeps for its next file.
-void readRegularFile(const QString &path, KeptBytes &into, FileIdentity *read = nullptr);
-
-// The camera data of a file without decoding its pixels. `note` receives a reason when the file
-// holds metadata that could not be read.
-MetadataBlocks readPictureMetadata(const QString &path, QString *note = nullptr);
-MetadataBlocks readPictureMetadataBytes(const QByteArray &bytes, QString *note = nullptr);
-
-// What a result written upright keeps of its source's data: EXIF orientation reset to normal and
-// its thumbnail (the unadjusted picture) dropped, XMP orientation reset likewise, and a colour
-// profile only when it describes R,G,B.
-MetadataBlocks metadataForResult(const MetadataBlocks &source, QString *note = nullptr);
-
-// EXIF orientation 1..8 of an EXIF block (with or without the "Exif\0\0" marker in front), 1
-// when it has none.
-int exifOrientation(const char *tiff, std::size_t size);
 
 struct EncodeOptions {
     PictureFormat format = PictureFormat::Jpeg; // Jpeg, Png, Webp, Tiff, Bmp, Jxl, Heif or Avif
@@ -121,8 +85,5 @@ bool transcodeJpeg(const QByteArray &bytes, const QString &path, RowStage &stage
 // picture ever being held whole. Returns false, having done nothing, where transcodeJpeg does
 // and when the picture's memory is refused; throws StepFailure with the decoder's report.
 bool decodeJpegThrough(const QByteArray &bytes, const QString &path, RowStage &stage, QImage *picture);
-
-// Every file name extension of a format this program reads, lower case, without the dot.
-QStringList readablePictureExtensions();
 
 } // namespace lumivex
