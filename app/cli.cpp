@@ -373,107 +373,196 @@ CommandLineRequest readCommandLine(const QStringList &arguments, QTextStream &in
     return request;
 }
 
-int runBatchCommandLine(const QStringList &arguments, QTextStream &input, QTextStream &errors,
-                        bool errorsIsTerminal)
-{
-    const BatchOptions options;
-    const QCommandLineOption &adjust = options.adjust, &strength = options.strength, &output = options.output,
-                             &format = options.format, &quality = options.quality, &jobs = options.jobs,
-                             &ext = options.ext, &memory = options.memory, &quiet = options.quiet,
-                             &noClobber = options.noClobber, &keepTree = options.keepTree;
-    QCommandLineParser parser;
-    options.addTo(parser);
-    auto usage = [&](const QString &message) { return usageError(errors, message); };
-    if (!parser.parse(arguments))
-        return usage(parser.errorText());
+namespace {
 
-    // --adjust and --strength come in pairs, applied in the order given.
-    const QStringList kinds = parser.values(adjust), strengths = parser.values(strength);
+// What a batch command line asks for, once every option has been checked.
+struct BatchRequest {
     std::vector<AdjustmentStep> chain;
+    QString folder;
+    const OutputFormatInfo *format = nullptr;
+    QStringList exts;
+    int quality = 100;
+    int workers = 1;
+    std::size_t budgetBytes = 0;
+};
+
+// --adjust and --strength come in pairs, applied in the order given. An empty text when they
+// are sound, else the usage error.
+QString readChain(const QCommandLineParser &parser, const BatchOptions &options, std::vector<AdjustmentStep> &chain)
+{
+    const QStringList kinds = parser.values(options.adjust), strengths = parser.values(options.strength);
     bool ok = false;
     for (int k = 0; k < kinds.size(); ++k) {
         AdjustmentKind kind;
         if (!adjustmentFromName(kinds[k], &kind))
-            return usage(QStringLiteral("unknown adjustment '%1': use %2").arg(kinds[k], adjustmentNameList()));
+            return QStringLiteral("unknown adjustment '%1': use %2").arg(kinds[k], adjustmentNameList());
         const AdjustmentInfo &info = adjustmentInfo(kind);
         const int value = k < strengths.size() ? strengths[k].toInt(&ok) : 0;
         if (k >= strengths.size() || !ok || value < info.minimum || value > info.maximum)
-            return usage(QStringLiteral("--strength for %1 must be a whole number from %2 to %3")
-                             .arg(QLatin1String(info.name)).arg(info.minimum).arg(info.maximum));
+            return QStringLiteral("--strength for %1 must be a whole number from %2 to %3")
+                .arg(QLatin1String(info.name)).arg(info.minimum).arg(info.maximum);
         chain.push_back({kind, value});
     }
     if (chain.empty())
-        return usage(QStringLiteral("--adjust KIND --strength N is needed"));
+        return QStringLiteral("--adjust KIND --strength N is needed");
     if (strengths.size() > kinds.size())
-        return usage(QStringLiteral("each --strength needs an --adjust before it"));
-    const QString folder = parser.value(output);
-    if (!parser.isSet(output) || !outputFolderExists(folder))
-        return usage(QStringLiteral("--output must name an existing folder%1")
-                         .arg(folder.isEmpty() ? QString() : QStringLiteral(": ") + folder));
-    const OutputFormatInfo *chosenFormat = outputFormatNamed(parser.value(format));
-    if (!chosenFormat)
-        return usage(QStringLiteral("--format must be one of %1").arg(formatNames(QLatin1Char(' '))));
-    // "--ext .jpg", "--ext jpg,png" and "--ext jpg --ext png" alike.
-    QStringList exts;
-    for (const QString &value : parser.values(ext))
+        return QStringLiteral("each --strength needs an --adjust before it");
+    return QString();
+}
+
+// "--ext .jpg", "--ext jpg,png" and "--ext jpg --ext png" alike.
+QString readExtensions(const QCommandLineParser &parser, const BatchOptions &options, QStringList &exts)
+{
+    const QString wrong = QStringLiteral("--ext takes extensions such as jpg or .jpg, several as jpg,png");
+    for (const QString &value : parser.values(options.ext))
         for (QString one : value.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
             one = one.trimmed();
             while (one.startsWith(QLatin1Char('.')))
                 one.remove(0, 1);
             if (one.isEmpty() || one.contains(QLatin1Char('/')) || one.contains(QLatin1Char('*')) ||
                 one.contains(QLatin1Char('?')) || one.contains(QLatin1Char('[')))
-                return usage(QStringLiteral("--ext takes extensions such as jpg or .jpg, several as jpg,png"));
+                return wrong;
             if (!exts.contains(one, Qt::CaseInsensitive))
                 exts << one;
         }
-    if (parser.isSet(ext) && exts.isEmpty())
-        return usage(QStringLiteral("--ext takes extensions such as jpg or .jpg, several as jpg,png"));
-    const int q = parser.value(quality).toInt(&ok);
-    if (!ok || q < 1 || q > 100)
-        return usage(QStringLiteral("--quality must be a whole number from 1 to 100"));
-    int workers = int(std::max(1u, std::thread::hardware_concurrency()));
-    if (parser.isSet(jobs)) {
-        workers = parser.value(jobs).toInt(&ok);
-        if (!ok || workers < 1 || workers > 1024)
-            return usage(QStringLiteral("--jobs must be a whole number from 1 to 1024"));
+    if (parser.isSet(options.ext) && exts.isEmpty())
+        return wrong;
+    return QString();
+}
+
+// --quality, --jobs and --memory.
+QString readNumbers(const QCommandLineParser &parser, const BatchOptions &options, BatchRequest &request)
+{
+    bool ok = false;
+    request.quality = parser.value(options.quality).toInt(&ok);
+    if (!ok || request.quality < 1 || request.quality > 100)
+        return QStringLiteral("--quality must be a whole number from 1 to 100");
+    request.workers = int(std::max(1u, std::thread::hardware_concurrency()));
+    if (parser.isSet(options.jobs)) {
+        request.workers = parser.value(options.jobs).toInt(&ok);
+        if (!ok || request.workers < 1 || request.workers > 1024)
+            return QStringLiteral("--jobs must be a whole number from 1 to 1024");
     }
-    std::size_t budgetBytes = MemoryBudget::defaultTotal();
-    if (parser.isSet(memory)) {
-        const qint64 mb = parser.value(memory).toLongLong(&ok);
+    request.budgetBytes = MemoryBudget::defaultTotal();
+    if (parser.isSet(options.memory)) {
+        const qint64 mb = parser.value(options.memory).toLongLong(&ok);
         if (!ok || mb < 1 || mb > (qint64(1) << 30))
-            return usage(QStringLiteral("--memory must be a whole number of megabytes from 1 to 1073741824"));
-        budgetBytes = std::size_t(mb) << 20;
+            return QStringLiteral("--memory must be a whole number of megabytes from 1 to 1073741824");
+        request.budgetBytes = std::size_t(mb) << 20;
     }
-    if (parser.positionalArguments().isEmpty())
-        return usage(QStringLiteral("no pictures given"));
+    return QString();
+}
 
-    SaveSettings settings;
-    settings.folder = folder;
-    settings.format = chosenFormat->format;
-    settings.quality = q;
-    settings.resultWord = chainResultWord(chain);
+// The options in the order they are checked, so the first fault met is the one told.
+QString readBatchRequest(const QCommandLineParser &parser, const BatchOptions &options, BatchRequest &request)
+{
+    QString fault = readChain(parser, options, request.chain);
+    if (!fault.isEmpty())
+        return fault;
+    request.folder = parser.value(options.output);
+    if (!parser.isSet(options.output) || !outputFolderExists(request.folder))
+        return QStringLiteral("--output must name an existing folder%1")
+            .arg(request.folder.isEmpty() ? QString() : QStringLiteral(": ") + request.folder);
+    request.format = outputFormatNamed(parser.value(options.format));
+    if (!request.format)
+        return QStringLiteral("--format must be one of %1").arg(formatNames(QLatin1Char(' ')));
+    fault = readExtensions(parser, options, request.exts);
+    if (fault.isEmpty())
+        fault = readNumbers(parser, options, request);
+    if (fault.isEmpty() && parser.positionalArguments().isEmpty())
+        fault = QStringLiteral("no pictures given");
+    return fault;
+}
 
-    std::vector<Skipped> skipped;
-    SaveLayout layout;
-    const QStringList sources =
-        expandPaths(parser.positionalArguments(), exts, parser.isSet(options.null), input, skipped, layout.subfolders);
-    if (!parser.isSet(keepTree))
-        layout.subfolders.clear();
-    layout.keepExisting = parser.isSet(noClobber);
-    // Names are printed with the bytes that are not valid text escaped as \xNN.
-    for (const Skipped &s : skipped)
-        errors << printableFileName(s.path) << ": " << printableFileName(withoutPath(s.reason, s.path)) << "\n";
-    if (sources.isEmpty() && skipped.empty())
-        errors << "lumivex: no pictures found\n";
-    errors.flush();
+// Tells each picture's outcome as it is finished, with a progress line on a terminal, and
+// counts what the closing summary says.
+class BatchProgress {
+public:
+    BatchProgress(const QStringList &sources, const QString &folder, QTextStream &errors, bool progress)
+        : m_sources(sources), m_errors(errors), m_progress(progress), m_total(int(sources.size())),
+          // Absolute on both sides: a folder given relative to the current one names it the same.
+          m_outputDir(QFileInfo(folder).absoluteFilePath())
+    {
+        m_clock.start();
+    }
 
-    std::mutex reportMutex;
-    std::atomic<int> done{0}, failed{0}, kept{0};
-    const int total = int(sources.size());
-    const bool progress = errorsIsTerminal && !parser.isSet(quiet);
-    QElapsedTimer clock;
-    clock.start();
+    void written(int i, const SaveOutcome &outcome)
+    {
+        const int finished = ++m_done;
+        const QStringList lines = outcomeLines(i, outcome);
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (outcome.keptExisting)
+            ++m_kept;
+        else if (!outcome.written)
+            ++m_failed;
+        if (!lines.isEmpty()) {
+            if (m_progress)
+                m_errors << "\r\033[K";
+            for (const QString &line : lines)
+                m_errors << printableFileName(line) << "\n";
+        }
+        if (m_progress) {
+            const double seconds = std::max(1e-9, m_clock.nsecsElapsed() / 1e9);
+            const double rate = finished / seconds;
+            m_errors << "\r" << finished << "/" << m_total << " pictures (" << (finished * 100 / std::max(1, m_total))
+                     << "%), " << QString::number(rate, 'f', 1) << " per second, "
+                     << durationText((m_total - finished) / rate) << " left";
+        }
+        m_errors.flush();
+    }
 
+    int done() const { return m_done; }
+    int failed() const { return m_failed; }
+    int kept() const { return m_kept; }
+    double seconds() const { return m_clock.nsecsElapsed() / 1e9; }
+    int total() const { return m_total; }
+
+private:
+    QStringList outcomeLines(int i, const SaveOutcome &outcome) const
+    {
+        const QString &source = m_sources[i];
+        QStringList lines;
+        if (outcome.keptExisting)
+            lines << outcome.path + QStringLiteral(": exists");
+        else if (!outcome.written)
+            lines << source + QStringLiteral(": ") + withoutPath(outcome.detail, source);
+        if (outcome.written && outcome.renamed)
+            lines << source + QStringLiteral(": saved as ") +
+                         m_outputDir.relativeFilePath(QFileInfo(outcome.path).absoluteFilePath());
+        if (outcome.written && !outcome.note.isEmpty())
+            lines << source + QStringLiteral(": ") + outcome.note;
+        return lines;
+    }
+
+    const QStringList &m_sources;
+    QTextStream &m_errors;
+    const bool m_progress;
+    const int m_total;
+    const QDir m_outputDir;
+    QElapsedTimer m_clock;
+    std::mutex m_mutex;
+    std::atomic<int> m_done{0}, m_failed{0}, m_kept{0};
+};
+
+// The encoders a batch's results go through: with keep, each format its sources are kept in.
+std::vector<PictureFormat> batchEncoders(const SaveSettings &settings, const QStringList &sources)
+{
+    std::vector<PictureFormat> encoders;
+    if (settings.format != OutputFormat::Keep)
+        return {outputFormatInfo(settings.format)->encoder};
+    for (const QString &source : sources) {
+        const PictureFormat kept = outputFormatInfo(resolvedOutputFormat(OutputFormat::Keep, source))->encoder;
+        if (std::find(encoders.begin(), encoders.end(), kept) == encoders.end())
+            encoders.push_back(kept);
+    }
+    return encoders;
+}
+
+// Saves every picture within one memory budget; the signal that stopped the batch, or 0.
+int saveBatch(const BatchRequest &request, const SaveSettings &settings, const QStringList &sources,
+              SaveLayout &layout, BatchProgress &report)
+{
+    const std::vector<AdjustmentStep> &chain = request.chain;
     // Each picture goes the way a window run's does, decoded and adjusted where it is written.
     auto produce = [&](int i) { return sourceToChainResult(sources[i], chain); };
     // A JPEG written as JPEG with one adjustment goes from decoder to encoder a band of rows at
@@ -484,85 +573,82 @@ int runBatchCommandLine(const QStringList &arguments, QTextStream &input, QTextS
         direct = [&](int i, const QString &path, QString *note) {
             return saveAdjustedStreamed(sources[i], chain.front(), path, settings, protectedFiles, note);
         };
-    // Absolute on both sides: a folder given relative to the current one names it the same.
-    const QDir outputDir(QFileInfo(folder).absoluteFilePath());
-    auto written = [&](int i, const SaveOutcome &outcome) {
-        const int finished = ++done;
-        QStringList lines;
-        if (outcome.keptExisting)
-            lines << outcome.path + QStringLiteral(": exists");
-        else if (!outcome.written)
-            lines << sources[i] + QStringLiteral(": ") + withoutPath(outcome.detail, sources[i]);
-        if (outcome.written && outcome.renamed)
-            lines << sources[i] + QStringLiteral(": saved as ") + outputDir.relativeFilePath(QFileInfo(outcome.path).absoluteFilePath());
-        if (outcome.written && !outcome.note.isEmpty())
-            lines << sources[i] + QStringLiteral(": ") + outcome.note;
-        std::lock_guard<std::mutex> lock(reportMutex);
-        if (outcome.keptExisting)
-            ++kept;
-        else if (!outcome.written)
-            ++failed;
-        if (!lines.isEmpty()) {
-            if (progress)
-                errors << "\r\033[K";
-            for (const QString &line : lines)
-                errors << printableFileName(line) << "\n";
-        }
-        if (progress) {
-            const double seconds = std::max(1e-9, clock.nsecsElapsed() / 1e9);
-            const double rate = finished / seconds;
-            errors << "\r" << finished << "/" << total << " pictures (" << (finished * 100 / std::max(1, total))
-                   << "%), " << QString::number(rate, 'f', 1) << " per second, "
-                   << durationText((total - finished) / rate) << " left";
-        }
-        errors.flush();
-    };
-    int stoppedBy = 0;
-    {
-        // However many workers there are, the pictures they hold together stay within one budget:
-        // a picture waits for room, or is refused when it could not fit even alone. A
-        // neighbourhood filter needs its result beside the picture it reads.
-        const bool filters = std::any_of(chain.begin(), chain.end(), [](const AdjustmentStep &step) {
-            return adjustmentInfo(step.kind).usesSourceCopy();
-        });
-        // The encoder's working memory is reserved with the picture it will encode; with keep,
-        // for the most demanding of the formats this batch's sources are kept in.
-        std::vector<PictureFormat> encoders;
-        if (settings.format == OutputFormat::Keep) {
-            for (const QString &source : sources) {
-                const PictureFormat kept = outputFormatInfo(resolvedOutputFormat(OutputFormat::Keep, source))->encoder;
-                if (std::find(encoders.begin(), encoders.end(), kept) == encoders.end())
-                    encoders.push_back(kept);
-            }
-        } else {
-            encoders.push_back(outputFormatInfo(settings.format)->encoder);
-        }
-        const int quality = settings.quality;
-        const PixelBudgetScope budget(std::make_shared<MemoryBudget>(budgetBytes), filters ? 2 : 1,
-                                      [encoders, quality](const QSize &size) {
-                                          std::size_t most = 0;
-                                          for (PictureFormat encoder : encoders)
-                                              most = std::max(most, encoderWorkingBytes(encoder, size, {}, quality));
-                                          return most;
-                                      });
-        layout.largestFirst = true;
-        const StopOnSignals stopOnSignals;
-        saveItems(settings, sources, sources, produce, written, workers, &stopRequested, layout, direct);
-        stoppedBy = stopOnSignals.signal();
-    }
+    auto written = [&report](int i, const SaveOutcome &outcome) { report.written(i, outcome); };
+    // However many workers there are, the pictures they hold together stay within one budget:
+    // a picture waits for room, or is refused when it could not fit even alone. A
+    // neighbourhood filter needs its result beside the picture it reads.
+    const bool filters = std::any_of(chain.begin(), chain.end(), [](const AdjustmentStep &step) {
+        return adjustmentInfo(step.kind).usesSourceCopy();
+    });
+    // The encoder's working memory is reserved with the picture it will encode; with keep,
+    // for the most demanding of the formats this batch's sources are kept in.
+    const std::vector<PictureFormat> encoders = batchEncoders(settings, sources);
+    const int quality = settings.quality;
+    const PixelBudgetScope budget(std::make_shared<MemoryBudget>(request.budgetBytes), filters ? 2 : 1,
+                                  [encoders, quality](const QSize &size) {
+                                      std::size_t most = 0;
+                                      for (PictureFormat encoder : encoders)
+                                          most = std::max(most, encoderWorkingBytes(encoder, size, {}, quality));
+                                      return most;
+                                  });
+    layout.largestFirst = true;
+    const StopOnSignals stopOnSignals;
+    saveItems(settings, sources, sources, produce, written, request.workers, &stopRequested, layout, direct);
+    return stopOnSignals.signal();
+}
+
+} // namespace
+
+int runBatchCommandLine(const QStringList &arguments, QTextStream &input, QTextStream &errors,
+                        bool errorsIsTerminal)
+{
+    const BatchOptions options;
+    QCommandLineParser parser;
+    options.addTo(parser);
+    if (!parser.parse(arguments))
+        return usageError(errors, parser.errorText());
+    BatchRequest request;
+    const QString fault = readBatchRequest(parser, options, request);
+    if (!fault.isEmpty())
+        return usageError(errors, fault);
+
+    SaveSettings settings;
+    settings.folder = request.folder;
+    settings.format = request.format->format;
+    settings.quality = request.quality;
+    settings.resultWord = chainResultWord(request.chain);
+
+    std::vector<Skipped> skipped;
+    SaveLayout layout;
+    const QStringList sources = expandPaths(parser.positionalArguments(), request.exts, parser.isSet(options.null),
+                                            input, skipped, layout.subfolders);
+    if (!parser.isSet(options.keepTree))
+        layout.subfolders.clear();
+    layout.keepExisting = parser.isSet(options.noClobber);
+    // Names are printed with the bytes that are not valid text escaped as \xNN.
+    for (const Skipped &s : skipped)
+        errors << printableFileName(s.path) << ": " << printableFileName(withoutPath(s.reason, s.path)) << "\n";
+    if (sources.isEmpty() && skipped.empty())
+        errors << "lumivex: no pictures found\n";
+    errors.flush();
+
+    const bool progress = errorsIsTerminal && !parser.isSet(options.quiet);
+    BatchProgress report(sources, request.folder, errors, progress);
+    const int stoppedBy = saveBatch(request, settings, sources, layout, report);
     if (progress)
         errors << "\r\033[K";
     if (stoppedBy != 0) {
-        errors << "lumivex: stopped by " << (stoppedBy == SIGINT ? "SIGINT" : "SIGTERM") << " after " << done.load()
-               << " of " << total << " pictures; every file written is complete\n";
+        errors << "lumivex: stopped by " << (stoppedBy == SIGINT ? "SIGINT" : "SIGTERM") << " after " << report.done()
+               << " of " << report.total() << " pictures; every file written is complete\n";
         errors.flush();
         return 128 + stoppedBy;
     }
-    if (!parser.isSet(quiet)) {
-        errors << (done - failed - kept) << " written, " << (failed + int(skipped.size())) << " failed";
+    const int failed = report.failed(), kept = report.kept();
+    if (!parser.isSet(options.quiet)) {
+        errors << (report.done() - failed - kept) << " written, " << (failed + int(skipped.size())) << " failed";
         if (layout.keepExisting)
             errors << ", " << kept << " kept";
-        errors << " in " << durationText(clock.nsecsElapsed() / 1e9) << "\n";
+        errors << " in " << durationText(report.seconds()) << "\n";
     }
     errors.flush();
     return kept > 0 || failed > 0 || !skipped.empty() || sources.isEmpty() ? CliSomeFailed : CliAllWritten;
