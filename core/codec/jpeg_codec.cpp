@@ -444,6 +444,96 @@ struct Transcode {
     }
 };
 
+// The ring of decoded rows: row y lives in slot y % kRing.
+struct RowRing {
+    uchar *memory;
+    std::size_t rowBytes;
+    uchar *row(int y) const { return memory + rowBytes * std::size_t(y % kRing); }
+};
+
+// The ring, and after it the band an encoder is handed, in memory the thread keeps for its next
+// picture, so a jump back from libjpeg frees nothing made here; null when it cannot be had.
+// Every row is written, by the decoder or the stage, before it is read.
+uchar *transcodeRowMemory(std::size_t rowBytes, bool encoding) noexcept
+{
+    thread_local KeptBytes rowMemory;
+    try {
+        rowMemory.resize(rowBytes * std::size_t(kRing + (encoding ? kBand : 0)));
+    } catch (...) {
+        return nullptr;
+    }
+    return reinterpret_cast<uchar *>(rowMemory.data());
+}
+
+// Reads the header and decides whether this way takes the picture: what the whole-picture way
+// refuses or turns is left to it, reports and all, and so is a picture whose memory is refused.
+// False, with the decoder destroyed, when it does not; `dpmX`, `dpmY` get the density the
+// decoded picture would carry: the file's own, else a new picture's.
+bool startTranscodeDecode(Transcode &t, jpeg_decompress_struct &dinfo, bool encoding, int *dpmX, int *dpmY)
+{
+    jpeg_create_decompress(&dinfo);
+    jpeg_mem_src(&dinfo, t.in->data, static_cast<unsigned long>(t.in->size));
+    jpeg_save_markers(&dinfo, JPEG_APP0 + 1, 0xFFFF);
+    jpeg_read_header(&dinfo, TRUE);
+    const HeaderFacts facts = headerFacts(dinfo);
+    const std::int64_t width = dinfo.image_width, height = dinfo.image_height;
+    if (facts.orientation != 1 || facts.cmyk || width <= 0 || height <= 0 || 4 * width * height > kMaxPixelBytes ||
+        promisesMoreThanItHolds(dinfo, t.in->size) || (!encoding && !t.allocatePicture(int(width), int(height)))) {
+        t.skipped = true;
+        jpeg_destroy_decompress(&dinfo);
+        return false;
+    }
+    const bool density = facts.dpmX > 0 && facts.dpmY > 0;
+    *dpmX = density ? facts.dpmX : t.defaultDpmX;
+    *dpmY = density ? facts.dpmY : t.defaultDpmY;
+    t.dpmX = facts.dpmX;
+    t.dpmY = facts.dpmY;
+    setDecodeSettings(dinfo, false);
+    jpeg_start_decompress(&dinfo);
+    return true;
+}
+
+// Decodes into the ring and makes each row once the rows beside it are in, a band at a time,
+// into the picture or through the encoder. Stops early when the decoder finds the file short
+// or corrupt (told by `derr`).
+void transcodeRows(Transcode &t, jpeg_decompress_struct &dinfo, jpeg_compress_struct *cinfo, ErrorManager &derr,
+                   const RowRing &ring, uchar *band, int w, int h)
+{
+    int decoded = 0, made = 0;
+    JSAMPROW rows[kBand];
+    while (made < h) {
+        // Decode until the row below the next band is in: the ring then holds at most the row
+        // above the band, the band, and at most one band more.
+        while (decoded < h && decoded <= made + kBand && !derr.endedEarly && !derr.corrupt) {
+            const int want = std::min(kBand, h - decoded);
+            for (int i = 0; i < want; ++i)
+                rows[i] = ring.row(decoded + i);
+            const int got = int(jpeg_read_scanlines(&dinfo, rows, JDIMENSION(want)));
+            if (got <= 0 && !derr.endedEarly) {
+                std::strcpy(derr.message, "the decoder gave no rows");
+                derr.corrupt = true;
+            }
+            decoded += std::max(0, got);
+        }
+        if (derr.endedEarly || derr.corrupt)
+            return;
+        // Rows whose neighbours below are decoded (the last row needs none).
+        const int ready = decoded == h ? h : decoded - 1;
+        const int count = std::min(kBand, ready - made);
+        if (count <= 0)
+            continue;
+        for (int i = 0; i < count; ++i) {
+            const int y = made + i;
+            const uchar *row = ring.row(y);
+            rows[i] = cinfo ? band + ring.rowBytes * std::size_t(i) : t.picture->scanLine(y);
+            t.stage->makeRow(y, w, h, y > 0 ? ring.row(y - 1) : row, row, y + 1 < h ? ring.row(y + 1) : row, rows[i]);
+        }
+        if (cinfo)
+            jpeg_write_scanlines(cinfo, rows, JDIMENSION(count));
+        made += count;
+    }
+}
+
 bool runTranscode(Transcode &t, ErrorManager &derr, ErrorManager &cerr)
 {
     jpeg_decompress_struct dinfo;
@@ -462,96 +552,32 @@ bool runTranscode(Transcode &t, ErrorManager &derr, ErrorManager &cerr)
         jpeg_destroy_decompress(&dinfo);
         return false;
     }
-    jpeg_create_decompress(&dinfo);
-    jpeg_mem_src(&dinfo, t.in->data, static_cast<unsigned long>(t.in->size));
-    jpeg_save_markers(&dinfo, JPEG_APP0 + 1, 0xFFFF);
-    jpeg_read_header(&dinfo, TRUE);
-    const HeaderFacts facts = headerFacts(dinfo);
-    const std::int64_t width = dinfo.image_width, height = dinfo.image_height;
-    // What the whole-picture way refuses or turns is left to it, reports and all.
-    if (facts.orientation != 1 || facts.cmyk || width <= 0 || height <= 0 || 4 * width * height > kMaxPixelBytes ||
-        promisesMoreThanItHolds(dinfo, t.in->size)) {
-        t.skipped = true;
-        jpeg_destroy_decompress(&dinfo);
+    int dpmX = 0, dpmY = 0;
+    if (!startTranscodeDecode(t, dinfo, encoding, &dpmX, &dpmY))
         return false;
-    }
-    // The density the decoded picture would carry: the file's own, else a new picture's.
-    const bool density = facts.dpmX > 0 && facts.dpmY > 0;
-    const int dpmX = density ? facts.dpmX : t.defaultDpmX, dpmY = density ? facts.dpmY : t.defaultDpmY;
-    t.dpmX = facts.dpmX;
-    t.dpmY = facts.dpmY;
-    // A picture whose memory is refused goes the whole-picture way, which reports it.
-    if (!encoding && !t.allocatePicture(int(width), int(height))) {
-        t.skipped = true;
-        jpeg_destroy_decompress(&dinfo);
-        return false;
-    }
-    setDecodeSettings(dinfo, false);
-    jpeg_start_decompress(&dinfo);
-    const int w = int(width), h = int(height);
+    const int w = int(dinfo.image_width), h = int(dinfo.image_height);
     if (dinfo.output_width != JDIMENSION(w) || dinfo.output_height != JDIMENSION(h) || dinfo.output_components != 4) {
         std::strcpy(derr.message, "unexpected output layout");
         jpeg_destroy_decompress(&dinfo);
         return false;
     }
     const std::size_t rowBytes = std::size_t(w) * 4;
-    // Kept by the thread for its next picture, so a jump back from libjpeg frees nothing made
-    // here. Every row is written, by the decoder or the stage, before it is read.
-    thread_local KeptBytes rowMemory;
-    try {
-        rowMemory.resize(rowBytes * std::size_t(kRing + (encoding ? kBand : 0)));
-    } catch (...) {
+    uchar *memory = transcodeRowMemory(rowBytes, encoding);
+    if (!memory) {
         std::strcpy(derr.message, "out of memory");
         jpeg_destroy_decompress(&dinfo);
         return false;
     }
-    uchar *ring = reinterpret_cast<uchar *>(rowMemory.data());
-    uchar *band = encoding ? ring + rowBytes * kRing : nullptr;
-    auto ringRow = [ring, rowBytes](int y) { return ring + rowBytes * std::size_t(y % kRing); };
-
     if (encoding) {
         jpeg_create_compress(&cinfo);
         compressing = true;
         destination.attach(cinfo, t.out);
         startCompress(cinfo, w, h, t.quality, dpmX, dpmY, *t.metadata, t.iptc);
     }
-
-    int decoded = 0, made = 0;
-    JSAMPROW rows[kBand];
-    while (made < h) {
-        // Decode until the row below the next band is in: the ring then holds at most the row
-        // above the band, the band, and at most one band more.
-        while (decoded < h && decoded <= made + kBand && !derr.endedEarly && !derr.corrupt) {
-            const int want = std::min(kBand, h - decoded);
-            for (int i = 0; i < want; ++i)
-                rows[i] = ringRow(decoded + i);
-            const int got = int(jpeg_read_scanlines(&dinfo, rows, JDIMENSION(want)));
-            if (got <= 0 && !derr.endedEarly) {
-                std::strcpy(derr.message, "the decoder gave no rows");
-                derr.corrupt = true;
-            }
-            decoded += std::max(0, got);
-        }
-        if (derr.endedEarly || derr.corrupt)
-            break;
-        // Rows whose neighbours below are decoded (the last row needs none).
-        const int ready = decoded == h ? h : decoded - 1;
-        const int count = std::min(kBand, ready - made);
-        if (count <= 0)
-            continue;
-        for (int i = 0; i < count; ++i) {
-            const int y = made + i;
-            const uchar *row = ringRow(y);
-            rows[i] = encoding ? band + rowBytes * std::size_t(i) : t.picture->scanLine(y);
-            t.stage->makeRow(y, w, h, y > 0 ? ringRow(y - 1) : row, row, y + 1 < h ? ringRow(y + 1) : row, rows[i]);
-        }
-        if (encoding)
-            jpeg_write_scanlines(&cinfo, rows, JDIMENSION(count));
-        made += count;
-    }
-    if (!derr.endedEarly && !derr.corrupt)
-        jpeg_finish_decompress(&dinfo);
+    transcodeRows(t, dinfo, encoding ? &cinfo : nullptr, derr, RowRing{memory, rowBytes}, memory + rowBytes * kRing, w, h);
     const bool good = !derr.endedEarly && !derr.corrupt;
+    if (good)
+        jpeg_finish_decompress(&dinfo);
     if (good && encoding)
         jpeg_finish_compress(&cinfo);
     if (encoding)
