@@ -143,23 +143,12 @@ QString reason(const Report &report, const char *fallback)
     return QString::fromLocal8Bit(report.message[0] ? report.message : fallback);
 }
 
-} // namespace
-
-QImage decodeTiff(const Input &in)
+// A first directory marked as a reduced-size copy (the preview a camera raw file leads with)
+// is not the picture: the first full-size one after it is, and without one the file is
+// refused rather than its preview passed on as the photograph. However many previews come
+// first, the chain is followed to its end: libtiff ends it at a directory met twice.
+void skipReducedPreviews(TIFF *tif, const Input &in)
 {
-    Memory memory{in.data, in.size, 0, nullptr};
-    Report report{};
-    TIFF *tif = openMemory(memory, report, "rm");
-    if (!tif) {
-        if (in.size < 16)
-            failTruncated(in.path);
-        failDecode(reason(report, "not a TIFF file libtiff can read"), in.path);
-    }
-    TiffCloser closer{tif};
-    // A first directory marked as a reduced-size copy (the preview a camera raw file leads with)
-    // is not the picture: the first full-size one after it is, and without one the file is
-    // refused rather than its preview passed on as the photograph. However many previews come
-    // first, the chain is followed to its end: libtiff ends it at a directory met twice.
     uint32_t kind = 0;
     if (TIFFGetField(tif, TIFFTAG_SUBFILETYPE, &kind) && (kind & FILETYPE_REDUCEDIMAGE)) {
         bool found = false;
@@ -170,13 +159,12 @@ QImage decodeTiff(const Input &in)
                                                  "of its picture, as camera raw files do): ") +
                                   in.path);
     }
-    uint32_t width = 0, height = 0;
-    TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &width);
-    TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &height);
-    checkPictureSize(width, height, in.path);
+}
 
-    // Every strip or tile must lie inside the file, and the compressed bytes must be able to
-    // hold the picture, before its memory is taken.
+// Every strip or tile must lie inside the file, and the compressed bytes must be able to
+// hold the picture, before its memory is taken.
+void checkStoredBytes(TIFF *tif, const Input &in, uint32_t width, uint32_t height)
+{
     uint16_t compression = COMPRESSION_NONE;
     TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
     const uint32_t pieces = TIFFIsTiled(tif) ? TIFFNumberOfTiles(tif) : TIFFNumberOfStrips(tif);
@@ -198,6 +186,60 @@ QImage decodeTiff(const Input &in)
                          compression == COMPRESSION_DEFLATE;
     if (bounded && raw > 4096.0 * stored + 65536.0)
         failTruncated(in.path);
+}
+
+// libtiff gives R,G,B,A bytes with alpha premultiplied; on white that is c + 255 - a.
+void layRgbaOnWhite(QImage &picture)
+{
+    uchar *p = picture.bits();
+    const qsizetype count = qsizetype(picture.width()) * picture.height();
+    for (qsizetype i = 0; i < count; ++i, p += 4) {
+        const int r = p[0], g = p[1], b = p[2], lift = 255 - p[3];
+        p[0] = uchar(std::min(255, b + lift));
+        p[1] = uchar(std::min(255, g + lift));
+        p[2] = uchar(std::min(255, r + lift));
+        p[3] = 0xFF;
+    }
+}
+
+// The file's resolution, where a dots-per-metre count can hold it.
+void setTiffDensity(TIFF *tif, QImage &picture)
+{
+    float xres = 0, yres = 0;
+    uint16_t unit = RESUNIT_INCH;
+    if (TIFFGetField(tif, TIFFTAG_XRESOLUTION, &xres) && TIFFGetField(tif, TIFFTAG_YRESOLUTION, &yres) && xres > 0 &&
+        yres > 0) {
+        TIFFGetFieldDefaulted(tif, TIFFTAG_RESOLUTIONUNIT, &unit);
+        const double scale = unit == RESUNIT_CENTIMETER ? 100.0 : unit == RESUNIT_INCH ? 100.0 / 2.54 : 0.0;
+        const double x = xres * scale, y = yres * scale;
+        // A damaged field can hold any float: one no dots-per-metre count can hold leaves the
+        // picture's own density.
+        if (scale > 0 && x >= 0.5 && y >= 0.5 && x < double(INT_MAX) && y < double(INT_MAX)) {
+            picture.setDotsPerMeterX(qRound(x));
+            picture.setDotsPerMeterY(qRound(y));
+        }
+    }
+}
+
+} // namespace
+
+QImage decodeTiff(const Input &in)
+{
+    Memory memory{in.data, in.size, 0, nullptr};
+    Report report{};
+    TIFF *tif = openMemory(memory, report, "rm");
+    if (!tif) {
+        if (in.size < 16)
+            failTruncated(in.path);
+        failDecode(reason(report, "not a TIFF file libtiff can read"), in.path);
+    }
+    TiffCloser closer{tif};
+    skipReducedPreviews(tif, in);
+    uint32_t width = 0, height = 0;
+    TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &width);
+    TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &height);
+    checkPictureSize(width, height, in.path);
+    checkStoredBytes(tif, in, width, height);
 
     char message[1024] = {};
     if (!TIFFRGBAImageOK(tif, message))
@@ -225,30 +267,8 @@ QImage decodeTiff(const Input &in)
             failTruncated(in.path);
         failDecode(why, in.path);
     }
-    // libtiff gives R,G,B,A bytes with alpha premultiplied; on white that is c + 255 - a.
-    uchar *p = picture.bits();
-    const qsizetype count = qsizetype(width) * height;
-    for (qsizetype i = 0; i < count; ++i, p += 4) {
-        const int r = p[0], g = p[1], b = p[2], lift = 255 - p[3];
-        p[0] = uchar(std::min(255, b + lift));
-        p[1] = uchar(std::min(255, g + lift));
-        p[2] = uchar(std::min(255, r + lift));
-        p[3] = 0xFF;
-    }
-    float xres = 0, yres = 0;
-    uint16_t unit = RESUNIT_INCH;
-    if (TIFFGetField(tif, TIFFTAG_XRESOLUTION, &xres) && TIFFGetField(tif, TIFFTAG_YRESOLUTION, &yres) && xres > 0 &&
-        yres > 0) {
-        TIFFGetFieldDefaulted(tif, TIFFTAG_RESOLUTIONUNIT, &unit);
-        const double scale = unit == RESUNIT_CENTIMETER ? 100.0 : unit == RESUNIT_INCH ? 100.0 / 2.54 : 0.0;
-        const double x = xres * scale, y = yres * scale;
-        // A damaged field can hold any float: one no dots-per-metre count can hold leaves the
-        // picture's own density.
-        if (scale > 0 && x >= 0.5 && y >= 0.5 && x < double(INT_MAX) && y < double(INT_MAX)) {
-            picture.setDotsPerMeterX(qRound(x));
-            picture.setDotsPerMeterY(qRound(y));
-        }
-    }
+    layRgbaOnWhite(picture);
+    setTiffDensity(tif, picture);
     return orientPicture(picture, orientation, in.path);
 }
 
