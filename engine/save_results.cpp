@@ -91,6 +91,87 @@ bool nameTaken(const OpenFolder &folder, const QByteArray &name)
     return ::fstatat(folder.fd(), name.constData(), &info, AT_SYMLINK_NOFOLLOW) == 0;
 }
 
+// What every item of one save shares.
+struct SaveRun {
+    const SaveSettings &settings;
+    const QStringList &sources;
+    const FileIdentitySet &protectedFiles;
+    std::shared_ptr<const OpenFolder> outputFolder; // null when it could not be opened
+    const SaveLayout &layout;
+    const std::function<QImage(int)> &produce;
+    const std::function<bool(int, const QString &, QString *)> &direct;
+};
+
+// Each item's path, whether it had to be renamed, and its step. Every item has a path of its
+// own, so items can be written in any order on any thread.
+std::vector<SaveOutcome> plannedOutcomes(const SaveSettings &settings, const QStringList &sources,
+                                         const SaveLayout &layout)
+{
+    const int count = sources.size();
+    const int step = settings.format == OutputFormat::Bmp ? 130 : 134;
+    QStringList natural;
+    for (int i = 0; i < count; ++i) {
+        QString folder = settings.folder;
+        if (i < layout.subfolders.size() && !layout.subfolders[i].isEmpty())
+            folder = joinPath(folder, layout.subfolders[i]);
+        natural << joinPath(folder, outputFileName(sources[i], settings.resultWord, settings.format));
+    }
+    const std::vector<BatchTarget> targets = batchTargets(natural);
+    std::vector<SaveOutcome> outcomes(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        SaveOutcome &outcome = outcomes[std::size_t(i)];
+        outcome.path = targets[std::size_t(i)].path;
+        outcome.renamed = targets[std::size_t(i)].renamed;
+        outcome.step = step;
+    }
+    return outcomes;
+}
+
+// The order items are started in: as given, or with several workers largest first when asked.
+std::vector<int> saveOrder(const QStringList &sources, const SaveLayout &layout, int threads)
+{
+    std::vector<int> order(static_cast<std::size_t>(sources.size()));
+    std::iota(order.begin(), order.end(), 0);
+    if (layout.largestFirst && threads > 1) {
+        std::vector<qint64> sizes;
+        for (const QString &source : sources)
+            sizes.push_back(QFileInfo(source).size());
+        std::stable_sort(order.begin(), order.end(),
+                         [&](int a, int b) { return sizes[std::size_t(a)] > sizes[std::size_t(b)]; });
+    }
+    return order;
+}
+
+// Writes item `i` (not yet in place: the caller's capture holds the file), or tells why not.
+void writeItem(const SaveRun &run, int i, SaveOutcome &outcome)
+{
+    try {
+        const SaveLayout &layout = run.layout;
+        const std::shared_ptr<const OpenFolder> folder =
+            itemFolder(run.outputFolder, run.settings.folder, i < layout.subfolders.size() ? layout.subfolders[i] : QString(),
+                       outcome.path);
+        const QByteArray name = fileNameToBytes(outcome.path.mid(outcome.path.lastIndexOf(QLatin1Char('/')) + 1));
+        std::optional<AtomicFile::Placement> placement;
+        if (folder) {
+            checkNameFits(*folder, name, outcome.path);
+            // Only a shortcut: whether the name is free is settled when the file is linked.
+            if (layout.keepExisting && nameTaken(*folder, name)) {
+                outcome.keptExisting = true;
+                throw StepFailure(existsFailure(outcome.path));
+            }
+            placement.emplace(outcome.path, AtomicTarget{folder, name, layout.keepExisting, &run.protectedFiles});
+        }
+        if (!run.direct || !run.direct(i, outcome.path, &outcome.note))
+            outcome.note = saveOneResult(run.produce(i), outcome.path, run.settings, run.sources[i], run.protectedFiles);
+        outcome.written = true;
+    } catch (const StepFailure &failure) {
+        outcome.failure = failure.description();
+        outcome.detail = failure.detail();
+    } catch (...) {
+        outcome.failure = outcome.detail = caughtExceptionText();
+    }
+}
+
 } // namespace
 
 std::vector<SaveOutcome> saveItems(const SaveSettings &settings, const QStringList &sources,
@@ -101,48 +182,23 @@ std::vector<SaveOutcome> saveItems(const SaveSettings &settings, const QStringLi
                                    const std::function<bool(int, const QString &, QString *)> &direct)
 {
     const int count = sources.size();
-    std::vector<SaveOutcome> outcomes(static_cast<std::size_t>(count));
     // Sources are known by identity, built once: a check per item is then a lookup.
     const FileIdentitySet protectedFiles(protectedSources);
+    SaveRun run{settings, sources, protectedFiles, nullptr, layout, produce, direct};
     // Opened once; what is written goes into this very folder whatever becomes of its path.
-    std::shared_ptr<const OpenFolder> outputFolder;
     try {
-        outputFolder = openFolder(settings.folder, settings.folder);
+        run.outputFolder = openFolder(settings.folder, settings.folder);
     } catch (const StepFailure &) {
         // each item tells why for itself
     }
-    const int step = settings.format == OutputFormat::Bmp ? 130 : 134;
-
-    QStringList natural;
-    for (int i = 0; i < count; ++i) {
-        QString folder = settings.folder;
-        if (i < layout.subfolders.size() && !layout.subfolders[i].isEmpty())
-            folder = joinPath(folder, layout.subfolders[i]);
-        natural << joinPath(folder, outputFileName(sources[i], settings.resultWord, settings.format));
-    }
-    // Every item has a path of its own, so items can be written in any order on any thread.
-    const std::vector<BatchTarget> targets = batchTargets(natural);
-    for (int i = 0; i < count; ++i) {
-        SaveOutcome &outcome = outcomes[std::size_t(i)];
-        outcome.path = targets[std::size_t(i)].path;
-        outcome.renamed = targets[std::size_t(i)].renamed;
-        outcome.step = step;
-    }
+    std::vector<SaveOutcome> outcomes = plannedOutcomes(settings, sources, layout);
 
     int threads = workers > 0 ? workers : int(std::max(1u, std::thread::hardware_concurrency()));
     threads = std::min<int>(threads, count);
     // Each item's wait for the disk overlaps the making of the next one; its outcome (and
     // `written`) comes once the file is on the disk under its name, in the order handed over.
     CommitBehind behind(std::size_t(std::max(1, threads)) * 2);
-    std::vector<int> order(static_cast<std::size_t>(count));
-    std::iota(order.begin(), order.end(), 0);
-    if (layout.largestFirst && threads > 1) {
-        std::vector<qint64> sizes;
-        for (const QString &source : sources)
-            sizes.push_back(QFileInfo(source).size());
-        std::stable_sort(order.begin(), order.end(),
-                         [&](int a, int b) { return sizes[std::size_t(a)] > sizes[std::size_t(b)]; });
-    }
+    const std::vector<int> order = saveOrder(sources, layout, threads);
     std::atomic<int> next{0};
     auto work = [&] {
         for (int n = next++; n < count; n = next++) {
@@ -151,30 +207,7 @@ std::vector<SaveOutcome> saveItems(const SaveSettings &settings, const QStringLi
                 return;
             SaveOutcome &outcome = outcomes[std::size_t(i)];
             CommitBehind::Capture capture;
-            try {
-                const std::shared_ptr<const OpenFolder> folder =
-                    itemFolder(outputFolder, settings.folder, i < layout.subfolders.size() ? layout.subfolders[i] : QString(),
-                               outcome.path);
-                const QByteArray name = fileNameToBytes(outcome.path.mid(outcome.path.lastIndexOf(QLatin1Char('/')) + 1));
-                std::optional<AtomicFile::Placement> placement;
-                if (folder) {
-                    checkNameFits(*folder, name, outcome.path);
-                    // Only a shortcut: whether the name is free is settled when the file is linked.
-                    if (layout.keepExisting && nameTaken(*folder, name)) {
-                        outcome.keptExisting = true;
-                        throw StepFailure(existsFailure(outcome.path));
-                    }
-                    placement.emplace(outcome.path, AtomicTarget{folder, name, layout.keepExisting, &protectedFiles});
-                }
-                if (!direct || !direct(i, outcome.path, &outcome.note))
-                    outcome.note = saveOneResult(produce(i), outcome.path, settings, sources[i], protectedFiles);
-                outcome.written = true;
-            } catch (const StepFailure &failure) {
-                outcome.failure = failure.description();
-                outcome.detail = failure.detail();
-            } catch (...) {
-                outcome.failure = outcome.detail = caughtExceptionText();
-            }
+            writeItem(run, i, outcome);
             std::unique_ptr<PendingCommit> pending = capture.take();
             if (!outcome.written)
                 pending.reset(); // a file whose item failed after all is not put in place
