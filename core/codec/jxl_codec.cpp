@@ -92,6 +92,42 @@ QImage decodeJxl(const Input &in)
     return alpha ? layOnWhite(target, in.path) : target;
 }
 
+namespace {
+
+// The colour profile, only where the pixels are not plain sRGB; empty when there is none.
+QByteArray jxlIccProfile(JxlDecoder *dec)
+{
+    // The pixels are described only where they are not plain sRGB.
+    JxlColorEncoding encoding{};
+    const bool srgb = JxlDecoderGetColorAsEncodedProfile(dec, nullptr, JXL_COLOR_PROFILE_TARGET_DATA,
+                                                         &encoding) == JXL_DEC_SUCCESS &&
+                      isSrgb(encoding);
+    std::size_t size = 0;
+    if (!srgb && JxlDecoderGetICCProfileSize(dec, nullptr, JXL_COLOR_PROFILE_TARGET_DATA, &size) ==
+                     JXL_DEC_SUCCESS &&
+        size > 0 && size <= kMaxBoxBytes) {
+        QByteArray icc(qsizetype(size), Qt::Uninitialized);
+        if (JxlDecoderGetColorAsICCProfile(dec, nullptr, JXL_COLOR_PROFILE_TARGET_DATA,
+                                           reinterpret_cast<uint8_t *>(icc.data()), size) == JXL_DEC_SUCCESS)
+            return icc;
+    }
+    return QByteArray();
+}
+
+// The TIFF structure of an EXIF box: a 32-bit offset to its header comes first.
+QByteArray exifFromBox(const QByteArray &exif)
+{
+    if (exif.size() > 4) {
+        const quint32 skip = quint32(quint8(exif[0])) << 24 | quint32(quint8(exif[1])) << 16 |
+                             quint32(quint8(exif[2])) << 8 | quint32(quint8(exif[3]));
+        if (skip < quint32(exif.size() - 4))
+            return exif.mid(4 + qsizetype(skip));
+    }
+    return QByteArray();
+}
+
+} // namespace
+
 MetadataBlocks jxlMetadata(const Input &in)
 {
     MetadataBlocks blocks;
@@ -125,20 +161,7 @@ MetadataBlocks jxlMetadata(const Input &in)
             break;
         }
         if (status == JXL_DEC_COLOR_ENCODING) {
-            // The pixels are described only where they are not plain sRGB.
-            JxlColorEncoding encoding{};
-            const bool srgb = JxlDecoderGetColorAsEncodedProfile(dec, nullptr, JXL_COLOR_PROFILE_TARGET_DATA,
-                                                                 &encoding) == JXL_DEC_SUCCESS &&
-                              isSrgb(encoding);
-            std::size_t size = 0;
-            if (!srgb && JxlDecoderGetICCProfileSize(dec, nullptr, JXL_COLOR_PROFILE_TARGET_DATA, &size) ==
-                             JXL_DEC_SUCCESS &&
-                size > 0 && size <= kMaxBoxBytes) {
-                QByteArray icc(qsizetype(size), Qt::Uninitialized);
-                if (JxlDecoderGetColorAsICCProfile(dec, nullptr, JXL_COLOR_PROFILE_TARGET_DATA,
-                                                   reinterpret_cast<uint8_t *>(icc.data()), size) == JXL_DEC_SUCCESS)
-                    blocks.icc = icc;
-            }
+            blocks.icc = jxlIccProfile(dec);
         } else if (status == JXL_DEC_BOX) {
             finishBox();
             JxlBoxType type{};
@@ -163,13 +186,7 @@ MetadataBlocks jxlMetadata(const Input &in)
             JxlDecoderSetBoxBuffer(dec, box.data() + used, box.size() - used);
         }
     }
-    // A 32-bit offset to the TIFF header comes first.
-    if (exif.size() > 4) {
-        const quint32 skip = quint32(quint8(exif[0])) << 24 | quint32(quint8(exif[1])) << 16 |
-                             quint32(quint8(exif[2])) << 8 | quint32(quint8(exif[3]));
-        if (skip < quint32(exif.size() - 4))
-            blocks.exif = exif.mid(4 + qsizetype(skip));
-    }
+    blocks.exif = exifFromBox(exif);
     blocks.xmp = xmp;
     return blocks;
 }
@@ -182,19 +199,20 @@ double jxlDistance(int quality)
     return 6.4 + std::pow(2.5, (30 - quality) / 5.0) / 6.25;
 }
 
-QByteArray encodeJxl(const QImage &picture, int quality, const MetadataBlocks &metadata)
+namespace {
+
+[[noreturn]] void failJxlEncode(const char *what)
 {
-    auto fail = [](const char *what) {
-        throw StepFailure(QStringLiteral("The JPEG XL encoder failed: ") + QLatin1String(what));
-    };
-    EncoderFree encoder{JxlEncoderCreate(nullptr)};
-    if (!encoder.e)
-        throw std::bad_alloc();
-    JxlEncoder *enc = encoder.e;
-    const bool lossless = quality >= 100;
+    throw StepFailure(QStringLiteral("The JPEG XL encoder failed: ") + QLatin1String(what));
+}
+
+// The picture's size and colour space, and its camera data in boxes before the picture, where
+// readers look for it first.
+void describeJxlPicture(JxlEncoder *enc, const QImage &picture, bool lossless, const MetadataBlocks &metadata)
+{
     const bool boxes = !metadata.exif.isEmpty() || !metadata.xmp.isEmpty();
     if (boxes && JxlEncoderUseBoxes(enc) != JXL_ENC_SUCCESS)
-        fail("cannot write metadata boxes");
+        failJxlEncode("cannot write metadata boxes");
 
     JxlBasicInfo info;
     JxlEncoderInitBasicInfo(&info);
@@ -205,7 +223,7 @@ QByteArray encodeJxl(const QImage &picture, int quality, const MetadataBlocks &m
     info.alpha_bits = 0;
     info.uses_original_profile = lossless ? JXL_TRUE : JXL_FALSE;
     if (JxlEncoderSetBasicInfo(enc, &info) != JXL_ENC_SUCCESS)
-        fail("the picture's size is refused");
+        failJxlEncode("the picture's size is refused");
     bool described = false;
     if (!metadata.icc.isEmpty())
         described = JxlEncoderSetICCProfile(enc, reinterpret_cast<const uint8_t *>(metadata.icc.constData()),
@@ -215,30 +233,26 @@ QByteArray encodeJxl(const QImage &picture, int quality, const MetadataBlocks &m
         JxlColorEncoding srgb;
         JxlColorEncodingSetToSRGB(&srgb, JXL_FALSE);
         if (JxlEncoderSetColorEncoding(enc, &srgb) != JXL_ENC_SUCCESS)
-            fail("cannot set the colour space");
+            failJxlEncode("cannot set the colour space");
     }
-    // Camera data before the picture, where readers look for it first.
     if (!metadata.exif.isEmpty()) {
         QByteArray box(4, '\0');
         box += metadata.exif;
         if (JxlEncoderAddBox(enc, "Exif", reinterpret_cast<const uint8_t *>(box.constData()), std::size_t(box.size()),
                              JXL_FALSE) != JXL_ENC_SUCCESS)
-            fail("cannot write the EXIF box");
+            failJxlEncode("cannot write the EXIF box");
     }
     if (!metadata.xmp.isEmpty() &&
         JxlEncoderAddBox(enc, "xml ", reinterpret_cast<const uint8_t *>(metadata.xmp.constData()),
                          std::size_t(metadata.xmp.size()), JXL_FALSE) != JXL_ENC_SUCCESS)
-        fail("cannot write the XMP box");
+        failJxlEncode("cannot write the XMP box");
     if (boxes)
         JxlEncoderCloseBoxes(enc);
+}
 
-    JxlEncoderFrameSettings *settings = JxlEncoderFrameSettingsCreate(enc, nullptr);
-    if (!settings)
-        throw std::bad_alloc();
-    if (lossless ? JxlEncoderSetFrameLossless(settings, JXL_TRUE) != JXL_ENC_SUCCESS
-                 : JxlEncoderSetFrameDistance(settings, float(jxlDistance(quality))) != JXL_ENC_SUCCESS)
-        fail("the quality is refused");
-
+// R,G,B bytes of a B,G,R,X picture, rows packed.
+std::vector<uint8_t> packedRgb(const QImage &picture)
+{
     const int width = picture.width(), height = picture.height();
     std::vector<uint8_t> rgb(std::size_t(width) * height * 3);
     for (int y = 0; y < height; ++y) {
@@ -250,11 +264,12 @@ QByteArray encodeJxl(const QImage &picture, int quality, const MetadataBlocks &m
             d[2] = s[0];
         }
     }
-    const JxlPixelFormat format{3, JXL_TYPE_UINT8, JXL_NATIVE_ENDIAN, 0};
-    if (JxlEncoderAddImageFrame(settings, &format, rgb.data(), rgb.size()) != JXL_ENC_SUCCESS)
-        fail("the picture is refused");
-    JxlEncoderCloseInput(enc);
+    return rgb;
+}
 
+// Everything the encoder makes, once its input is closed.
+QByteArray jxlOutput(JxlEncoder *enc)
+{
     QByteArray out(qsizetype(64 * 1024), Qt::Uninitialized);
     std::size_t used = 0;
     for (;;) {
@@ -265,11 +280,35 @@ QByteArray encodeJxl(const QImage &picture, int quality, const MetadataBlocks &m
         if (status == JXL_ENC_SUCCESS)
             break;
         if (status != JXL_ENC_NEED_MORE_OUTPUT)
-            fail("cannot encode the picture");
+            failJxlEncode("cannot encode the picture");
         out.resize(out.size() * 2);
     }
     out.truncate(qsizetype(used));
     return out;
+}
+
+} // namespace
+
+QByteArray encodeJxl(const QImage &picture, int quality, const MetadataBlocks &metadata)
+{
+    EncoderFree encoder{JxlEncoderCreate(nullptr)};
+    if (!encoder.e)
+        throw std::bad_alloc();
+    JxlEncoder *enc = encoder.e;
+    const bool lossless = quality >= 100;
+    describeJxlPicture(enc, picture, lossless, metadata);
+    JxlEncoderFrameSettings *settings = JxlEncoderFrameSettingsCreate(enc, nullptr);
+    if (!settings)
+        throw std::bad_alloc();
+    if (lossless ? JxlEncoderSetFrameLossless(settings, JXL_TRUE) != JXL_ENC_SUCCESS
+                 : JxlEncoderSetFrameDistance(settings, float(jxlDistance(quality))) != JXL_ENC_SUCCESS)
+        failJxlEncode("the quality is refused");
+    const std::vector<uint8_t> rgb = packedRgb(picture);
+    const JxlPixelFormat format{3, JXL_TYPE_UINT8, JXL_NATIVE_ENDIAN, 0};
+    if (JxlEncoderAddImageFrame(settings, &format, rgb.data(), rgb.size()) != JXL_ENC_SUCCESS)
+        failJxlEncode("the picture is refused");
+    JxlEncoderCloseInput(enc);
+    return jxlOutput(enc);
 }
 
 } // namespace lumivex::codec
