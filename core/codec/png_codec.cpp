@@ -81,6 +81,31 @@ bool prepareTarget(ReadJob &job)
     return true;
 }
 
+// Rows as B,G,R,A bytes (B,G,R,X without transparency) whatever the file stores; whether the
+// picture has transparency. May jump back to runRead's handler, so holds no C++ object.
+bool setRowTransforms(png_structp png, png_infop info, int colour, int depth)
+{
+    bool alpha = (colour & PNG_COLOR_MASK_ALPHA) != 0;
+    if (colour == PNG_COLOR_TYPE_PALETTE)
+        png_set_palette_to_rgb(png);
+    if (colour == PNG_COLOR_TYPE_GRAY && depth < 8)
+        png_set_expand_gray_1_2_4_to_8(png);
+    if (png_get_valid(png, info, PNG_INFO_tRNS)) {
+        png_set_tRNS_to_alpha(png);
+        alpha = true;
+    }
+    if (depth == 16)
+        png_set_scale_16(png);
+    if (!(colour & PNG_COLOR_MASK_COLOR))
+        png_set_gray_to_rgb(png);
+    png_set_bgr(png);
+    if (!alpha)
+        png_set_filler(png, 0xFF, PNG_FILLER_AFTER);
+    png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+    return alpha;
+}
+
 // Holds no C++ object across libpng calls: errors jump back here.
 bool runRead(ReadJob &job)
 {
@@ -128,24 +153,7 @@ bool runRead(ReadJob &job)
         job.dpmX = job.dpmY = 0;
     }
 
-    bool alpha = (colour & PNG_COLOR_MASK_ALPHA) != 0;
-    if (colour == PNG_COLOR_TYPE_PALETTE)
-        png_set_palette_to_rgb(png);
-    if (colour == PNG_COLOR_TYPE_GRAY && depth < 8)
-        png_set_expand_gray_1_2_4_to_8(png);
-    if (png_get_valid(png, info, PNG_INFO_tRNS)) {
-        png_set_tRNS_to_alpha(png);
-        alpha = true;
-    }
-    if (depth == 16)
-        png_set_scale_16(png);
-    if (!(colour & PNG_COLOR_MASK_COLOR))
-        png_set_gray_to_rgb(png);
-    png_set_bgr(png);
-    if (!alpha)
-        png_set_filler(png, 0xFF, PNG_FILLER_AFTER);
-    png_set_interlace_handling(png);
-    png_read_update_info(png, info);
+    const bool alpha = setRowTransforms(png, info, colour, depth);
     if (png_get_rowbytes(png, info) != png_size_t(width) * 4) {
         std::strcpy(job.message, "unexpected row layout");
         png_destroy_read_struct(&png, &info, nullptr);
