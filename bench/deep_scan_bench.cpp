@@ -2,7 +2,7 @@
 // Times the folder scanner over one chain of folders holding a single file at its bottom, at
 // depths 500, 1,000, 2,000 and 5,000 (or those given), so its cost per level can be read off.
 //   deep_scan_bench [DEPTH...]
-#include "core/paths.h"
+#include "core/folder_scan.h"
 
 #include <QDir>
 #include <QElapsedTimer>

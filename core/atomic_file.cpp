@@ -2,7 +2,7 @@
 #include "core/atomic_file.h"
 
 #include "core/error_report.h"
-#include "core/paths.h"
+#include "core/file_names.h"
 
 #include <QCoreApplication>
 #include "core/file_identity.h"

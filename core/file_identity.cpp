@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/file_identity.h"
 
-#include "core/paths.h"
+#include "core/file_names.h"
 
 #include <sys/stat.h>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/output_format.h"
 
-#include "core/paths.h"
+#include "core/file_names.h"
 
 #include <cerrno>
 #include <fcntl.h>

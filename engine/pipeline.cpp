@@ -3,7 +3,7 @@
 
 #include "core/codec/codec.h"
 #include "core/error_report.h"
-#include "core/paths.h"
+#include "core/file_names.h"
 #include "core/picture.h"
 #include "core/pixel_memory.h"
 
