@@ -11,6 +11,7 @@
 #include "scripted_dialogs.h"
 #include "test_images.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QDir>
@@ -505,6 +506,9 @@ TEST(CompareView, WorksFromTheKeyboardAloneAndRemembersItsPlace)
     EXPECT_EQ(names.size(), 6);
     EXPECT_FALSE(canvas->accessibleName().isEmpty());
     EXPECT_FALSE(view.status()->accessibleName().isEmpty());
+    QAccessibleInterface *window = QAccessible::queryAccessibleInterface(&view);
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->role(), QAccessible::Window) << "announced as a window (frame), not a filler";
 
     // Esc closes; the place is kept under a key of its own and given back to the next view.
     view.setGeometry(QRect(60, 70, 900, 640));
