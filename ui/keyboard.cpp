@@ -179,6 +179,11 @@ void enableKeyboard(QWidget *window, Dialogs &dialogs)
     auto *enter = new EnterPresses(window);
     for (QPushButton *button : window->findChildren<QPushButton *>())
         button->installEventFilter(enter);
+    addHelpKey(window, dialogs);
+}
+
+void addHelpKey(QWidget *window, Dialogs &dialogs)
+{
     auto *help = new QShortcut(QKeySequence::HelpContents, window);
     QObject::connect(help, &QShortcut::activated, window, [window, &dialogs] {
         dialogs.message(window, keysHelpText(), applicationTitle(), Dialogs::Buttons::Ok, Dialogs::Icon::None);
