@@ -211,6 +211,12 @@ Ctrl+S: Save Results
 Esc: stop saving (every file written is whole)
 Before and After panes: arrow keys scroll; Page Up, Page Down by a page (with Shift sideways); Home, End to the corners; F shows both pictures whole or at 100 %
 
+Compare view (Space on a row of the image list; Enter or Space on a result)
+F or 0: fit; 1: 100 %; + and -: zoom in and out; arrow keys: pan
+S: split view; [ and ]: move the divider
+Page Up, Page Down: previous or next result
+F11: full screen; Esc, Ctrl+W: leave full screen, else close the view
+
 Lumivex %1
 Licence: GPL-3.0-or-later (GNU General Public License, version 3 or any later version)</source>
         <translation>Tasten
@@ -228,6 +234,12 @@ Ergebnisfenster
 Ctrl+S: Ergebnisse speichern
 Esc: das Speichern anhalten (jede geschriebene Datei ist vollständig)
 Vorher- und Nachher-Bereich: Pfeiltasten blättern; Page Up, Page Down um eine Seite (mit Shift seitwärts); Home, End zu den Ecken; F zeigt beide Bilder ganz oder in 100 %
+
+Vergleichsansicht (Space auf einer Zeile der Bildliste; Enter oder Space auf einem Ergebnis)
+F oder 0: einpassen; 1: 100 %; + und -: vergrößern und verkleinern; Pfeiltasten: verschieben
+S: geteilte Ansicht; [ und ]: Trennlinie verschieben
+Page Up, Page Down: vorheriges oder nächstes Ergebnis
+F11: Vollbild; Esc, Ctrl+W: Vollbild verlassen, sonst die Ansicht schließen
 
 Lumivex %1
 Lizenz: GPL-3.0-or-later (GNU General Public License, Version 3 oder jede spätere Version)</translation>

@@ -211,6 +211,12 @@ Ctrl+S: Save Results
 Esc: stop saving (every file written is whole)
 Before and After panes: arrow keys scroll; Page Up, Page Down by a page (with Shift sideways); Home, End to the corners; F shows both pictures whole or at 100 %
 
+Compare view (Space on a row of the image list; Enter or Space on a result)
+F or 0: fit; 1: 100 %; + and -: zoom in and out; arrow keys: pan
+S: split view; [ and ]: move the divider
+Page Up, Page Down: previous or next result
+F11: full screen; Esc, Ctrl+W: leave full screen, else close the view
+
 Lumivex %1
 Licence: GPL-3.0-or-later (GNU General Public License, version 3 or any later version)</source>
         <translation>Teclas
@@ -228,6 +234,12 @@ Ventana de resultados
 Ctrl+S: Guardar los resultados
 Esc: detener el guardado (cada archivo escrito está completo)
 Paneles Antes y Después: las flechas desplazan; Page Up, Page Down una página (con Shift, en horizontal); Home, End hasta las esquinas; F muestra ambas imágenes enteras o al 100 %
+
+Vista de comparación (Space en una fila de la lista de imágenes; Enter o Space en un resultado)
+F o 0: ajustar; 1: 100 %; + y -: acercar y alejar; teclas de flecha: desplazar
+S: vista dividida; [ y ]: mover el divisor
+Page Up, Page Down: resultado anterior o siguiente
+F11: pantalla completa; Esc, Ctrl+W: salir de la pantalla completa, si no cerrar la vista
 
 Lumivex %1
 Licencia: GPL-3.0-or-later (GNU General Public License, versión 3 o cualquier versión posterior)</translation>

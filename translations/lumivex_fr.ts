@@ -211,6 +211,12 @@ Ctrl+S: Save Results
 Esc: stop saving (every file written is whole)
 Before and After panes: arrow keys scroll; Page Up, Page Down by a page (with Shift sideways); Home, End to the corners; F shows both pictures whole or at 100 %
 
+Compare view (Space on a row of the image list; Enter or Space on a result)
+F or 0: fit; 1: 100 %; + and -: zoom in and out; arrow keys: pan
+S: split view; [ and ]: move the divider
+Page Up, Page Down: previous or next result
+F11: full screen; Esc, Ctrl+W: leave full screen, else close the view
+
 Lumivex %1
 Licence: GPL-3.0-or-later (GNU General Public License, version 3 or any later version)</source>
         <translation>Touches
@@ -228,6 +234,12 @@ Fenêtre des résultats
 Ctrl+S : Enregistrer les résultats
 Esc : arrêter l&apos;enregistrement (chaque fichier écrit est complet)
 Volets Avant et Après : les touches fléchées font défiler ; Page Up, Page Down d&apos;une page (avec Shift, de côté) ; Home, End vers les coins ; F montre les deux images entières ou à 100 %
+
+Vue de comparaison (Space sur une ligne de la liste d&apos;images ; Enter ou Space sur un résultat)
+F ou 0 : ajuster ; 1 : 100 % ; + et - : zoom avant et arrière ; touches fléchées : déplacer
+S : vue partagée ; [ et ] : déplacer la séparation
+Page Up, Page Down : résultat précédent ou suivant
+F11 : plein écran ; Esc, Ctrl+W : quitter le plein écran, sinon fermer la vue
 
 Lumivex %1
 Licence : GPL-3.0-or-later (GNU General Public License, version 3 ou toute version ultérieure)</translation>

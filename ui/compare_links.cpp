@@ -6,6 +6,7 @@
 #include "ui/form1.h"
 #include "ui/form2.h"
 #include "ui/image_list_view.h"
+#include "ui/keyboard.h"
 
 #include <QEvent>
 #include <QKeyEvent>
@@ -46,8 +47,8 @@ QTreeWidgetItem *rowForMenu(QTreeWidget *list, const QPoint &position)
 
 // ---- Before a run --------------------------------------------------------------------------------
 
-ComparePreviewLink::ComparePreviewLink(Form1 &form, SettingsStore &settings)
-    : QObject(&form), m_form(form), m_settings(settings)
+ComparePreviewLink::ComparePreviewLink(Form1 &form, SettingsStore &settings, Dialogs &dialogs)
+    : QObject(&form), m_form(form), m_settings(settings), m_dialogs(dialogs)
 {
     const AdjustmentKind kinds[] = {AdjustmentKind::Brightness, AdjustmentKind::Contrast, AdjustmentKind::Softening,
                                     AdjustmentKind::Sharpening};
@@ -79,8 +80,10 @@ void ComparePreviewLink::open()
     if (!item)
         return;
     item->setSelected(true);
-    if (!m_view)
+    if (!m_view) {
         m_view = std::make_unique<CompareView>(m_settings);
+        addHelpKey(m_view.get(), m_dialogs);
+    }
     m_view->present();
     follow();
 }
@@ -121,8 +124,8 @@ bool ComparePreviewLink::eventFilter(QObject *watched, QEvent *event)
 
 // ---- After a run -----------------------------------------------------------------------------------
 
-CompareResultsLink::CompareResultsLink(Form2 &form, SettingsStore &settings)
-    : QObject(&form), m_form(form), m_settings(settings)
+CompareResultsLink::CompareResultsLink(Form2 &form, SettingsStore &settings, Dialogs &dialogs)
+    : QObject(&form), m_form(form), m_settings(settings), m_dialogs(dialogs)
 {
     QTreeWidget *list = form.ListView1;
     list->installEventFilter(this);
@@ -161,8 +164,10 @@ void CompareResultsLink::open()
     }
     if (items.empty())
         return;
-    if (!m_view)
+    if (!m_view) {
         m_view = std::make_unique<CompareView>(m_settings);
+        addHelpKey(m_view.get(), m_dialogs);
+    }
     m_view->present();
     m_view->showItems(std::move(items), current);
 }

@@ -11,6 +11,7 @@ class QPoint;
 namespace lumivex {
 
 class CompareView;
+class Dialogs;
 class Form1;
 class Form2;
 class SettingsStore;
@@ -22,7 +23,7 @@ class SettingsStore;
 class ComparePreviewLink : public QObject {
     Q_OBJECT
 public:
-    ComparePreviewLink(Form1 &form, SettingsStore &settings);
+    ComparePreviewLink(Form1 &form, SettingsStore &settings, Dialogs &dialogs);
     ~ComparePreviewLink() override;
 
     void open();
@@ -39,6 +40,7 @@ private:
 
     Form1 &m_form;
     SettingsStore &m_settings;
+    Dialogs &m_dialogs;
     AdjustmentKind m_kind = AdjustmentKind::Brightness;
     std::unique_ptr<CompareView> m_view;
 };
@@ -49,7 +51,7 @@ private:
 class CompareResultsLink : public QObject {
     Q_OBJECT
 public:
-    CompareResultsLink(Form2 &form, SettingsStore &settings);
+    CompareResultsLink(Form2 &form, SettingsStore &settings, Dialogs &dialogs);
     ~CompareResultsLink() override;
 
     void open();
@@ -63,6 +65,7 @@ private:
 
     Form2 &m_form;
     SettingsStore &m_settings;
+    Dialogs &m_dialogs;
     std::unique_ptr<CompareView> m_view;
 };
 

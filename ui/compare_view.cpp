@@ -4,6 +4,7 @@
 #include "core/dialogs.h"
 #include "core/paths.h"
 #include "core/settings_store.h"
+#include "ui/accessibility.h"
 #include "ui/window_setup.h"
 
 #include <QAction>
@@ -346,6 +347,8 @@ CompareView::CompareView(SettingsStore &settings, QWidget *parent) : QWidget(par
 {
     setAttribute(Qt::WA_DeleteOnClose, false);
     setWindowIcon(applicationIcon());
+    // A top-level QWidget reads as a filler to a screen reader; this is a window of its own.
+    setAccessibleRole(this, QAccessible::Window);
     createControls();
     m_canvas->setSplit(m_settings.GetSetting(QLatin1String(kSplitKey), QStringLiteral("False")) == QLatin1String("True"));
     createActions();

@@ -50,7 +50,7 @@ Form1::Form1(SettingsStore &settings, Dialogs &dialogs, QWidget *parent)
     });
     Form_Load();
     // Wired after the stored slider values are in, so that none of them counts as touched.
-    new ComparePreviewLink(*this, m_settings);
+    new ComparePreviewLink(*this, m_settings, m_dialogs);
 }
 
 Form1::~Form1() { m_settings.setProblemHandler({}); }

@@ -47,7 +47,7 @@ Form2::Form2(SettingsStore &settings, Dialogs &dialogs, QWidget *parent)
 {
     createControls();
     Form_Load();
-    new CompareResultsLink(*this, m_settings);
+    new CompareResultsLink(*this, m_settings, m_dialogs);
 }
 
 Form2::~Form2() { stopSaving(); }

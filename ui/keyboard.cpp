@@ -45,6 +45,12 @@ public:
                   "Before and After panes: arrow keys scroll; Page Up, Page Down by a page (with Shift "
                   "sideways); Home, End to the corners; F shows both pictures whole or at 100 %\n"
                   "\n"
+                  "Compare view (Space on a row of the image list; Enter or Space on a result)\n"
+                  "F or 0: fit; 1: 100 %; + and -: zoom in and out; arrow keys: pan\n"
+                  "S: split view; [ and ]: move the divider\n"
+                  "Page Up, Page Down: previous or next result\n"
+                  "F11: full screen; Esc, Ctrl+W: leave full screen, else close the view\n"
+                  "\n"
                   "Lumivex %1\n"
                   "Licence: GPL-3.0-or-later (GNU General Public License, version 3 or any later version)")
             .arg(QCoreApplication::applicationVersion().isEmpty() ? QStringLiteral(LUMIVEX_VERSION)
@@ -173,6 +179,11 @@ void enableKeyboard(QWidget *window, Dialogs &dialogs)
     auto *enter = new EnterPresses(window);
     for (QPushButton *button : window->findChildren<QPushButton *>())
         button->installEventFilter(enter);
+    addHelpKey(window, dialogs);
+}
+
+void addHelpKey(QWidget *window, Dialogs &dialogs)
+{
     auto *help = new QShortcut(QKeySequence::HelpContents, window);
     QObject::connect(help, &QShortcut::activated, window, [window, &dialogs] {
         dialogs.message(window, keysHelpText(), applicationTitle(), Dialogs::Buttons::Ok, Dialogs::Icon::None);

@@ -39,6 +39,8 @@ private:
 // Makes a window work from the keyboard alone: the focus ring, Enter and Return pressing a
 // focused push button as Space does, and F1 for the keys box (shown through `dialogs`).
 void enableKeyboard(QWidget *window, Dialogs &dialogs);
+// F1 alone, for a window that has its own keys and focus marks.
+void addHelpKey(QWidget *window, Dialogs &dialogs);
 
 // A window-wide key that clicks `button` (when it is enabled), shown in its tooltip.
 QShortcut *addButtonShortcut(QAbstractButton *button, const QKeySequence &keys);

@@ -8,9 +8,11 @@
 #include "ui/form1.h"
 #include "ui/form2.h"
 #include "ui/image_list_view.h"
+#include "ui/keyboard.h"
 #include "scripted_dialogs.h"
 #include "test_images.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QDir>
@@ -505,6 +507,14 @@ TEST(CompareView, WorksFromTheKeyboardAloneAndRemembersItsPlace)
     EXPECT_EQ(names.size(), 6);
     EXPECT_FALSE(canvas->accessibleName().isEmpty());
     EXPECT_FALSE(view.status()->accessibleName().isEmpty());
+    QAccessibleInterface *window = QAccessible::queryAccessibleInterface(&view);
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->role(), QAccessible::Window) << "announced as a window (frame), not a filler";
+    // F1 gives the keys box here too, as in the windows the view is opened from.
+    const std::size_t boxes = f.dialogs.plainMessages().size();
+    press(view, Qt::Key_F1);
+    ASSERT_EQ(f.dialogs.plainMessages().size(), boxes + 1);
+    EXPECT_EQ(f.dialogs.plainMessages().back().text, keysHelpText());
 
     // Esc closes; the place is kept under a key of its own and given back to the next view.
     view.setGeometry(QRect(60, 70, 900, 640));

@@ -184,6 +184,12 @@ TEST_F(Translations, TheCompareViewAndTheKeysBoxSpeakTheSameLanguage)
                                      "Tasten\nTab, Shift+Tab: n\u00E4chstes oder vorheriges Element\n")))
         << keys.toStdString();
     EXPECT_TRUE(keys.contains(pick("\nCtrl+S: Save Results\n", "\nCtrl+S: Ergebnisse speichern\n"))) << keys.toStdString();
+    // The compare view's keys are in the same box, since the view is opened from both windows.
+    EXPECT_TRUE(keys.contains(pick("\nS: split view; [ and ]: move the divider\n",
+                                   "\nS: geteilte Ansicht; [ und ]: Trennlinie verschieben\n"))) << keys.toStdString();
+    EXPECT_TRUE(keys.contains(pick("\nF11: full screen; Esc, Ctrl+W: leave full screen, else close the view\n",
+                                   "\nF11: Vollbild; Esc, Ctrl+W: Vollbild verlassen, sonst die Ansicht schlie\u00DFen\n")))
+        << keys.toStdString();
 }
 
 // Every shipped translation keeps its source's placeholders, line breaks, leading space and
