@@ -8,7 +8,6 @@
 #include "core/error_report.h"
 
 #include <QCursor>
-#include <QElapsedTimer>
 #include <QWidget>
 #include <functional>
 #include <memory>
