@@ -8,7 +8,8 @@
 namespace lumivex {
 
 // Bytes a worker keeps from one picture to the next (a file read whole, an encoded result, a
-// decoder's rows), in large pages where the kernel gives them. On virtual machines a page fault
+// decoder's rows), in large pages where the kernel gives them (core/large_pages.h), handed back to
+// that allocator's bounded pool when it goes or grows. On virtual machines a page fault
 // costs microseconds, so a worker faulting its few megabytes in 4 KB at a time spends on its
 // first picture what decoding a second one costs; in large pages it is a fault per 2 MB.
 //

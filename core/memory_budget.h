@@ -45,29 +45,49 @@ private:
     int m_beyondCount = 0;
 };
 
-// While it lives, the pictures allocated by allocatePixelImage on any thread are counted against
-// `budget`: the first picture memory a thread takes for an item reserves `picturesPerItem` times
-// its size (the decoded picture and, for the neighbourhood filters, the result beside it), and the
-// item's further pictures draw on that reservation. An item that needs more than it reserved (a
-// picture turned upright beside the decoded one) never waits on itself: one item at a time may
-// pass the budget by what it still needs. A reservation ends when its last picture goes, so only
-// pictures in flight count: results kept elsewhere must not be made under a budget.
+// What one batch's pictures are counted against. The batch owns it and hands it to the threads
+// that work for it (see PixelBudgetScope); a thread that was not handed one counts nothing, so two
+// batches in one process, or a window beside a batch, never share a budget by accident.
+//
+// The first picture memory a thread takes for an item reserves `picturesPerItem` times its size
+// (the decoded picture and, for the neighbourhood filters, the result beside it), and the item's
+// further pictures draw on that reservation. An item that needs more than it reserved (a picture
+// turned upright beside the decoded one) never waits on itself: one item at a time may pass the
+// budget by what it still needs. A reservation ends when its last picture goes, so only pictures
+// in flight count: results kept elsewhere must not be made under a budget.
 //
 // `workingBytes`, when given, is what an item needs beside its result for a picture of that size
 // (an encoder's copies and its output, say): the item's first picture reserves room for its
 // pictures or for its result and that, whichever is more, WorkingMemory draws on it, and a
 // picture whose work could not fit is refused with its size before it is decoded.
+struct PixelBudget {
+    std::shared_ptr<MemoryBudget> memory;
+    int picturesPerItem = 1;
+    std::function<std::size_t(const QSize &)> workingBytes;
+};
+
+// While it lives, the pictures allocated by allocatePixelImage on this thread are counted against
+// the given budget; the one the thread worked under before comes back after. The owner of a batch
+// opens one on its own thread, and whatever starts workers for the batch hands current() to each,
+// which opens its own.
 class PixelBudgetScope {
 public:
+    explicit PixelBudgetScope(std::shared_ptr<const PixelBudget> budget);
     PixelBudgetScope(std::shared_ptr<MemoryBudget> budget, int picturesPerItem,
                      std::function<std::size_t(const QSize &)> workingBytes = {});
     ~PixelBudgetScope();
     PixelBudgetScope(const PixelBudgetScope &) = delete;
     PixelBudgetScope &operator=(const PixelBudgetScope &) = delete;
+
+    // The budget this thread works under, or null.
+    static std::shared_ptr<const PixelBudget> current();
+
+private:
+    std::shared_ptr<const PixelBudget> m_previous;
 };
 
 // Memory an encoder takes while it lives, counted on the current thread's item under the
-// installed budget: drawn from the item's reservation where it has room (see workingBytes
+// thread's budget: drawn from the item's reservation where it has room (see workingBytes
 // above), else taken beside it like a further picture. Nothing without a budget.
 class WorkingMemory {
 public:

@@ -13,6 +13,20 @@
 
 namespace lumivex {
 
+QImage allocatePixelImage(const QSize &size, Prefault prefault)
+{
+    QImage picture = pixelMemoryImage(size, prefault);
+    if (!picture.isNull())
+        setDefaultDensity(picture);
+    return picture;
+}
+
+void setDefaultDensity(QImage &picture)
+{
+    picture.setDotsPerMeterX(kDefaultDotsPerMeter);
+    picture.setDotsPerMeterY(kDefaultDotsPerMeter);
+}
+
 void copyPictureInfo(const QImage &from, QImage &to)
 {
     to.setDotsPerMeterX(from.dotsPerMeterX());

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/file_identity.h"
+#include "core/large_pages.h"
 
 #include <QImage>
 #include <QString>
@@ -12,6 +13,14 @@ namespace lumivex {
 // The 4·W·H byte count of a picture must fit a signed 32-bit integer: at most 536,870,911
 // pixels. Decoding refuses anything larger before it allocates.
 constexpr std::int64_t kMaxPixelBytes = 2147483647;
+
+// A new picture of `size` in the pixel form, its memory from large pages and counted against the
+// batch's budget (core/pixel_memory.h). It says 96 dots per inch until its file says otherwise:
+// Qt's own default follows the screen of the process (100 without one), so a file naming no
+// density would be written with one that depends on where it was made.
+QImage allocatePixelImage(const QSize &size, Prefault prefault = Prefault::Yes);
+constexpr int kDefaultDotsPerMeter = 3780; // 96 dpi
+void setDefaultDensity(QImage &picture);
 
 // Decodes a file into the 32-bit B,G,R,X pixel form (QImage::Format_RGB32): EXIF orientation
 // applied, transparency laid on white as the preview panes show it. Throws StepFailure with the

@@ -9,25 +9,11 @@
 #include <functional>
 #include <memory>
 
-#include <mutex>
-#include <vector>
-#include <sys/mman.h>
-#include <unistd.h>
+#include <utility>
 
 namespace lumivex {
 
 namespace {
-
-constexpr std::size_t kLargePage = std::size_t(2) << 20;
-// Freed buffers kept for the next picture or the next run: an eighth of the machine's memory.
-std::size_t poolLimit()
-{
-    static const std::size_t limit = [] {
-        const long pages = sysconf(_SC_PHYS_PAGES), size = sysconf(_SC_PAGE_SIZE);
-        return pages > 0 && size > 0 ? std::size_t(pages) * std::size_t(size) / 8 : std::size_t(512) << 20;
-    }();
-    return limit;
-}
 
 // Budget bytes set aside for one item's pictures (see PixelBudgetScope); returned to the budget
 // when the last picture drawn on it goes.
@@ -41,79 +27,33 @@ struct Reservation {
 };
 
 struct Mapping {
-    void *address;
-    std::size_t length;
+    LargePages pages;
+    std::size_t length; // what the budget counts: the picture's bytes in whole large pages
     std::shared_ptr<Reservation> reservation;
 };
 
-std::mutex poolMutex;
-std::vector<Mapping> pool;
-std::size_t pooledBytes = 0;
-
-std::mutex installMutex;
-std::shared_ptr<MemoryBudget> installedBudget;
-int installedPerItem = 1;
-std::function<std::size_t(const QSize &)> installedWorkingBytes;
+thread_local std::shared_ptr<const PixelBudget> threadBudget;
 thread_local std::weak_ptr<Reservation> openReservation;
 
 std::shared_ptr<MemoryBudget> currentBudget(int *perItem = nullptr, std::size_t *working = nullptr,
                                             const QSize &size = QSize())
 {
-    std::lock_guard<std::mutex> lock(installMutex);
+    if (!threadBudget)
+        return nullptr;
     if (perItem)
-        *perItem = installedPerItem;
+        *perItem = std::max(1, threadBudget->picturesPerItem);
     if (working)
-        *working = installedWorkingBytes && !size.isEmpty() ? installedWorkingBytes(size) : 0;
-    return installedBudget;
+        *working = threadBudget->workingBytes && !size.isEmpty() ? threadBudget->workingBytes(size) : 0;
+    return threadBudget->memory;
 }
 
 // Pooled buffers are resident memory too: under a budget they are let go before it would pass.
-void trimPool(std::size_t keepAtMost)
-{
-    std::vector<Mapping> dropped;
-    {
-        std::lock_guard<std::mutex> lock(poolMutex);
-        while (pooledBytes > keepAtMost && !pool.empty()) {
-            dropped.push_back(pool.back());
-            pooledBytes -= pool.back().length;
-            pool.pop_back();
-        }
-    }
-    for (const Mapping &m : dropped)
-        munmap(m.address, m.length);
-}
-
-Mapping takeMapping(std::size_t length, Prefault prefault)
-{
-    {
-        std::lock_guard<std::mutex> lock(poolMutex);
-        for (std::size_t i = 0; i < pool.size(); ++i) {
-            if (pool[i].length == length) {
-                const Mapping m = pool[i];
-                pool.erase(pool.begin() + std::ptrdiff_t(i));
-                pooledBytes -= length;
-                return m;
-            }
-        }
-    }
-    void *address = mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (address == MAP_FAILED)
-        throw StepFailure(QStringLiteral("Out of memory"));
-#ifdef MADV_HUGEPAGE
-    madvise(address, length, MADV_HUGEPAGE);
-#endif
-    // Fault the whole buffer in with one call (Linux 5.14+), in large pages where the kernel
-    // has them; older kernels refuse it and the pages come one fault at a time as before.
-    constexpr int kPopulateWrite = 23; // MADV_POPULATE_WRITE
-    if (prefault == Prefault::Yes)
-        madvise(address, length, kPopulateWrite);
-    return Mapping{address, length, nullptr};
-}
+void trimPool(std::size_t keepAtMost) { trimLargePagePool(keepAtMost); }
 
 void giveBack(void *info)
 {
     auto *mapping = static_cast<Mapping *>(info);
-    std::size_t keep = poolLimit();
+    std::size_t keep = kLargePagePoolBound;
     if (mapping->reservation) {
         mapping->reservation->drawn -= mapping->length;
         const std::shared_ptr<MemoryBudget> &budget = mapping->reservation->budget;
@@ -121,16 +61,7 @@ void giveBack(void *info)
         keep = std::min(keep, budget->total() > held ? budget->total() - held : 0);
         mapping->reservation.reset(); // may hand the item's bytes back to the budget
     }
-    {
-        std::lock_guard<std::mutex> lock(poolMutex);
-        if (pooledBytes + mapping->length <= keep) {
-            pool.push_back(*mapping);
-            pooledBytes += mapping->length;
-            delete mapping;
-            return;
-        }
-    }
-    munmap(mapping->address, mapping->length);
+    giveBackLargePages(mapping->pages, keep);
     delete mapping;
 }
 
@@ -176,22 +107,21 @@ std::shared_ptr<Reservation> reserve(std::size_t length, const QSize &size)
 
 } // namespace
 
-PixelBudgetScope::PixelBudgetScope(std::shared_ptr<MemoryBudget> budget, int picturesPerItem,
-                                   std::function<std::size_t(const QSize &)> workingBytes)
+PixelBudgetScope::PixelBudgetScope(std::shared_ptr<const PixelBudget> budget)
+    : m_previous(std::exchange(threadBudget, budget && budget->memory ? std::move(budget) : nullptr))
 {
-    std::lock_guard<std::mutex> lock(installMutex);
-    installedBudget = std::move(budget);
-    installedPerItem = std::max(1, picturesPerItem);
-    installedWorkingBytes = std::move(workingBytes);
 }
 
-PixelBudgetScope::~PixelBudgetScope()
+PixelBudgetScope::PixelBudgetScope(std::shared_ptr<MemoryBudget> budget, int picturesPerItem,
+                                   std::function<std::size_t(const QSize &)> workingBytes)
+    : PixelBudgetScope(std::make_shared<const PixelBudget>(
+          PixelBudget{std::move(budget), std::max(1, picturesPerItem), std::move(workingBytes)}))
 {
-    std::lock_guard<std::mutex> lock(installMutex);
-    installedBudget.reset();
-    installedPerItem = 1;
-    installedWorkingBytes = nullptr;
 }
+
+PixelBudgetScope::~PixelBudgetScope() { threadBudget = std::move(m_previous); }
+
+std::shared_ptr<const PixelBudget> PixelBudgetScope::current() { return threadBudget; }
 
 WorkingMemory::WorkingMemory(std::size_t bytes, const QSize &size)
 {
@@ -235,40 +165,29 @@ void refusePictureBeyondBudget(const QSize &size)
     if (!budget || size.isEmpty())
         return;
     const std::size_t bytes = std::size_t(size.width()) * std::size_t(size.height()) * 4u;
-    const std::size_t wanted = itemShare((bytes + kLargePage - 1) / kLargePage * kLargePage, perItem, working);
+    const std::size_t wanted = itemShare(largePageLength(bytes), perItem, working);
     if (wanted > budget->total()) // refused at once, never waited for
         budget->acquire(wanted, QStringLiteral("%1 x %2 pixels").arg(size.width()).arg(size.height()));
 }
 
-QImage allocatePixelImage(const QSize &size, Prefault prefault)
+QImage pixelMemoryImage(const QSize &size, Prefault prefault)
 {
     if (size.isEmpty())
         return QImage();
     const std::size_t bytes = std::size_t(size.width()) * std::size_t(size.height()) * 4u;
     if (bytes > std::size_t(2147483647))
         throw StepFailure(QStringLiteral("Overflow"));
-    const std::size_t length = (bytes + kLargePage - 1) / kLargePage * kLargePage;
+    const std::size_t length = largePageLength(bytes);
     std::shared_ptr<Reservation> reservation = reserve(length, size);
-    Mapping mapping;
-    try {
-        mapping = takeMapping(length, prefault);
-    } catch (...) {
+    const LargePages pages = takeLargePages(length, prefault);
+    if (!pages.address) {
         if (reservation)
             reservation->drawn -= length;
-        throw;
+        throw StepFailure(QStringLiteral("Out of memory"));
     }
-    mapping.reservation = std::move(reservation);
-    auto *info = new Mapping(std::move(mapping));
-    QImage picture(static_cast<uchar *>(info->address), size.width(), size.height(), size.width() * 4,
-                   QImage::Format_RGB32, giveBack, info);
-    setDefaultDensity(picture);
-    return picture;
-}
-
-void setDefaultDensity(QImage &picture)
-{
-    picture.setDotsPerMeterX(kDefaultDotsPerMeter);
-    picture.setDotsPerMeterY(kDefaultDotsPerMeter);
+    auto *info = new Mapping{pages, length, std::move(reservation)};
+    return QImage(static_cast<uchar *>(pages.address), size.width(), size.height(), size.width() * 4,
+                  QImage::Format_RGB32, giveBack, info);
 }
 
 } // namespace lumivex

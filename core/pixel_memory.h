@@ -1,32 +1,29 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "core/large_pages.h"
+#include "core/picture.h" // allocatePixelImage, what decoders call
+
 #include <QImage>
 #include <QSize>
 
 namespace lumivex {
 
-// A QImage in the 32-bit pixel form whose memory comes from large pages and is handed back to
-// a small pool when the last copy of the image goes. Multi-megapixel pictures otherwise pay a
-// page fault per 4 KB on first touch, which on virtual machines costs more than decoding them.
+// A QImage in the 32-bit pixel form over large pages (core/large_pages.h), handed back to the
+// allocator's pool when the last copy of the image goes. It says nothing about its density yet:
+// pictures are made by allocatePixelImage (core/picture.h), which gives them their default.
 // Throws StepFailure when the memory cannot be had.
 //
 // Prefault::No leaves the pages to come on first touch: for a decoder that cannot yet tell
 // whether the file holds that many pixels (a few hundred bytes declaring 23000 x 23000), so a
 // file that ends early costs what was decoded, not the whole picture.
 //
-// While a PixelBudgetScope lives (core/memory_budget.h) the memory is counted against its
-// budget: the call waits for room, or throws StepFailure naming the size when it cannot fit.
-//
-// The picture says 96 dots per inch until its file says otherwise: Qt's own default follows the
-// screen of the process (100 without one), so a file naming no density would be written with
-// one that depends on where it was made.
-enum class Prefault { Yes, No };
-QImage allocatePixelImage(const QSize &size, Prefault prefault = Prefault::Yes);
-constexpr int kDefaultDotsPerMeter = 3780; // 96 dpi
-void setDefaultDensity(QImage &picture);
+// While the thread works under a PixelBudgetScope (core/memory_budget.h) the memory is counted
+// against its budget: the call waits for room, or throws StepFailure naming the size when it
+// cannot fit.
+QImage pixelMemoryImage(const QSize &size, Prefault prefault = Prefault::Yes);
 
-// Refuses, as allocatePixelImage would, a picture that could not fit the current batch's budget
+// Refuses, as pixelMemoryImage would, a picture that could not fit the current batch's budget
 // even alone (throws StepFailure naming its size); nothing is reserved. Lets a decoder tell so from
 // a file's header before it reads the rest.
 void refusePictureBeyondBudget(const QSize &size);

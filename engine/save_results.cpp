@@ -5,6 +5,7 @@
 #include "core/atomic_file.h"
 #include "core/codec/codec.h"
 #include "core/kept_bytes.h"
+#include "core/memory_budget.h"
 #include "core/error_report.h"
 #include "core/paths.h"
 
@@ -224,9 +225,14 @@ std::vector<SaveOutcome> saveItems(const SaveSettings &settings, const QStringLi
         }
     };
 
+    // The workers count their pictures against the budget of the batch that called, if any.
+    const std::shared_ptr<const PixelBudget> budget = PixelBudgetScope::current();
     std::vector<std::thread> pool;
     for (int t = 1; t < threads; ++t)
-        pool.emplace_back(work);
+        pool.emplace_back([&work, budget] {
+            const PixelBudgetScope batchBudget(budget);
+            work();
+        });
     work();
     for (std::thread &t : pool)
         t.join();

@@ -16,7 +16,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -230,6 +229,8 @@ void Form1::closeEvent(QCloseEvent *event)
     if (m_run)
         m_run->abandon();
     m_running = false;
+    if (m_scan)
+        m_scan->stop(); // reads no further entry; waited for when the window goes
     event->accept();
     if (m_form2) {
         m_form2->stopSaving();
@@ -242,6 +243,11 @@ void Form1::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_Escape && m_running) {
         m_run->cancel();
+        event->accept();
+        return;
+    }
+    if (event->key() == Qt::Key_Escape && m_scan) {
+        m_scan->stop();
         event->accept();
         return;
     }
@@ -285,15 +291,38 @@ void Form1::PushButton7_Click()
     }
 }
 
-bool Form1::yieldDuringScan()
+void Form1::startScan(std::vector<ScanJob::Entry> entries, const char *handler)
 {
-    // Hand the event loop a turn every few milliseconds, not for every entry: a folder of
-    // twenty thousand files would otherwise spend more time repainting than listing.
-    if (!m_sinceYield.isValid() || m_sinceYield.elapsed() >= 15) {
-        QCoreApplication::processEvents();
-        m_sinceYield.restart();
-    }
-    return !m_closing;
+    m_scan = std::make_unique<ScanJob>(std::move(entries));
+    ScanJob *job = m_scan.get();
+    const QString location = handler ? handlerLocation("Form1", handler) : QString();
+    connect(job, &ScanJob::found, this, [this, location](const QStringList &paths) {
+        if (location.isEmpty()) { // drops carry no error report of their own
+            for (const QString &path : paths)
+                ListView1->append(path);
+            return;
+        }
+        StepGuard guard(m_reporter, location);
+        for (const QString &path : paths)
+            guard(128, [&] { ListView1->append(path); });
+    });
+    connect(job, &ScanJob::finished, this, [this, job, location](const QString &failure) {
+        if (m_scan.get() != job)
+            return;
+        m_scan.release()->deleteLater();
+        if (m_closing)
+            return;
+        if (location.isEmpty()) {
+            setBusyPointer(false);
+            return;
+        }
+        StepGuard guard(m_reporter, location);
+        if (!failure.isEmpty())
+            guard(114, [&] { throw StepFailure(failure); });
+        guard(132, [&] { setBusyPointer(false); });
+    });
+    setBusyPointer(true);
+    job->start();
 }
 
 void Form1::PushButton8_Click()
@@ -316,20 +345,9 @@ void Form1::PushButton8_Click()
     if (folder.isEmpty())
         return;
 
-    ++m_scans;
+    // Read off the GUI thread; each folder's files go into the list as soon as it is read.
     guard(110, [&] { setBusyPointer(true); });
-    // Each folder's files go into the list as soon as it is read, the window repainting between.
-    guard(114, [&] {
-        ScanFolderTreeByFolder(
-            folder, QStringLiteral("*.") + answer,
-            [&](const QStringList &paths) {
-                for (const QString &path : paths)
-                    guard(128, [&] { ListView1->append(path); });
-            },
-            [this] { return yieldDuringScan(); });
-    });
-    guard(132, [&] { setBusyPointer(false); });
-    --m_scans;
+    guard(114, [&] { startScan({ScanJob::Entry{folder, QStringLiteral("*.") + answer, true}}, "PushButton8_Click"); });
 }
 
 void Form1::PushButton3_Click()
@@ -372,19 +390,21 @@ void Form1::ListView1_Drop(const QStringList &paths)
 {
     if (listLocked())
         return;
-    // Drops carry no error report of their own; a folder that cannot be read adds nothing.
+    // Drops carry no error report of their own; a folder that cannot be read adds nothing. Files
+    // before the first folder go in at once; from there on the entries keep their order through
+    // the scan.
+    std::vector<ScanJob::Entry> entries;
     for (const QString &path : paths) {
         if (m_closing)
             return;
-        if (QFileInfo(path).isDir()) {
-            ++m_scans;
-            for (const QString &file : ScanFolderTree(path, QStringLiteral("*.*"), [this] { return yieldDuringScan(); }))
-                ListView1->append(file);
-            --m_scans;
-        } else {
+        const bool folder = QFileInfo(path).isDir();
+        if (!folder && entries.empty())
             ListView1->append(path);
-        }
+        else
+            entries.push_back(ScanJob::Entry{path, QStringLiteral("*.*"), folder});
     }
+    if (!entries.empty())
+        startScan(std::move(entries), nullptr);
 }
 
 void Form1::addCommandLinePaths(const QStringList &paths)
@@ -405,7 +425,7 @@ void Form1::PushButton6_Click() { startRun(AdjustmentKind::Sharpening); }
 void Form1::startRun(AdjustmentKind kind)
 {
     // One run at a time, and none while a folder scan is still filling the list.
-    if (m_running || m_scans > 0)
+    if (m_running || m_scan)
         return;
     const RunSteps steps = runSteps(kind);
     StepGuard guard(m_reporter, handlerLocation("Form1", adjustmentInfo(kind).startHandler));

@@ -2,12 +2,12 @@
 #pragma once
 
 #include "engine/adjustment_kind.h"
+#include "engine/scan_job.h"
 #include "ui/pointer_feedback.h"
 #include "ui/window_setup.h"
 #include "core/error_report.h"
 
 #include <QCursor>
-#include <QElapsedTimer>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -65,6 +65,8 @@ public:
     Form2 *resultsWindow(); // created on first use
     Form2 *existingResults() const { return m_form2.get(); }
     bool isRunning() const { return m_running; }
+    // A folder scan is filling the list: it is locked as during a run until the scan ends.
+    bool isScanning() const { return m_scan != nullptr; }
     // The run under way, or the last one; null before the first.
     SessionRun *currentRun() const { return m_run.get(); }
     // For tests: called with each run just before it starts, to hold or pace its workers.
@@ -88,8 +90,10 @@ private:
     Panel createPanel(const AdjustmentInfo &info);
     void startRun(AdjustmentKind kind);
     void setBusyPointer(bool busy);
-    bool listLocked() const { return m_running; }
-    bool yieldDuringScan();
+    bool listLocked() const { return m_running || m_scan; }
+    // Walks the entries off the GUI thread, each folder's files going into the list as it is read.
+    // `handler` names the command whose failures are reported, none for drops.
+    void startScan(std::vector<ScanJob::Entry> entries, const char *handler);
 
     void finishRun(AdjustmentKind kind);
     void showMessage(const QString &text);
@@ -102,9 +106,8 @@ private:
     bool m_running = false;
     bool m_closing = false;
     bool m_centredOnShow = false;
-    int m_scans = 0;
-    QElapsedTimer m_sinceYield;
     std::vector<Panel> m_panels;
+    std::unique_ptr<ScanJob> m_scan;
     // Last: a run still going is abandoned before anything it reports to goes away.
     std::unique_ptr<SessionRun> m_run;
 };

@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/error_report.h"
+#include "core/kept_bytes.h"
+#include "core/large_pages.h"
 #include "core/memory_budget.h"
 #include "core/pixel_memory.h"
 #include "deadline.h"
@@ -86,7 +88,8 @@ TEST(PixelBudget, PicturesInFlightStayWithinTheBudgetWithoutDeadlock)
         const PixelBudgetScope scope(budget, 2);
         std::vector<std::thread> workers;
         for (int t = 0; t < 4; ++t) {
-            workers.emplace_back([] {
+            workers.emplace_back([batch = PixelBudgetScope::current()] {
+                const PixelBudgetScope scope(batch);
                 for (int item = 0; item < 25; ++item) {
                     QImage decoded = allocatePixelImage(kTwoMegabytes, Prefault::No);
                     QImage result = allocatePixelImage(kTwoMegabytes, Prefault::No);
@@ -115,7 +118,8 @@ TEST(PixelBudget, AnItemNeedingMoreThanItReservedNeverWaitsOnItself)
         const PixelBudgetScope scope(budget, 1);
         std::vector<std::thread> workers;
         for (int t = 0; t < 3; ++t) {
-            workers.emplace_back([] {
+            workers.emplace_back([batch = PixelBudgetScope::current()] {
+                const PixelBudgetScope scope(batch);
                 for (int item = 0; item < 20; ++item) {
                     const QImage decoded = allocatePixelImage(kTwoMegabytes, Prefault::No);
                     const QImage upright = allocatePixelImage(kTwoMegabytes, Prefault::No);
@@ -164,7 +168,8 @@ TEST(PixelBudget, WorkingMemoryIsReservedWithThePictureAndDrawnOnByTheEncoder)
         });
         std::vector<std::thread> workers;
         for (int t = 0; t < 4; ++t) {
-            workers.emplace_back([&] {
+            workers.emplace_back([&, batch = PixelBudgetScope::current()] {
+                const PixelBudgetScope scope(batch);
                 for (int item = 0; item < 25; ++item) {
                     const QImage picture = allocatePixelImage(kTwoMegabytes, Prefault::No);
                     const std::size_t before = budget->inUse();
@@ -200,4 +205,61 @@ TEST(PixelBudget, WorkingMemoryIsReservedWithThePictureAndDrawnOnByTheEncoder)
         EXPECT_EQ(failure.description(), QStringLiteral("Not enough memory: a picture of 1024 x 512 pixels needs 3 MB, "
                                                         "more than the 2 MB the batch may use"));
     }
+}
+
+// The budget belongs to the batch that opened it: a thread it was not handed to counts nothing,
+// and a scope gives back the budget its thread worked under before.
+TEST(PixelBudget, OnlyTheThreadsABatchHandsItsBudgetToCountAgainstIt)
+{
+    auto outer = std::make_shared<MemoryBudget>(8 * kMB);
+    auto inner = std::make_shared<MemoryBudget>(8 * kMB);
+    const PixelBudgetScope batch(outer, 1);
+    std::thread([] {
+        const QImage elsewhere = allocatePixelImage(kTwoMegabytes, Prefault::No);
+        EXPECT_FALSE(PixelBudgetScope::current());
+    }).join();
+    EXPECT_EQ(outer->peak(), 0u);
+    {
+        const PixelBudgetScope nested(inner, 1);
+        const QImage picture = allocatePixelImage(kTwoMegabytes, Prefault::No);
+        EXPECT_EQ(inner->inUse(), 2 * kMB);
+        EXPECT_EQ(outer->inUse(), 0u);
+    }
+    const QImage picture = allocatePixelImage(kTwoMegabytes, Prefault::No);
+    EXPECT_EQ(outer->inUse(), 2 * kMB);
+    EXPECT_EQ(inner->inUse(), 0u);
+}
+
+// Pictures and kept bytes come from one allocator: mappings on a large-page boundary (else the
+// kernel backs only their aligned middle with large pages), reused from a pool that never holds
+// more than its bound and is emptied once the memory lies unused.
+TEST(LargePages, AlignedReusedBoundedAndGivenBackWhenIdle)
+{
+    trimLargePagePool(0);
+    const QImage picture = allocatePixelImage(QSize(1000, 1000), Prefault::No);
+    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(picture.constBits()) % kLargePage, 0u);
+    EXPECT_EQ(picture.dotsPerMeterX(), kDefaultDotsPerMeter);
+    const void *first = nullptr;
+    {
+        KeptBytes kept;
+        kept.resize(3 * kMB);
+        EXPECT_EQ(reinterpret_cast<std::uintptr_t>(kept.data()) % kLargePage, 0u);
+        EXPECT_EQ(kept.capacity(), 4 * kMB);
+        first = kept.data();
+    }
+    EXPECT_EQ(largePagesPooled(), 4 * kMB);
+    {
+        KeptBytes again;
+        again.resize(4 * kMB);
+        EXPECT_EQ(static_cast<const void *>(again.data()), first) << "the pooled mapping is reused";
+        EXPECT_EQ(largePagesPooled(), 0u);
+    }
+    const LargePages large = takeLargePages(kLargePagePoolBound, Prefault::No);
+    ASSERT_NE(large.address, nullptr);
+    giveBackLargePages(large);
+    EXPECT_EQ(largePagesPooled(), 4 * kMB) << "the pool passed its bound";
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (largePagesPooled() > 0 && std::chrono::steady_clock::now() < until)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(largePagesPooled(), 0u) << "pooled memory still held 10 s after its last use";
 }

@@ -57,6 +57,11 @@ bool waitForRunEnd(const Form1 &w)
     return QTest::qWaitFor([&] { return !w.isRunning(); }, 30000);
 }
 
+bool waitForScanEnd(const Form1 &w)
+{
+    return QTest::qWaitFor([&] { return !w.isScanning(); }, 30000);
+}
+
 } // namespace
 
 TEST(Form1, FirstStartShowsTheDesignAndTheDefaultSliders)
@@ -217,6 +222,7 @@ TEST(Form1, AddFolderAsksTheExtensionStoresItAndScansTheTree)
     f.dialogs.inputs.push_back(QStringLiteral("jpg"));
     f.dialogs.folderAnswers.push_back(f.dir.filePath(QStringLiteral("pics")));
     QTest::mouseClick(w.PushButton8, Qt::LeftButton);
+    ASSERT_TRUE(waitForScanEnd(w));
     EXPECT_EQ(f.rows(), (QStringList{f.dir.filePath(QStringLiteral("pics/1.JPG")), f.dir.filePath(QStringLiteral("pics/sub/2.jpg"))}));
     ASSERT_EQ(f.dialogs.prompts.size(), 3u);
     EXPECT_EQ(f.dialogs.prompts[0].text,
@@ -226,6 +232,61 @@ TEST(Form1, AddFolderAsksTheExtensionStoresItAndScansTheTree)
     EXPECT_EQ(f.dialogs.folderPrompts.last(), QStringLiteral("Please select folder to add:"));
     EXPECT_EQ(w.pointer(), PointerState::Pointer::Default);
     EXPECT_TRUE(f.dialogs.reports().empty());
+}
+
+// A scan fills the list off the GUI thread and locks it as a run does: the list commands and the
+// Start buttons do nothing until it ends, every row still arrives in the walk's order, Esc stops
+// it, and closing the window during a scan neither hangs nor crashes.
+TEST(Form1, AFolderScanLocksTheListUntilItsRowsHaveAllArrived)
+{
+    Fixture f;
+    Form1 &w = f.open();
+    w.show();
+    const QString tree = f.dir.filePath(QStringLiteral("tree"));
+    for (int d = 0; d < 60; ++d) {
+        const QString folder = QStringLiteral("%1/f%2").arg(tree).arg(d, 2, 10, QLatin1Char('0'));
+        QDir().mkpath(folder);
+        for (int i = 0; i < 50; ++i) {
+            QFile file(QStringLiteral("%1/p%2.jpg").arg(folder).arg(i, 2, 10, QLatin1Char('0')));
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        }
+    }
+    const QStringList expected = ScanFolderTree(tree, QStringLiteral("*.jpg"));
+    ASSERT_EQ(expected.size(), 3000);
+    w.addCommandLinePaths({QStringLiteral("/x/already.jpg")});
+
+    f.dialogs.inputs.push_back(QStringLiteral("jpg"));
+    f.dialogs.folderAnswers.push_back(tree);
+    QTest::mouseClick(w.PushButton8, Qt::LeftButton);
+    ASSERT_TRUE(w.isScanning()) << "the scan ran on the GUI thread";
+    EXPECT_EQ(w.pointer(), PointerState::Pointer::Busy);
+    QTest::mouseClick(w.PushButton1, Qt::LeftButton); // Clear List
+    QTest::mouseClick(w.PushButton2, Qt::LeftButton); // a Start button
+    w.addCommandLinePaths({QStringLiteral("/x/dropped.jpg")});
+    EXPECT_EQ(w.currentRun(), nullptr);
+    ASSERT_TRUE(waitForScanEnd(w));
+    EXPECT_EQ(f.rows(), QStringList{QStringLiteral("/x/already.jpg")} + expected);
+    EXPECT_EQ(w.pointer(), PointerState::Pointer::Default);
+    EXPECT_TRUE(f.dialogs.reports().empty());
+    QTest::mouseClick(w.PushButton1, Qt::LeftButton);
+    EXPECT_TRUE(f.rows().isEmpty()) << "the list is unlocked once the scan has ended";
+
+    // Esc stops a scan: what was found before still arrives, in order, and the list unlocks.
+    w.addCommandLinePaths({tree});
+    ASSERT_TRUE(w.isScanning());
+    QTest::keyClick(&w, Qt::Key_Escape);
+    ASSERT_TRUE(waitForScanEnd(w));
+    const QStringList stopped = f.rows();
+    EXPECT_LE(stopped.size(), expected.size());
+    EXPECT_EQ(stopped, expected.mid(0, stopped.size()));
+
+    // Closing mid-scan.
+    w.addCommandLinePaths({tree});
+    ASSERT_TRUE(w.isScanning());
+    EXPECT_TRUE(w.close());
+    QCoreApplication::processEvents();
+    f.window.reset();
+    QCoreApplication::processEvents();
 }
 
 TEST(Form1, DropsAddFilesAsTheyAreAndScanFoldersOnce)
@@ -247,6 +308,8 @@ TEST(Form1, DropsAddFilesAsTheyAreAndScanFoldersOnce)
     EXPECT_TRUE(enter.isAccepted());
     QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(w.ListView1->viewport(), &drop);
+    EXPECT_EQ(f.rows(), QStringList{f.dir.filePath(QStringLiteral("loose.doc"))}) << "a file before any folder goes in at once";
+    ASSERT_TRUE(waitForScanEnd(w));
     EXPECT_EQ(f.rows(), (QStringList{f.dir.filePath(QStringLiteral("loose.doc")), f.dir.filePath(QStringLiteral("one/a.jpg")),
                                      f.dir.filePath(QStringLiteral("two/b.txt"))}));
 
