@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <atomic>
 #include <csignal>
+#include <malloc.h>
 #include <mutex>
 #include <thread>
 
@@ -384,6 +385,7 @@ struct BatchRequest {
     int quality = 100;
     int workers = 1;
     std::size_t budgetBytes = 0;
+    bool memoryGiven = false;
 };
 
 // --adjust and --strength come in pairs, applied in the order given. An empty text when they
@@ -449,6 +451,7 @@ QString readNumbers(const QCommandLineParser &parser, const BatchOptions &option
         if (!ok || mb < 1 || mb > (qint64(1) << 30))
             return QStringLiteral("--memory must be a whole number of megabytes from 1 to 1073741824");
         request.budgetBytes = std::size_t(mb) << 20;
+        request.memoryGiven = true;
     }
     return QString();
 }
@@ -591,6 +594,13 @@ int saveBatch(const BatchRequest &request, const SaveSettings &settings, const Q
                                           most = std::max(most, encoderWorkingBytes(encoder, size, {}, quality));
                                       return most;
                                   });
+    // The budget counts what an encoder asks for, but the C library keeps what a worker's encoder
+    // freed in that thread's own arena for its next one, which no budget sees: with several
+    // workers the AV1 and JPEG XL encoders' hundreds of megabytes each would stay held. Where a
+    // bound was asked for, every thread shares one arena, so freed memory serves whichever
+    // encoder runs next.
+    if (request.memoryGiven)
+        mallopt(M_ARENA_MAX, 1);
     layout.largestFirst = true;
     const StopOnSignals stopOnSignals;
     saveItems(settings, sources, sources, produce, written, request.workers, &stopRequested, layout, direct);

@@ -26,7 +26,10 @@
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <map>
+#include <spawn.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <chrono>
 #include <csignal>
@@ -943,6 +946,55 @@ QStringList manyPictures(Cli &cli, int count, int size)
 // Interrupted by SIGINT or SIGTERM a batch finishes the files in hand and exits 130 or 143;
 // killed outright it leaves no file of its own either. Every output there is whole: exactly its
 // picture.
+// The peak memory of the built program run to its end, as the kernel counted it for that
+// process alone; -1 if it could not be started or did not end normally.
+long peakKilobytesOfRun(const QStringList &arguments)
+{
+    std::vector<QByteArray> bytes{QByteArray(LUMIVEX_EXECUTABLE)};
+    for (const QString &argument : arguments)
+        bytes.push_back(QFile::encodeName(argument));
+    std::vector<char *> argv;
+    for (QByteArray &b : bytes)
+        argv.push_back(b.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    pid_t child = 0;
+    const int started = posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (started != 0)
+        return -1;
+    int status = 0;
+    rusage usage{};
+    if (wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return -1;
+    return usage.ru_maxrss;
+}
+
+// What an AV1 or JPEG XL encoder freed on one worker must not stay held beside the budget by
+// each of the others: several workers encoding one after another stay within --memory, not
+// within the budget plus one encoder's memory per worker.
+TEST(Program, EncodersOnSeveralWorkersStayWithinTheMemoryAsked)
+{
+    QTemporaryDir dir;
+    QStringList sources;
+    QDir().mkpath(dir.filePath(QStringLiteral("out")));
+    for (int i = 0; i < 6; ++i)
+        sources << writePicture(dir, QStringLiteral("p%1.jpg").arg(i), noisyPicture(1500, 1000, i + 1), "jpg");
+    // One item (6 MB of picture, about 90 MB of encoder) fits at a time.
+    const long peak = peakKilobytesOfRun(QStringList{QStringLiteral("--adjust"), QStringLiteral("brightness"),
+                                                     QStringLiteral("--strength"), QStringLiteral("10"), QStringLiteral("--format"),
+                                                     QStringLiteral("jxl"), QStringLiteral("--quality"), QStringLiteral("90"),
+                                                     QStringLiteral("--jobs"), QStringLiteral("4"), QStringLiteral("--memory"),
+                                                     QStringLiteral("150"), QStringLiteral("--output"), dir.filePath(QStringLiteral("out"))}
+                                         + sources);
+    ASSERT_GT(peak, 0) << "the batch did not end normally";
+    // The budget, and the program with its workers' file buffers beside it.
+    EXPECT_LT(peak, (150 + 90) * 1024L) << peak / 1024 << " MB";
+    EXPECT_EQ(QDir(dir.filePath(QStringLiteral("out"))).entryList(QDir::Files).size(), 6);
+}
+
 TEST(Program, AnInterruptedBatchLeavesOnlyWholeFiles)
 {
     Cli cli;
