@@ -404,6 +404,47 @@ QImage librawReference(const QByteArray &raw)
     return image;
 }
 
+namespace {
+
+// The picture's R, G, B bytes, row after row, as libjxl takes them.
+std::vector<uint8_t> rgbBytes(const QImage &picture)
+{
+    std::vector<uint8_t> rgb;
+    rgb.reserve(std::size_t(picture.width()) * std::size_t(picture.height()) * 3);
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x) {
+            const QRgb p = picture.pixel(x, y);
+            rgb.push_back(uint8_t(qRed(p)));
+            rgb.push_back(uint8_t(qGreen(p)));
+            rgb.push_back(uint8_t(qBlue(p)));
+        }
+    return rgb;
+}
+
+// The whole file of an encoder whose input is closed, empty if it failed; the encoder is destroyed.
+QByteArray finishedJxl(JxlEncoder *enc)
+{
+    QByteArray out(1 << 16, '\0');
+    std::size_t used = 0;
+    for (;;) {
+        uint8_t *next = reinterpret_cast<uint8_t *>(out.data()) + used;
+        std::size_t available = std::size_t(out.size()) - used;
+        const JxlEncoderStatus status = JxlEncoderProcessOutput(enc, &next, &available);
+        used = std::size_t(next - reinterpret_cast<uint8_t *>(out.data()));
+        if (status != JXL_ENC_NEED_MORE_OUTPUT) {
+            if (status != JXL_ENC_SUCCESS)
+                used = 0;
+            break;
+        }
+        out.resize(out.size() * 2);
+    }
+    JxlEncoderDestroy(enc);
+    out.truncate(qsizetype(used));
+    return out;
+}
+
+} // namespace
+
 QByteArray libjxlEncode(const QImage &picture, float distance, int orientation, const QByteArray &exif,
                         const QByteArray &xmp, bool compressBoxes)
 {
@@ -438,34 +479,11 @@ QByteArray libjxlEncode(const QImage &picture, float distance, int orientation, 
         JxlEncoderSetFrameLossless(settings, JXL_TRUE);
     else
         JxlEncoderSetFrameDistance(settings, distance);
-    std::vector<uint8_t> rgb;
-    for (int y = 0; y < picture.height(); ++y)
-        for (int x = 0; x < picture.width(); ++x) {
-            const QRgb p = picture.pixel(x, y);
-            rgb.push_back(uint8_t(qRed(p)));
-            rgb.push_back(uint8_t(qGreen(p)));
-            rgb.push_back(uint8_t(qBlue(p)));
-        }
+    const std::vector<uint8_t> rgb = rgbBytes(picture);
     const JxlPixelFormat format{3, JXL_TYPE_UINT8, JXL_NATIVE_ENDIAN, 0};
     JxlEncoderAddImageFrame(settings, &format, rgb.data(), rgb.size());
     JxlEncoderCloseInput(enc);
-    QByteArray out(1 << 16, '\0');
-    std::size_t used = 0;
-    for (;;) {
-        uint8_t *next = reinterpret_cast<uint8_t *>(out.data()) + used;
-        std::size_t available = std::size_t(out.size()) - used;
-        const JxlEncoderStatus status = JxlEncoderProcessOutput(enc, &next, &available);
-        used = std::size_t(next - reinterpret_cast<uint8_t *>(out.data()));
-        if (status != JXL_ENC_NEED_MORE_OUTPUT) {
-            if (status != JXL_ENC_SUCCESS)
-                used = 0;
-            break;
-        }
-        out.resize(out.size() * 2);
-    }
-    JxlEncoderDestroy(enc);
-    out.truncate(qsizetype(used));
-    return out;
+    return finishedJxl(enc);
 }
 
 QByteArray libjxlEncodeAnimation(const QImage &first, const QImage &second)
@@ -493,34 +511,11 @@ QByteArray libjxlEncodeAnimation(const QImage &first, const QImage &second)
         JxlEncoderInitFrameHeader(&header);
         header.duration = 5;
         JxlEncoderSetFrameHeader(settings, &header);
-        std::vector<uint8_t> rgb;
-        for (int y = 0; y < frame->height(); ++y)
-            for (int x = 0; x < frame->width(); ++x) {
-                const QRgb p = frame->pixel(x, y);
-                rgb.push_back(uint8_t(qRed(p)));
-                rgb.push_back(uint8_t(qGreen(p)));
-                rgb.push_back(uint8_t(qBlue(p)));
-            }
+        const std::vector<uint8_t> rgb = rgbBytes(*frame);
         JxlEncoderAddImageFrame(settings, &format, rgb.data(), rgb.size());
     }
     JxlEncoderCloseInput(enc);
-    QByteArray out(1 << 16, '\0');
-    std::size_t used = 0;
-    for (;;) {
-        uint8_t *next = reinterpret_cast<uint8_t *>(out.data()) + used;
-        std::size_t available = std::size_t(out.size()) - used;
-        const JxlEncoderStatus status = JxlEncoderProcessOutput(enc, &next, &available);
-        used = std::size_t(next - reinterpret_cast<uint8_t *>(out.data()));
-        if (status != JXL_ENC_NEED_MORE_OUTPUT) {
-            if (status != JXL_ENC_SUCCESS)
-                used = 0;
-            break;
-        }
-        out.resize(out.size() * 2);
-    }
-    JxlEncoderDestroy(enc);
-    out.truncate(qsizetype(used));
-    return out;
+    return finishedJxl(enc);
 }
 
 QImage libjxlDecode(const QByteArray &jxl)
