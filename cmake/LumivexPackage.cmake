@@ -27,8 +27,12 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${LUMIVEX_HOMEPAGE})
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Loaded when the first HEIF or AVIF file is met, so the program's own links do not name it.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS libheif1)
+# Loaded when the first HEIF, AVIF or JPEG XL file is met, so the program's own links do not
+# name them. Debian names libjxl's package after its version (libjxl0.7).
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(JXL_PACKAGE REQUIRED libjxl)
+string(REGEX MATCH "^[0-9]+\\.[0-9]+" jxl_series "${JXL_PACKAGE_VERSION}")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libheif1, libjxl${jxl_series}")
 # Qt's own texts of the standard dialogs (buttons, the file dialog) in the window's language.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-translations-l10n)
 

@@ -8,9 +8,11 @@
 #include "core/error_report.h"
 
 #include <cmath>
+#include <dlfcn.h>
 #include <cstring>
 #include <jxl/decode.h>
 #include <jxl/encode.h>
+#include <jxl/version.h>
 #include <vector>
 #include <QCoreApplication>
 
@@ -18,13 +20,92 @@ namespace lumivex::codec {
 
 namespace {
 
+// libjxl and what it brings (Highway, Brotli) cost every start of the program several
+// milliseconds, the command line's included: the library is loaded the first time a JPEG XL
+// file is read or written.
+#define LUMIVEX_JXL_FUNCTIONS(X) \
+    X(ColorEncodingSetToSRGB) \
+    X(DecoderCloseInput) \
+    X(DecoderCreate) \
+    X(DecoderDestroy) \
+    X(DecoderGetBasicInfo) \
+    X(DecoderGetBoxType) \
+    X(DecoderGetColorAsEncodedProfile) \
+    X(DecoderGetColorAsICCProfile) \
+    X(DecoderGetICCProfileSize) \
+    X(DecoderImageOutBufferSize) \
+    X(DecoderProcessInput) \
+    X(DecoderReleaseBoxBuffer) \
+    X(DecoderSetBoxBuffer) \
+    X(DecoderSetDecompressBoxes) \
+    X(DecoderSetImageOutBuffer) \
+    X(DecoderSetInput) \
+    X(DecoderSubscribeEvents) \
+    X(EncoderAddBox) \
+    X(EncoderAddImageFrame) \
+    X(EncoderCloseBoxes) \
+    X(EncoderCloseInput) \
+    X(EncoderCreate) \
+    X(EncoderDestroy) \
+    X(EncoderFrameSettingsCreate) \
+    X(EncoderInitBasicInfo) \
+    X(EncoderProcessOutput) \
+    X(EncoderSetBasicInfo) \
+    X(EncoderSetColorEncoding) \
+    X(EncoderSetFrameDistance) \
+    X(EncoderSetFrameLossless) \
+    X(EncoderSetICCProfile) \
+    X(EncoderUseBoxes)
+
+#define LUMIVEX_JXL_STRING2(x) #x
+#define LUMIVEX_JXL_STRING(x) LUMIVEX_JXL_STRING2(x)
+
+// The functions this backend calls, found in the library once it is loaded.
+struct Jxl {
+#define LUMIVEX_JXL_POINTER(name) decltype(&::Jxl##name) name = nullptr;
+    LUMIVEX_JXL_FUNCTIONS(LUMIVEX_JXL_POINTER)
+#undef LUMIVEX_JXL_POINTER
+    QString missing; // why the library cannot be used; empty when it can
+};
+
+Jxl loadJxl()
+{
+    Jxl api;
+    // Loaded by the name of the version built against, as the package depends on it.
+#if JPEGXL_MAJOR_VERSION == 0
+    const char *name = "libjxl.so.0." LUMIVEX_JXL_STRING(JPEGXL_MINOR_VERSION);
+#else
+    const char *name = "libjxl.so." LUMIVEX_JXL_STRING(JPEGXL_MAJOR_VERSION);
+#endif
+    void *library = dlopen(name, RTLD_NOW | RTLD_LOCAL);
+    if (!library) {
+        api.missing = QStringLiteral("libjxl could not be loaded: ") + QString::fromLocal8Bit(dlerror());
+        return api;
+    }
+#define LUMIVEX_JXL_FIND(name)                                                                         \
+    api.name = reinterpret_cast<decltype(&::Jxl##name)>(dlsym(library, "Jxl" #name));                 \
+    if (!api.name) {                                                                                   \
+        api.missing = QStringLiteral("libjxl has no Jxl" #name);                                      \
+        return api;                                                                                    \
+    }
+    LUMIVEX_JXL_FUNCTIONS(LUMIVEX_JXL_FIND)
+#undef LUMIVEX_JXL_FIND
+    return api; // kept loaded for the rest of the run
+}
+
+const Jxl &lib()
+{
+    static const Jxl api = loadJxl();
+    return api;
+}
+
 struct DecoderFree {
     JxlDecoder *d;
-    ~DecoderFree() { JxlDecoderDestroy(d); }
+    ~DecoderFree() { lib().DecoderDestroy(d); }
 };
 struct EncoderFree {
     JxlEncoder *e;
-    ~EncoderFree() { JxlEncoderDestroy(e); }
+    ~EncoderFree() { lib().EncoderDestroy(e); }
 };
 
 // No box of camera data is taken past this size, whatever its header says.
@@ -40,12 +121,14 @@ bool isSrgb(const JxlColorEncoding &c)
 
 QImage decodeJxl(const Input &in)
 {
-    DecoderFree decoder{JxlDecoderCreate(nullptr)};
+    if (!lib().missing.isEmpty())
+        failDecode(lib().missing, in.path);
+    DecoderFree decoder{lib().DecoderCreate(nullptr)};
     if (!decoder.d)
         throw std::bad_alloc();
     JxlDecoder *dec = decoder.d;
-    if (JxlDecoderSubscribeEvents(dec, JXL_DEC_BASIC_INFO | JXL_DEC_FULL_IMAGE) != JXL_DEC_SUCCESS ||
-        JxlDecoderSetInput(dec, in.data, in.size) != JXL_DEC_SUCCESS)
+    if (lib().DecoderSubscribeEvents(dec, JXL_DEC_BASIC_INFO | JXL_DEC_FULL_IMAGE) != JXL_DEC_SUCCESS ||
+        lib().DecoderSetInput(dec, in.data, in.size) != JXL_DEC_SUCCESS)
         failDecode(QCoreApplication::translate("lumivex::Failure", "libjxl cannot start"), in.path);
     // The input is left open: a file that stops early then asks for more rather than failing
     // as damaged.
@@ -54,13 +137,13 @@ QImage decodeJxl(const Input &in)
     QImage target;
     const JxlPixelFormat format{4, JXL_TYPE_UINT8, JXL_NATIVE_ENDIAN, 0};
     for (;;) {
-        const JxlDecoderStatus status = JxlDecoderProcessInput(dec);
+        const JxlDecoderStatus status = lib().DecoderProcessInput(dec);
         if (status == JXL_DEC_ERROR)
             failDecode(QCoreApplication::translate("lumivex::Failure", "libjxl cannot read the file"), in.path);
         if (status == JXL_DEC_NEED_MORE_INPUT)
             failTruncated(in.path);
         if (status == JXL_DEC_BASIC_INFO) {
-            if (JxlDecoderGetBasicInfo(dec, &info) != JXL_DEC_SUCCESS)
+            if (lib().DecoderGetBasicInfo(dec, &info) != JXL_DEC_SUCCESS)
                 failDecode(QCoreApplication::translate("lumivex::Failure", "libjxl cannot read the file"), in.path);
             checkPictureSize(info.xsize, info.ysize, in.path);
         } else if (status == JXL_DEC_NEED_IMAGE_OUT_BUFFER) {
@@ -69,10 +152,10 @@ QImage decodeJxl(const Input &in)
             const int width = int(swaps ? info.ysize : info.xsize), height = int(swaps ? info.xsize : info.ysize);
             target = info.alpha_bits > 0 ? newScratch(width, height, in.path) : newPicture(width, height, in.path);
             std::size_t needed = 0;
-            if (JxlDecoderImageOutBufferSize(dec, &format, &needed) != JXL_DEC_SUCCESS ||
+            if (lib().DecoderImageOutBufferSize(dec, &format, &needed) != JXL_DEC_SUCCESS ||
                 needed != std::size_t(target.sizeInBytes()) || target.bytesPerLine() != width * 4)
                 failDecode(QCoreApplication::translate("lumivex::Failure", "libjxl gave an unexpected picture size"), in.path);
-            if (JxlDecoderSetImageOutBuffer(dec, &format, target.bits(), needed) != JXL_DEC_SUCCESS)
+            if (lib().DecoderSetImageOutBuffer(dec, &format, target.bits(), needed) != JXL_DEC_SUCCESS)
                 failDecode(QCoreApplication::translate("lumivex::Failure", "libjxl cannot write the picture"), in.path);
         } else if (status == JXL_DEC_FULL_IMAGE || status == JXL_DEC_SUCCESS) {
             break; // the first frame only
@@ -99,15 +182,15 @@ QByteArray jxlIccProfile(JxlDecoder *dec)
 {
     // The pixels are described only where they are not plain sRGB.
     JxlColorEncoding encoding{};
-    const bool srgb = JxlDecoderGetColorAsEncodedProfile(dec, nullptr, JXL_COLOR_PROFILE_TARGET_DATA,
+    const bool srgb = lib().DecoderGetColorAsEncodedProfile(dec, nullptr, JXL_COLOR_PROFILE_TARGET_DATA,
                                                          &encoding) == JXL_DEC_SUCCESS &&
                       isSrgb(encoding);
     std::size_t size = 0;
-    if (!srgb && JxlDecoderGetICCProfileSize(dec, nullptr, JXL_COLOR_PROFILE_TARGET_DATA, &size) ==
+    if (!srgb && lib().DecoderGetICCProfileSize(dec, nullptr, JXL_COLOR_PROFILE_TARGET_DATA, &size) ==
                      JXL_DEC_SUCCESS &&
         size > 0 && size <= kMaxBoxBytes) {
         QByteArray icc(qsizetype(size), Qt::Uninitialized);
-        if (JxlDecoderGetColorAsICCProfile(dec, nullptr, JXL_COLOR_PROFILE_TARGET_DATA,
+        if (lib().DecoderGetColorAsICCProfile(dec, nullptr, JXL_COLOR_PROFILE_TARGET_DATA,
                                            reinterpret_cast<uint8_t *>(icc.data()), size) == JXL_DEC_SUCCESS)
             return icc;
     }
@@ -131,27 +214,29 @@ QByteArray exifFromBox(const QByteArray &exif)
 MetadataBlocks jxlMetadata(const Input &in)
 {
     MetadataBlocks blocks;
-    DecoderFree decoder{JxlDecoderCreate(nullptr)};
+    if (!lib().missing.isEmpty())
+        return blocks;
+    DecoderFree decoder{lib().DecoderCreate(nullptr)};
     if (!decoder.d)
         return blocks;
     JxlDecoder *dec = decoder.d;
-    if (JxlDecoderSubscribeEvents(dec, JXL_DEC_COLOR_ENCODING | JXL_DEC_BOX) != JXL_DEC_SUCCESS ||
-        JxlDecoderSetInput(dec, in.data, in.size) != JXL_DEC_SUCCESS)
+    if (lib().DecoderSubscribeEvents(dec, JXL_DEC_COLOR_ENCODING | JXL_DEC_BOX) != JXL_DEC_SUCCESS ||
+        lib().DecoderSetInput(dec, in.data, in.size) != JXL_DEC_SUCCESS)
         return blocks;
-    JxlDecoderCloseInput(dec);
-    JxlDecoderSetDecompressBoxes(dec, JXL_TRUE);
+    lib().DecoderCloseInput(dec);
+    lib().DecoderSetDecompressBoxes(dec, JXL_TRUE);
     std::vector<uint8_t> box;
     QByteArray *filling = nullptr;
     auto finishBox = [&] {
         if (!filling)
             return;
-        const std::size_t unused = JxlDecoderReleaseBoxBuffer(dec);
+        const std::size_t unused = lib().DecoderReleaseBoxBuffer(dec);
         *filling = QByteArray(reinterpret_cast<const char *>(box.data()), qsizetype(box.size() - unused));
         filling = nullptr;
     };
     QByteArray exif, xmp;
     for (;;) {
-        const JxlDecoderStatus status = JxlDecoderProcessInput(dec);
+        const JxlDecoderStatus status = lib().DecoderProcessInput(dec);
         if (status == JXL_DEC_ERROR || status == JXL_DEC_NEED_MORE_INPUT) {
             filling = nullptr;
             break; // what was read in full so far is kept
@@ -165,7 +250,7 @@ MetadataBlocks jxlMetadata(const Input &in)
         } else if (status == JXL_DEC_BOX) {
             finishBox();
             JxlBoxType type{};
-            if (JxlDecoderGetBoxType(dec, type, JXL_TRUE) != JXL_DEC_SUCCESS)
+            if (lib().DecoderGetBoxType(dec, type, JXL_TRUE) != JXL_DEC_SUCCESS)
                 continue;
             if (std::memcmp(type, "Exif", 4) == 0 && exif.isEmpty())
                 filling = &exif;
@@ -173,17 +258,17 @@ MetadataBlocks jxlMetadata(const Input &in)
                 filling = &xmp;
             if (filling) {
                 box.assign(64 * 1024, 0);
-                JxlDecoderSetBoxBuffer(dec, box.data(), box.size());
+                lib().DecoderSetBoxBuffer(dec, box.data(), box.size());
             }
         } else if (status == JXL_DEC_BOX_NEED_MORE_OUTPUT && filling) {
-            const std::size_t unused = JxlDecoderReleaseBoxBuffer(dec);
+            const std::size_t unused = lib().DecoderReleaseBoxBuffer(dec);
             const std::size_t used = box.size() - unused;
             if (box.size() * 2 > kMaxBoxBytes) {
                 filling = nullptr;
                 continue;
             }
             box.resize(box.size() * 2);
-            JxlDecoderSetBoxBuffer(dec, box.data() + used, box.size() - used);
+            lib().DecoderSetBoxBuffer(dec, box.data() + used, box.size() - used);
         }
     }
     blocks.exif = exifFromBox(exif);
@@ -211,43 +296,43 @@ namespace {
 void describeJxlPicture(JxlEncoder *enc, const QImage &picture, bool lossless, const MetadataBlocks &metadata)
 {
     const bool boxes = !metadata.exif.isEmpty() || !metadata.xmp.isEmpty();
-    if (boxes && JxlEncoderUseBoxes(enc) != JXL_ENC_SUCCESS)
+    if (boxes && lib().EncoderUseBoxes(enc) != JXL_ENC_SUCCESS)
         failJxlEncode("cannot write metadata boxes");
 
     JxlBasicInfo info;
-    JxlEncoderInitBasicInfo(&info);
+    lib().EncoderInitBasicInfo(&info);
     info.xsize = uint32_t(picture.width());
     info.ysize = uint32_t(picture.height());
     info.bits_per_sample = 8;
     info.num_color_channels = 3;
     info.alpha_bits = 0;
     info.uses_original_profile = lossless ? JXL_TRUE : JXL_FALSE;
-    if (JxlEncoderSetBasicInfo(enc, &info) != JXL_ENC_SUCCESS)
+    if (lib().EncoderSetBasicInfo(enc, &info) != JXL_ENC_SUCCESS)
         failJxlEncode("the picture's size is refused");
     bool described = false;
     if (!metadata.icc.isEmpty())
-        described = JxlEncoderSetICCProfile(enc, reinterpret_cast<const uint8_t *>(metadata.icc.constData()),
+        described = lib().EncoderSetICCProfile(enc, reinterpret_cast<const uint8_t *>(metadata.icc.constData()),
                                             std::size_t(metadata.icc.size())) == JXL_ENC_SUCCESS;
     if (!described) {
         // A profile libjxl cannot take is left out rather than the picture.
         JxlColorEncoding srgb;
-        JxlColorEncodingSetToSRGB(&srgb, JXL_FALSE);
-        if (JxlEncoderSetColorEncoding(enc, &srgb) != JXL_ENC_SUCCESS)
+        lib().ColorEncodingSetToSRGB(&srgb, JXL_FALSE);
+        if (lib().EncoderSetColorEncoding(enc, &srgb) != JXL_ENC_SUCCESS)
             failJxlEncode("cannot set the colour space");
     }
     if (!metadata.exif.isEmpty()) {
         QByteArray box(4, '\0');
         box += metadata.exif;
-        if (JxlEncoderAddBox(enc, "Exif", reinterpret_cast<const uint8_t *>(box.constData()), std::size_t(box.size()),
+        if (lib().EncoderAddBox(enc, "Exif", reinterpret_cast<const uint8_t *>(box.constData()), std::size_t(box.size()),
                              JXL_FALSE) != JXL_ENC_SUCCESS)
             failJxlEncode("cannot write the EXIF box");
     }
     if (!metadata.xmp.isEmpty() &&
-        JxlEncoderAddBox(enc, "xml ", reinterpret_cast<const uint8_t *>(metadata.xmp.constData()),
+        lib().EncoderAddBox(enc, "xml ", reinterpret_cast<const uint8_t *>(metadata.xmp.constData()),
                          std::size_t(metadata.xmp.size()), JXL_FALSE) != JXL_ENC_SUCCESS)
         failJxlEncode("cannot write the XMP box");
     if (boxes)
-        JxlEncoderCloseBoxes(enc);
+        lib().EncoderCloseBoxes(enc);
 }
 
 // R,G,B bytes of a B,G,R,X picture, rows packed.
@@ -275,7 +360,7 @@ QByteArray jxlOutput(JxlEncoder *enc)
     for (;;) {
         uint8_t *next = reinterpret_cast<uint8_t *>(out.data()) + used;
         std::size_t available = std::size_t(out.size()) - used;
-        const JxlEncoderStatus status = JxlEncoderProcessOutput(enc, &next, &available);
+        const JxlEncoderStatus status = lib().EncoderProcessOutput(enc, &next, &available);
         used = std::size_t(next - reinterpret_cast<uint8_t *>(out.data()));
         if (status == JXL_ENC_SUCCESS)
             break;
@@ -291,23 +376,25 @@ QByteArray jxlOutput(JxlEncoder *enc)
 
 QByteArray encodeJxl(const QImage &picture, int quality, const MetadataBlocks &metadata)
 {
-    EncoderFree encoder{JxlEncoderCreate(nullptr)};
+    if (!lib().missing.isEmpty())
+        throw StepFailure(QStringLiteral("The JPEG XL encoder failed: ") + lib().missing);
+    EncoderFree encoder{lib().EncoderCreate(nullptr)};
     if (!encoder.e)
         throw std::bad_alloc();
     JxlEncoder *enc = encoder.e;
     const bool lossless = quality >= 100;
     describeJxlPicture(enc, picture, lossless, metadata);
-    JxlEncoderFrameSettings *settings = JxlEncoderFrameSettingsCreate(enc, nullptr);
+    JxlEncoderFrameSettings *settings = lib().EncoderFrameSettingsCreate(enc, nullptr);
     if (!settings)
         throw std::bad_alloc();
-    if (lossless ? JxlEncoderSetFrameLossless(settings, JXL_TRUE) != JXL_ENC_SUCCESS
-                 : JxlEncoderSetFrameDistance(settings, float(jxlDistance(quality))) != JXL_ENC_SUCCESS)
+    if (lossless ? lib().EncoderSetFrameLossless(settings, JXL_TRUE) != JXL_ENC_SUCCESS
+                 : lib().EncoderSetFrameDistance(settings, float(jxlDistance(quality))) != JXL_ENC_SUCCESS)
         failJxlEncode("the quality is refused");
     const std::vector<uint8_t> rgb = packedRgb(picture);
     const JxlPixelFormat format{3, JXL_TYPE_UINT8, JXL_NATIVE_ENDIAN, 0};
-    if (JxlEncoderAddImageFrame(settings, &format, rgb.data(), rgb.size()) != JXL_ENC_SUCCESS)
+    if (lib().EncoderAddImageFrame(settings, &format, rgb.data(), rgb.size()) != JXL_ENC_SUCCESS)
         failJxlEncode("the picture is refused");
-    JxlEncoderCloseInput(enc);
+    lib().EncoderCloseInput(enc);
     return jxlOutput(enc);
 }
 

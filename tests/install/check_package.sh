@@ -52,4 +52,10 @@ fi
 dpkg-deb -x "$deb" "$work/root"
 env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$work/root/usr/bin/lumivex" --version >/dev/null \
   || fail "the packaged program does not start"
+# The libraries loaded only when a file of theirs is met must not be named by the program, or
+# every start pays for them again.
+needed=$(objdump -p "$work/root/usr/bin/lumivex" | awk '/NEEDED/ {print $2}')
+for lib in libheif libjxl; do
+  ! grep -q "^$lib" <<<"$needed" || fail "the program links $lib, which it should load on first use"
+done
 echo "$(basename "$deb"): $(wc -l <<<"$contents") entries; Depends: $depends"
