@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/adjustment_kind.h"
+#include "core/output_format.h"
 #include "qstring_printer.h"
 
 #include <QFile>
@@ -102,10 +103,17 @@ TEST(AdjustmentRegistry, TheCommandLinesWordsComeFromIt)
               QStringLiteral("brightness (-100..100), contrast (0..100), softening or sharpening (1..10)"));
 }
 
-TEST(AdjustmentRegistry, TheManualPageListsEveryAdjustmentWithItsRange)
+// The manual page is written by hand; what it lists is held to the tables the program reads.
+TEST(AdjustmentRegistry, TheManualPageListsEveryAdjustmentAndOutputFormat)
 {
     QFile page(QStringLiteral(LUMIVEX_MANUAL_PAGE));
     ASSERT_TRUE(page.open(QIODevice::ReadOnly));
     const QString text = QString::fromUtf8(page.readAll());
     EXPECT_TRUE(text.contains(manualKindList())) << "the manual page should say:\n" << manualKindList().toStdString();
+
+    QStringList formats;
+    for (const OutputFormatInfo &format : outputFormats())
+        formats << QLatin1String(format.name);
+    const QString formatLine = QStringLiteral(".BR \\-\\-format \" %1\"").arg(formats.join(QLatin1Char('|')));
+    EXPECT_TRUE(text.contains(formatLine)) << "the manual page should say:\n" << formatLine.toStdString();
 }
