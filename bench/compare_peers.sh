@@ -12,6 +12,9 @@
 #   LUMIVEX_BENCH_JOBS="1 2 16"  job counts (default: 1, 2 and every core the machine has)
 #   LUMIVEX_BENCH_PEERS=0        Lumivex against the floor only (quick), with the cost of one more
 #                                picture apart from the program's start
+#   LUMIVEX_BENCH_BASELINE=PROG  another build of Lumivex (an older commit's) against this one and
+#                                the floor, the three in turns within each run, so that a change is
+#                                judged on one machine state rather than across two runs
 #
 # The corpus: real photographs from Debian's mate-backgrounds package, re-encoded to twenty
 # 12-megapixel (4000 x 3000) JPEGs at quality 90, kept in build/bench-corpus.
@@ -172,6 +175,56 @@ per_picture() {
   done
   printf '%s\n' "${ratios[@]}" | median
 }
+
+# Two builds and the floor in turns, the order of the two builds swapped every run, so drift
+# in a shared machine's speed falls on both alike.
+baseline=${LUMIVEX_BENCH_BASELINE:-}
+run_one() {
+  rm -rf "$out"/*; sync
+  local t0 t1
+  t0=$(now)
+  "$1" --adjust "$2" --strength "${strength[$2]}" --output "$out" --quality 85 --jobs "$3" --quiet $4 >/dev/null 2>&1 ||
+    echo "failed: $1 $2" >&2
+  t1=$(now)
+  echo "$t1 - $t0" | bc -l
+}
+against_baseline() {
+  local kind=$1 jobs=$2 old=() new=() oldr=() newr=() speed=() oldp=() newp=()
+  for r in $(seq "$runs"); do
+    local a b f a2 b2 f2
+    if [ $((r % 2)) = 1 ]; then
+      a=$(run_one "$baseline" "$kind" "$jobs" "$files"); b=$(run_one "$build/lumivex" "$kind" "$jobs" "$files")
+    else
+      b=$(run_one "$build/lumivex" "$kind" "$jobs" "$files"); a=$(run_one "$baseline" "$kind" "$jobs" "$files")
+    fi
+    f=$("$build/codec_floor" --jobs "$jobs" --quality 85 $files | awk '{print $6}')
+    a2=$(run_one "$baseline" "$kind" "$jobs" "$twice/*.jpg"); b2=$(run_one "$build/lumivex" "$kind" "$jobs" "$twice/*.jpg")
+    f2=$("$build/codec_floor" --jobs "$jobs" --quality 85 $twice/*.jpg | awk '{print $6}')
+    old+=("$a"); new+=("$b")
+    oldr+=("$(echo "$a / $f" | bc -l)"); newr+=("$(echo "$b / $f" | bc -l)"); speed+=("$(echo "$b / $a" | bc -l)")
+    oldp+=("$(echo "($a2 - $a) / ($f2 - $f)" | bc -l)"); newp+=("$(echo "($b2 - $b) / ($f2 - $f)" | bc -l)")
+  done
+  local m=()
+  for v in old new oldr newr speed oldp newp; do
+    local -n arr=$v
+    m+=("$(printf '%s\n' "${arr[@]}" | median)")
+  done
+  printf '%-11s %4s %9.2f %9.2f %9.2f %13.2f %13.2f %13.2f %13.2f\n' "$kind" "$jobs" "${m[0]}" "${m[1]}" "${m[4]}" \
+    "${m[2]}" "${m[3]}" "${m[5]}" "${m[6]}"
+}
+if [ -n "$baseline" ]; then
+  start_of() { for _ in $(seq 9); do t0=$(now); "$1" --version >/dev/null; t1=$(now); echo "$t1 - $t0" | bc -l; done | median; }
+  printf '%-11s %4s %9s %9s %9s %13s %13s %13s %13s\n' adjustment jobs before after after/before before/floor \
+    after/floor "before/floor1" "after/floor1"
+  for kind in ${LUMIVEX_BENCH_KINDS:-brightness contrast softening sharpening}; do
+    for jobs in $job_counts; do against_baseline "$kind" "$jobs"; done
+  done
+  echo "seconds, medians of $runs runs; in each run both builds and the floor ran in turns on the same files"
+  echo "before: $baseline; after: $build/lumivex; floor: libjpeg-turbo decode-only plus encode-only from memory"
+  echo "floor1: one more picture, (40 pictures - 20 pictures) over the same for the floor, so without the start"
+  printf 'start (--version): before %.3f s, after %.3f s\n' "$(start_of "$baseline")" "$(start_of "$build/lumivex")"
+  exit 0
+fi
 
 if [ "$peers" = 0 ]; then
   start=$(for _ in $(seq 9); do t0=$(now); "$build/lumivex" --version >/dev/null; t1=$(now); echo "$t1 - $t0" | bc -l; done | median)
