@@ -259,10 +259,7 @@ void Form2::showSession(std::shared_ptr<BatchSession> session)
     }
     markUnreadItems();
     // Nothing of an earlier run stays in the panes while the first pair is made.
-    for (PictureBox *box : {Picture1, Picture4})
-        box->setPicture(QImage());
-    setPaneNote(true, QString());
-    setPaneNote(false, QString());
+    clearPanes();
     FitPreviewPane(true);
     FitPreviewPane(false);
     // The run's own decode of the first source makes its pair; the file is not read again.
@@ -310,11 +307,20 @@ void Form2::hideEvent(QHideEvent *event)
     QWidget::hideEvent(event);
     if (event->spontaneous())
         return; // minimised: the pair asked for still comes
-    // Nothing is shown on a window no one sees, and its decodes go back.
+    // Nothing is shown on a window no one sees; its pictures and decodes go back.
     m_wantedSerial = 0;
     m_openingBeforeNote.clear();
     setBusyPointer(false);
+    clearPanes();
     m_job->release();
+}
+
+void Form2::clearPanes()
+{
+    for (PictureBox *box : {Picture1, Picture4})
+        box->setPicture(QImage());
+    setPaneNote(true, QString());
+    setPaneNote(false, QString());
 }
 
 void Form2::FitPreviewPane(bool afterPane)

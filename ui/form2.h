@@ -116,6 +116,7 @@ private:
     void storeFormat();
     int selectedItem() const; // 0-based index into the session, -1 for none
     void setPaneNote(bool afterPane, const QString &text);
+    void clearPanes();
     void showItem(int index);
     void showPair(const PreviewOutcome &outcome);
     void markUnreadItems();
