@@ -828,3 +828,24 @@ TEST(Form2, APairShownIsMadeOffTheWindowsThreadAndTheCompareViewUsesItsDecode)
     EXPECT_EQ(job.decodes(), 4);
     EXPECT_EQ(w.Picture4->picture(), pictures[1]);
 }
+
+// While the job is busy with a large picture, the panes and the compare view both ask for the
+// next: each gets its pair, neither request replacing the other's.
+TEST(Form2, ThePanesAndTheCompareViewNeverDropEachOthersRequest)
+{
+    Fixture f;
+    Form2 &w = f.open();
+    f.fill({noisyPicture(40, 30, 1), noisyPicture(3000, 2000, 2), noisyPicture(50, 40, 3)});
+    w.ListView1->setCurrentItem(w.ListView1->topLevelItem(1));
+    w.ListView1_Click();
+    w.ListView1->setCurrentItem(w.ListView1->topLevelItem(2));
+    w.ListView1_Click();
+    w.ListView1->setFocus();
+    QTest::keyClick(w.ListView1, Qt::Key_Return);
+    CompareView *view = shownCompareView();
+    ASSERT_NE(view, nullptr);
+    ASSERT_TRUE(showsSource(*view, f.sources[2]));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !w.panesPending(); }, 20000));
+    EXPECT_EQ(w.Picture4->picture(), view->canvas()->before());
+    EXPECT_EQ(w.pointer(), PointerState::Pointer::Default);
+}
