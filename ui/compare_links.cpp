@@ -165,7 +165,8 @@ void CompareResultsLink::open()
     if (items.empty())
         return;
     if (!m_view) {
-        m_view = std::make_unique<CompareView>(m_settings);
+        // The results window's own job: a picture its panes show is not decoded again here.
+        m_view = std::make_unique<CompareView>(m_settings, &m_form.previewJob());
         addHelpKey(m_view.get(), m_dialogs);
     }
     m_view->present();

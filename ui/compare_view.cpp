@@ -343,7 +343,9 @@ void CompareCanvas::wheelEvent(QWheelEvent *event)
 
 // ---- The window --------------------------------------------------------------------------------
 
-CompareView::CompareView(SettingsStore &settings, QWidget *parent) : QWidget(parent, Qt::Window), m_settings(settings)
+CompareView::CompareView(SettingsStore &settings, PreviewJob *shared, QWidget *parent)
+    : QWidget(parent, Qt::Window), m_settings(settings), m_ownJob(shared ? nullptr : std::make_unique<PreviewJob>()),
+      m_job(shared ? shared : m_ownJob.get())
 {
     setAttribute(Qt::WA_DeleteOnClose, false);
     setWindowIcon(applicationIcon());
@@ -352,7 +354,7 @@ CompareView::CompareView(SettingsStore &settings, QWidget *parent) : QWidget(par
     createControls();
     m_canvas->setSplit(m_settings.GetSetting(QLatin1String(kSplitKey), QStringLiteral("False")) == QLatin1String("True"));
     createActions();
-    connect(&m_job, &PreviewJob::finished, this, &CompareView::received);
+    connect(m_job, &PreviewJob::finished, this, &CompareView::received);
     connect(m_canvas, &CompareCanvas::painted, this, [this] {
         if (m_afterPending) {
             m_afterPending = false;
@@ -587,7 +589,7 @@ void CompareView::request(PreviewRequest r)
 {
     const bool otherPicture = r.source != m_shown.source;
     m_wanted = r;
-    m_wantedSerial = m_job.request(std::move(r));
+    m_wantedSerial = m_job->request(std::move(r), this);
     m_pending = true;
     if (otherPicture) {
         // Never another file's pixels under this one's name.
@@ -602,7 +604,9 @@ void CompareView::request(PreviewRequest r)
 void CompareView::received(const PreviewOutcome &outcome)
 {
     // A picture for a row or item left since is of no use; one for a strength passed since is,
-    // until the newer one arrives.
+    // until the newer one arrives. What a window sharing the job asked for is that window's.
+    if (outcome.asker != this)
+        return;
     if (outcome.request.source != m_wanted.source || outcome.request.result.has_value() != m_wanted.result.has_value())
         return;
     m_pending = outcome.serial != m_wantedSerial;
@@ -714,12 +718,14 @@ void CompareView::hideEvent(QHideEvent *event)
 {
     storeGeometry();
     QWidget::hideEvent(event);
-    // Nothing is kept for a view no one sees; the next one decodes afresh.
+    // Nothing is kept for a view no one sees; the next one decodes afresh. A shared job's decodes
+    // are the other window's to keep or let go.
     m_wanted = PreviewRequest();
     m_shown = PreviewRequest();
     m_pending = false;
     m_canvas->setPictures(QImage(), QImage());
-    m_job.release();
+    if (m_ownJob)
+        m_job->release();
 }
 
 void CompareView::closeEvent(QCloseEvent *event)

@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QWidget>
 #include <functional>
+#include <memory>
 #include <vector>
 
 class QAction;
@@ -89,11 +90,12 @@ private:
 // The compare view: the Before and the After of one picture, large, in a window of its own.
 // Before a run it previews the main window's chosen adjustment on the selected row, following
 // the sliders live; after a run it shows each item's recorded result and steps between them.
-// The pictures are made on a PreviewJob, never on this thread.
+// The pictures are made on a PreviewJob, never on this thread: its own, or one it shares with the
+// window it was opened from, so that a picture that window shows is not decoded again.
 class CompareView : public QWidget {
     Q_OBJECT
 public:
-    explicit CompareView(SettingsStore &settings, QWidget *parent = nullptr);
+    explicit CompareView(SettingsStore &settings, PreviewJob *shared = nullptr, QWidget *parent = nullptr);
     ~CompareView() override;
 
     // Before a run: `source` with `kind` at `strength`.
@@ -119,7 +121,7 @@ public:
     void present();
 
     CompareCanvas *canvas() const { return m_canvas; }
-    PreviewJob &job() { return m_job; }
+    PreviewJob &job() { return *m_job; }
     // The request whose pictures are shown, and whether a newer one is still being made.
     const PreviewRequest &shown() const { return m_shown; }
     bool isPending() const { return m_pending; }
@@ -163,7 +165,8 @@ private:
     void pan(int dx, int dy);
 
     SettingsStore &m_settings;
-    PreviewJob m_job;
+    std::unique_ptr<PreviewJob> m_ownJob; // none when the job is shared
+    PreviewJob *m_job = nullptr;
     CompareCanvas *m_canvas = nullptr;
     QLabel *m_status = nullptr;
     std::vector<QToolButton *> m_buttons;

@@ -461,11 +461,8 @@ void Form1::finishRun(AdjustmentKind kind)
     const RunSteps steps = runSteps(kind);
     StepGuard guard(m_reporter, handlerLocation("Form1", adjustmentInfo(kind).startHandler));
     Form2 *results = resultsWindow();
-    guard(steps.afterPicture, [&] {
-        results->setAfterPicture(session->results().picture(0).imageMadeFrom(session->firstSource(), session->firstSourceStamp()));
-    });
+    // The first pair is made off this thread from the run's own decode (showSession hands it on).
     guard(steps.beforePicture, [&] {
-        results->setBeforePicture(session->firstSource());
         if (!session->firstSourceFailure().isEmpty())
             throw StepFailure(session->firstSourceFailure());
     });

@@ -8,10 +8,10 @@
 #include "ui/keyboard.h"
 #include "ui/picture_box.h"
 #include "ui/readable_style.h"
+#include "engine/preview_job.h"
 #include "engine/save_job.h"
 #include "engine/save_results.h"
 #include "core/dialogs.h"
-#include "core/picture.h"
 #include "core/settings_store.h"
 
 #include <QApplication>
@@ -19,6 +19,7 @@
 #include <QFrame>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QHideEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -47,10 +48,17 @@ Form2::Form2(SettingsStore &settings, Dialogs &dialogs, QWidget *parent)
 {
     createControls();
     Form_Load();
-    new CompareResultsLink(*this, m_settings, m_dialogs);
+    m_job = std::make_unique<PreviewJob>();
+    connect(m_job.get(), &PreviewJob::finished, this, &Form2::showPair);
+    m_compare = new CompareResultsLink(*this, m_settings, m_dialogs);
 }
 
-Form2::~Form2() { stopSaving(); }
+Form2::~Form2()
+{
+    stopSaving();
+    // The compare view shares the job: it goes first.
+    delete m_compare;
+}
 
 QFrame *Form2::createPane(bool afterPane, int top, int barTop, PictureBox **picture, QScrollBar **hbar,
                           QScrollBar **vbar)
@@ -239,9 +247,6 @@ void Form2::storeFormat()
     m_settings.SaveSetting(QStringLiteral("Option2"), booleanText(Option2->isChecked()));
 }
 
-void Form2::setAfterPicture(const QImage &picture) { Picture1->setPicture(picture); }
-void Form2::setBeforePicture(const QImage &picture) { Picture4->setPicture(picture); }
-
 void Form2::showSession(std::shared_ptr<BatchSession> session)
 {
     m_session = std::move(session);
@@ -253,13 +258,20 @@ void Form2::showSession(std::shared_ptr<BatchSession> session)
         ListView1->addTopLevelItem(row);
     }
     markUnreadItems();
-    // The run has placed the first pair; a first source that could not be read says so.
+    // Nothing of an earlier run stays in the panes while the first pair is made.
+    clearPanes();
+    FitPreviewPane(true);
+    FitPreviewPane(false);
+    // The run's own decode of the first source makes its pair; the file is not read again.
+    if (!m_session->sources().isEmpty())
+        m_job->keep(m_session->sources().first(), m_session->firstSourceStamp(), m_session->firstSource());
+    // A first source the run could not read says so, as the run did.
     const bool firstUnread = m_session->results().exists(0) && m_session->results().picture(0).isEmpty();
-    const QString why = firstUnread ? m_session->results().picture(0).failure : QString();
-    setPaneNote(true, why.isEmpty() ? QString() : tr("No result: %1").arg(why));
-    setPaneNote(false, Picture4->picture().isNull() ? why : QString());
-    if (QTreeWidgetItem *first = ListView1->topLevelItem(0))
+    m_openingBeforeNote = firstUnread ? m_session->results().picture(0).failure : QString();
+    if (QTreeWidgetItem *first = ListView1->topLevelItem(0)) {
         ListView1->setCurrentItem(first);
+        showItem(first->data(0, Qt::UserRole).toInt());
+    }
     show();
     raise();
     activateWindow();
@@ -288,6 +300,27 @@ void Form2::showEvent(QShowEvent *event)
     QWidget::showEvent(event);
     FitPreviewPane(true);
     FitPreviewPane(false);
+}
+
+void Form2::hideEvent(QHideEvent *event)
+{
+    QWidget::hideEvent(event);
+    if (event->spontaneous())
+        return; // minimised: the pair asked for still comes
+    // Nothing is shown on a window no one sees; its pictures and decodes go back.
+    m_wantedSerial = 0;
+    m_openingBeforeNote.clear();
+    setBusyPointer(false);
+    clearPanes();
+    m_job->release();
+}
+
+void Form2::clearPanes()
+{
+    for (PictureBox *box : {Picture1, Picture4})
+        box->setPicture(QImage());
+    setPaneNote(true, QString());
+    setPaneNote(false, QString());
 }
 
 void Form2::FitPreviewPane(bool afterPane)
@@ -378,7 +411,7 @@ QString Form2::paneNote(bool afterPane) const
     return (afterPane ? m_afterNote : m_beforeNote)->text();
 }
 
-void Form2::setBusyPointer(bool busy) { m_pointer->setBusy(busy); }
+void Form2::setBusyPointer(bool busy) { m_pointer->setBusy(busy || m_saving || panesPending()); }
 
 int Form2::selectedItem() const
 {
@@ -395,43 +428,54 @@ void Form2::ListView1_Click()
     const int index = selectedItem();
     if (index < 0)
         return; // nothing selected: nothing to show
+    m_openingBeforeNote.clear();
+    showItem(index);
+}
+
+void Form2::showItem(int index)
+{
+    const BatchSession &session = *m_session;
+    const ResultList &results = session.results();
+    if (index >= session.sources().size())
+        return; // every row stands for one of the session's sources
+    // The source is read again unless the job still holds its decode of that very file
+    // unchanged; one that cannot be read (now, or already during the run) shows why instead of a
+    // picture. A result kept as its recipe is made from that same decode.
+    PreviewRequest request;
+    request.source = session.sources()[index];
+    request.kind = session.kind();
+    request.strength = session.strengthUsed(index);
+    request.result = results.exists(index) ? results.picture(index) : ResultPicture();
+    m_wantedItem = index;
+    m_wantedSerial = m_job->request(std::move(request), this);
     setBusyPointer(true);
-    // Sources are read again at each selection, never kept; one that cannot be read (now, or
-    // already during the run) shows why instead of a picture. A result kept as its recipe is
-    // made from that same decode.
-    QImage source;
-    SourceStamp sourceRead;
-    QString beforeNote;
-    if (index < m_session->sources().size()) {
-        try {
-            source = decodePicture(m_session->sources()[index], &sourceRead);
-        } catch (const StepFailure &failure) {
-            beforeNote = failure.description();
-        }
-    }
+}
+
+void Form2::showPair(const PreviewOutcome &outcome)
+{
+    // Only the pair last asked for: one for an earlier selection, or asked for before the window
+    // was hidden, is never shown.
+    if (outcome.asker != this || outcome.serial != m_wantedSerial)
+        return;
+    m_wantedSerial = 0;
     const ResultList &results = m_session->results();
-    const ResultPicture *result = results.exists(index) ? &results.picture(index) : nullptr;
-    QImage after;
-    QString afterNote;
-    if (result) {
-        try {
-            after = result->imageMadeFrom(source, sourceRead);
-        } catch (const StepFailure &failure) {
-            afterNote = failure.description();
-        }
-        if (result->isEmpty())
-            afterNote = result->failure.isEmpty() ? tr("There is no result for this item.")
-                                                  : tr("No result: %1").arg(result->failure);
-    } else {
-        afterNote = tr("There is no result for this item.");
-    }
-    Picture1->setPicture(after);
+    const ResultPicture *result = results.exists(m_wantedItem) ? &results.picture(m_wantedItem) : nullptr;
+    QString afterNote = outcome.afterFailure;
+    if (!result || result->isEmpty())
+        afterNote = !result || result->failure.isEmpty() ? tr("There is no result for this item.")
+                                                         : tr("No result: %1").arg(result->failure);
+    QString beforeNote = outcome.beforeFailure;
+    if (outcome.before.isNull() && !m_openingBeforeNote.isEmpty())
+        beforeNote = m_openingBeforeNote;
+    m_openingBeforeNote.clear();
+    Picture1->setPicture(outcome.after);
     setPaneNote(true, afterNote);
     FitPreviewPane(true);
-    Picture4->setPicture(source);
+    Picture4->setPicture(outcome.before);
     setPaneNote(false, beforeNote);
     FitPreviewPane(false);
     setBusyPointer(false);
+    emit panesShown();
 }
 
 void Form2::PushButton8_Click()

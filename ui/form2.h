@@ -27,27 +27,34 @@ class QTreeWidget;
 
 namespace lumivex {
 
+class CompareResultsLink;
 class Dialogs;
 class PictureBox;
+class PreviewJob;
+struct PreviewOutcome;
 class SaveJob;
 class SettingsStore;
 
 // The results window: a view over a finished session, with its list of results, the Before
-// and After panes, and saving.
+// and After panes, and saving. The panes' pictures are made on a PreviewJob, which the compare
+// view opened from here shares, so a picture shown in both is decoded once.
 class Form2 : public QWidget {
     Q_OBJECT
 public:
     Form2(SettingsStore &settings, Dialogs &dialogs, QWidget *parent = nullptr);
     ~Form2() override;
 
-    // Lists the session's results, each row standing for its own item, and shows the window.
+    // Lists the session's results, each row standing for its own item, shows the window and the
+    // first item's pair, made from the run's own decode of its source where it kept one.
     void showSession(std::shared_ptr<BatchSession> session);
     BatchSession &session() { return *m_session; }
     ResultList &resultList() { return m_session->results(); }
-    void setAfterPicture(const QImage &picture);
-    void setBeforePicture(const QImage &picture);
+    PreviewJob &previewJob() { return *m_job; }
 
+    // Asks for the selected item's pair; the panes change, together, once it is made.
     void ListView1_Click();
+    // A pair asked for is still being made (the pointer is busy meanwhile).
+    bool panesPending() const { return m_wantedSerial != 0; }
     void PushButton6_Click(); // Save Results
     void PushButton7_Click(); // browse for the output folder
     void PushButton8_Click(); // < Back
@@ -90,11 +97,14 @@ public:
 signals:
     // "< Back": the main window shows itself again.
     void backToMain();
+    // Both panes show the pair last asked for (or why they cannot).
+    void panesShown();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -106,6 +116,9 @@ private:
     void storeFormat();
     int selectedItem() const; // 0-based index into the session, -1 for none
     void setPaneNote(bool afterPane, const QString &text);
+    void clearPanes();
+    void showItem(int index);
+    void showPair(const PreviewOutcome &outcome);
     void markUnreadItems();
     void finishSave();
     void showSaveProgress(int done, int total);
@@ -123,6 +136,11 @@ private:
     bool m_fitWhole = false;
     bool m_saving = false;
     std::unique_ptr<SaveJob> m_saveJob;
+    std::unique_ptr<PreviewJob> m_job;
+    CompareResultsLink *m_compare = nullptr;
+    quint64 m_wantedSerial = 0; // the pair the panes wait for; 0 for none
+    int m_wantedItem = -1;
+    QString m_openingBeforeNote; // why the run could not read the first source, for its first showing
 };
 
 } // namespace lumivex

@@ -430,10 +430,15 @@ TEST(Form1, FirstFileUnreadableIsReportedAtItsDecodeAndAgainForTheBeforePicture)
         EXPECT_TRUE(reports[0].text.contains(location + QStringLiteral("112"))) << qPrintable(reports[0].text);
         EXPECT_TRUE(reports[1].text.contains(location + QString::number(c.beforeStep))) << qPrintable(reports[1].text);
         EXPECT_TRUE(reports[1].text.contains(junk.fileName()));
-        // The run still shows its results, the Before pane empty rather than stale.
-        ASSERT_NE(w.existingResults(), nullptr);
-        EXPECT_TRUE(w.existingResults()->isVisible());
-        EXPECT_TRUE(w.existingResults()->Picture4->picture().isNull());
+        // The run still shows its results, the Before pane empty rather than stale, and why.
+        Form2 *results = w.existingResults();
+        ASSERT_NE(results, nullptr);
+        EXPECT_TRUE(results->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(!results->panesPending(), 20000);
+        EXPECT_TRUE(results->Picture4->picture().isNull());
+        const QString why = QStringLiteral("The picture could not be read: ") + junk.fileName();
+        EXPECT_EQ(results->paneNote(false), why);
+        EXPECT_EQ(results->paneNote(true), QStringLiteral("No result: ") + why);
     }
 }
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/paths.h"
 #include "ui/form2.h"
+#include "engine/preview_job.h"
+#include "ui/compare_view.h"
 #include "engine/pipeline.h"
 #include "ui/picture_box.h"
 #include "scripted_dialogs.h"
@@ -11,6 +13,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSignalSpy>
 #include <QFileInfo>
 #include <QLinearGradient>
 #include <QPainter>
@@ -28,6 +31,9 @@
 #include <QtTest/qtestspontaneevent.h>
 #include <QApplication>
 #include <gtest/gtest.h>
+#include <functional>
+#include <sys/inotify.h>
+#include <unistd.h>
 
 using namespace lumivex;
 using namespace lumivex::testing;
@@ -69,9 +75,26 @@ struct Fixture {
         results.mTotalImages = int(pictures.size()) - 1;
         results.resultWord = word;
         session->setItemsDone(int(pictures.size()), false);
-        window->setAfterPicture(results.picture(0).image());
-        window->setBeforePicture(pictures[0]);
-        window->showSession(session);
+        // As a run does, the first source's decode is kept for the window.
+        if (!unread.contains(0))
+            session->setFirstSource(pictures[0], stampSource(sources[0]));
+        ASSERT_TRUE(panesAfter([&] { window->showSession(session); }));
+    }
+    // Does `act` and waits until both panes show the pair it asked for.
+    bool panesAfter(const std::function<void()> &act)
+    {
+        QSignalSpy shown(window.get(), &Form2::panesShown);
+        act();
+        return QTest::qWaitFor([&] { return shown.count() > 0 && !window->panesPending(); }, 20000);
+    }
+    // A click on row `row` of the results list, then the wait for its pair.
+    bool clickRow(int row)
+    {
+        QTreeWidget *list = window->ListView1;
+        return panesAfter([&] {
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier,
+                              list->visualItemRect(list->topLevelItem(row)).center());
+        });
     }
     // Source files are src0.png, src1.png … unless `names` says otherwise.
     QStringList names;
@@ -91,6 +114,61 @@ struct Fixture {
         return QTest::qWaitFor([this] { return !window->isSaving(); }, 30000);
     }
 };
+
+// Counts the times one file is opened, by any thread of the process.
+class OpenCounter {
+public:
+    explicit OpenCounter(const QString &path)
+        : m_fd(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)),
+          // Closes are watched too, so that one open after another is never merged into one event.
+          m_watch(m_fd < 0 ? -1 : inotify_add_watch(m_fd, QFile::encodeName(path).constData(), IN_OPEN | IN_CLOSE))
+    {
+    }
+    ~OpenCounter()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    bool watching() const { return m_watch >= 0; }
+    int opens()
+    {
+        alignas(inotify_event) char buffer[4096];
+        for (ssize_t got; (got = ::read(m_fd, buffer, sizeof buffer)) > 0;)
+            for (ssize_t at = 0; at < got;) {
+                const auto *event = reinterpret_cast<const inotify_event *>(buffer + at);
+                m_opens += (event->mask & IN_OPEN) != 0;
+                at += ssize_t(sizeof(inotify_event) + event->len);
+            }
+        return m_opens;
+    }
+
+private:
+    int m_fd;
+    int m_watch;
+    int m_opens = 0;
+};
+
+CompareView *shownCompareView()
+{
+    for (QWidget *top : QApplication::topLevelWidgets())
+        if (auto *view = qobject_cast<CompareView *>(top); view && view->isVisible())
+            return view;
+    return nullptr;
+}
+
+bool showsSource(CompareView &view, const QString &source)
+{
+    return QTest::qWaitFor(
+        [&] { return !view.isPending() && view.shown().source == source && !view.canvas()->before().isNull(); }, 20000);
+}
+
+// A key to the compare view, as its window's shortcuts receive it.
+void pressIn(CompareView &view, Qt::Key key)
+{
+    view.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&view));
+    QTest::keyClick(view.focusWidget() ? view.focusWidget() : view.canvas(), key);
+}
 
 } // namespace
 
@@ -178,10 +256,25 @@ TEST(Form2, SelectingItemKShowsPairKAtTheTopLeft)
     f.fill({big, small});
     EXPECT_EQ(w.ListView1->topLevelItemCount(), 2);
     EXPECT_EQ(w.Picture4->picture(), big);
+    EXPECT_EQ(w.Picture1->picture(), w.resultList().picture(0).image());
     EXPECT_TRUE(w.HScroll1->isEnabled());
 
+    // A selection only asks for its pair: the panes stay as they are, under the busy pointer,
+    // until it is made. A newer selection replaces it, and the older pair is never shown.
+    QSignalSpy shown(&w, &Form2::panesShown);
     w.ListView1->setCurrentItem(w.ListView1->topLevelItem(1));
     w.ListView1_Click();
+    EXPECT_EQ(w.Picture4->picture(), big);
+    EXPECT_EQ(w.pointer(), PointerState::Pointer::Busy);
+    w.ListView1->setCurrentItem(w.ListView1->topLevelItem(0));
+    w.ListView1_Click();
+    // Pairs arrive in the order asked for, so none is still to come once the last is shown.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !w.panesPending(); }, 20000));
+    EXPECT_EQ(shown.count(), 1);
+    EXPECT_EQ(w.Picture4->picture(), big);
+    EXPECT_EQ(w.pointer(), PointerState::Pointer::Default);
+
+    ASSERT_TRUE(f.clickRow(1));
     EXPECT_EQ(w.Picture1->picture(), w.resultList().picture(1).image());
     EXPECT_EQ(w.Picture4->picture(), small);
     EXPECT_EQ(w.Picture1->pos(), QPoint(0, 0));
@@ -190,7 +283,7 @@ TEST(Form2, SelectingItemKShowsPairKAtTheTopLeft)
     EXPECT_EQ(w.pointer(), PointerState::Pointer::Default);
 
     // Back to the first by the keyboard: released arrow key shows the pair.
-    QTest::keyClick(w.ListView1, Qt::Key_Up);
+    ASSERT_TRUE(f.panesAfter([&] { QTest::keyClick(w.ListView1, Qt::Key_Up); }));
     EXPECT_EQ(w.Picture4->picture(), big);
     EXPECT_EQ(w.Picture1->picture(), w.resultList().picture(0).image());
 }
@@ -224,11 +317,21 @@ TEST(Form2, BackReleasesTheExtraResultsAndShowsTheMainWindow)
     Form2 &w = f.open();
     f.fill({noisyPicture(5, 5, 1), noisyPicture(5, 5, 2), noisyPicture(5, 5, 3)});
     EXPECT_EQ(w.resultList().slotCount(), 3);
+    // Back while the third pair is still being made: it never reaches the hidden window, which
+    // lets its pictures go.
+    QSignalSpy made(&w.previewJob(), &PreviewJob::finished);
+    w.ListView1->setCurrentItem(w.ListView1->topLevelItem(2));
+    w.ListView1_Click();
     QTest::mouseClick(w.PushButton8, Qt::LeftButton);
     EXPECT_EQ(w.resultList().slotCount(), 1);
     EXPECT_FALSE(w.resultList().picture(0).isEmpty());
     EXPECT_EQ(f.mainShown, 1);
     EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(w.pointer(), PointerState::Pointer::Default);
+    ASSERT_TRUE(made.count() > 0 || made.wait(20000));
+    EXPECT_TRUE(w.Picture4->picture().isNull());
+    EXPECT_TRUE(w.Picture1->picture().isNull());
+    EXPECT_FALSE(w.panesPending());
     EXPECT_TRUE(f.dialogs.reports().empty());
     // A second Back has nothing left to release: each missing element is reported, the rest runs.
     QTest::mouseClick(w.PushButton8, Qt::LeftButton);
@@ -280,14 +383,14 @@ TEST(Form2, SourceGoneSinceTheRunShowsAnEmptyBeforePane)
     Form2 &w = f.open();
     f.fill({noisyPicture(30, 20, 1), noisyPicture(30, 20, 2)});
     QFile::remove(f.sources[1]);
-    w.ListView1->setCurrentItem(w.ListView1->topLevelItem(1));
-    w.ListView1_Click();
+    ASSERT_TRUE(f.clickRow(1));
     EXPECT_TRUE(w.Picture4->picture().isNull());
     EXPECT_EQ(w.Picture1->picture(), w.resultList().picture(1).image());
     EXPECT_TRUE(f.dialogs.shown.empty());
     // A click with nothing selected does nothing.
     w.ListView1->clearSelection();
     w.ListView1_Click();
+    EXPECT_FALSE(w.panesPending());
     EXPECT_EQ(w.Picture1->picture(), w.resultList().picture(1).image());
 }
 
@@ -301,16 +404,13 @@ TEST(Form2, RecipeResultIsMadeAgainUntilItsSourceChanges)
     w.resultList().setPicture(1, ResultPicture(QImage(), ResultRecipe{f.sources[1], stampSource(f.sources[1]),
                                                                       {{AdjustmentKind::Sharpening, 5}}}));
     ASSERT_TRUE(w.resultList().picture(1).isRecipe());
-    w.ListView1->setCurrentItem(w.ListView1->topLevelItem(1));
-    w.ListView1_Click();
+    ASSERT_TRUE(f.clickRow(1));
     EXPECT_EQ(w.Picture1->picture(), sourceToResult(f.sources[1], AdjustmentKind::Sharpening, 5));
     EXPECT_TRUE(w.paneNote(true).isEmpty());
 
     writePicture(f.dir, QStringLiteral("src1.png"), noisyPicture(31, 20, 2));
-    w.ListView1->setCurrentItem(w.ListView1->topLevelItem(0));
-    w.ListView1_Click();
-    w.ListView1->setCurrentItem(w.ListView1->topLevelItem(1));
-    w.ListView1_Click();
+    ASSERT_TRUE(f.clickRow(0));
+    ASSERT_TRUE(f.clickRow(1));
     EXPECT_TRUE(w.Picture1->picture().isNull());
     EXPECT_EQ(w.paneNote(true), QStringLiteral("The source has changed since the run: ") + f.sources[1]);
     EXPECT_FALSE(w.Picture4->picture().isNull()); // the source as it is now
@@ -330,8 +430,7 @@ TEST(Form2, NewSelectionStartsAtTheTopLeftAfterScrollingToTheFarCorner)
     ASSERT_LT(w.Picture1->x(), 0);
     ASSERT_LT(w.Picture4->y(), 0);
 
-    w.ListView1->setCurrentItem(w.ListView1->topLevelItem(1));
-    w.ListView1_Click();
+    ASSERT_TRUE(f.clickRow(1));
     for (QScrollBar *bar : {w.HScroll1, w.VScroll1, w.HScroll2, w.VScroll2})
         EXPECT_EQ(bar->value(), 0);
     EXPECT_EQ(w.Picture1->pos(), QPoint(0, 0));
@@ -423,11 +522,9 @@ TEST(Form2, DoubleClickFitsBothPanesAndAgainShowsFullSize)
     EXPECT_EQ(QColor(shown.pixel(1, shown.height() / 2)), QColor(Qt::blue));
 
     // A further selection stays fitted; a small picture is not enlarged.
-    w.ListView1->setCurrentItem(w.ListView1->topLevelItem(1));
-    w.ListView1_Click();
+    ASSERT_TRUE(f.clickRow(1));
     EXPECT_EQ(w.Picture4->size(), QSize(40, 30));
-    w.ListView1->setCurrentItem(w.ListView1->topLevelItem(2));
-    w.ListView1_Click();
+    ASSERT_TRUE(f.clickRow(2));
     EXPECT_EQ(w.Picture1->height(), inner.height());
     EXPECT_FALSE(w.VScroll1->isEnabled());
 
@@ -462,8 +559,7 @@ TEST(Form2, UnreadSourceIsGreyedWithItsReasonAndItsPanesSayWhy)
     EXPECT_TRUE(bad->flags() & Qt::ItemIsSelectable);
     EXPECT_TRUE(w.paneNote(true).isEmpty());
 
-    w.ListView1->setCurrentItem(bad);
-    w.ListView1_Click();
+    ASSERT_TRUE(f.clickRow(1));
     EXPECT_TRUE(w.Picture1->picture().isNull());
     EXPECT_TRUE(w.Picture4->picture().isNull());
     EXPECT_TRUE(w.paneNote(true).contains(why));
@@ -471,8 +567,7 @@ TEST(Form2, UnreadSourceIsGreyedWithItsReasonAndItsPanesSayWhy)
     EXPECT_TRUE(f.dialogs.shown.empty());
 
     // Back on a good item the notes go away.
-    w.ListView1->setCurrentItem(good);
-    w.ListView1_Click();
+    ASSERT_TRUE(f.clickRow(0));
     EXPECT_TRUE(w.paneNote(true).isEmpty());
     EXPECT_TRUE(w.paneNote(false).isEmpty());
 }
@@ -563,8 +658,13 @@ TEST(Form2, ClosingDuringASaveLeavesOnlyWholeFiles)
     w.Text1->setText(out);
     QTest::mouseClick(w.Option1, Qt::LeftButton);
     QTest::mouseClick(w.PushButton6, Qt::LeftButton);
+    // A pair under way as well: closing drops it.
+    w.ListView1->setCurrentItem(w.ListView1->topLevelItem(5));
+    w.ListView1_Click();
     EXPECT_TRUE(w.close());
     EXPECT_FALSE(w.isSaving());
+    EXPECT_FALSE(w.panesPending());
+    EXPECT_NE(w.cursor().shape(), Qt::WaitCursor);
     QCoreApplication::processEvents();
     // Whatever was written is whole; nothing else is left in the folder.
     for (const QString &name : QDir(out).entryList(QDir::Files | QDir::Hidden)) {
@@ -667,4 +767,85 @@ TEST(Form2, SaveShowsTheBusyPointerAndHowFarItIsInTheTitleAndEscStopsItBetweenFi
     EXPECT_EQ(f.dialogs.plainMessages().back().text,
               QStringLiteral("Saving stopped after %1 of 30 files.").arg(written.size()));
     EXPECT_TRUE(f.dialogs.reports().empty()) << "items never started are no failures";
+}
+
+// The window's thread only asks for pictures; the results window and the compare view opened
+// from it share one job, so a row shown in the panes is decoded once for both, and going back
+// and forth between two items reads neither again.
+TEST(Form2, APairShownIsMadeOffTheWindowsThreadAndTheCompareViewUsesItsDecode)
+{
+    Fixture f;
+    Form2 &w = f.open();
+    const QList<QImage> pictures = {noisyPicture(64, 48, 1), noisyPicture(700, 500, 2), noisyPicture(300, 200, 3)};
+    f.fill(pictures);
+    PreviewJob &job = w.previewJob();
+    EXPECT_EQ(job.decodes(), 0) << "the first pair is made from the run's own decode";
+    EXPECT_EQ(w.Picture4->picture(), pictures[0]);
+    OpenCounter reads(f.sources[1]);
+    ASSERT_TRUE(reads.watching());
+
+    // The click returns before anything is read on its thread: the panes change once the pair
+    // has been made elsewhere.
+    w.ListView1->setCurrentItem(w.ListView1->topLevelItem(1));
+    ASSERT_TRUE(f.panesAfter([&] {
+        w.ListView1_Click();
+        EXPECT_EQ(w.Picture4->picture(), pictures[0]);
+        EXPECT_EQ(w.pointer(), PointerState::Pointer::Busy);
+    }));
+    EXPECT_EQ(w.Picture4->picture(), pictures[1]);
+    EXPECT_EQ(job.decodes(), 1);
+    const int opensOfOneDecode = reads.opens();
+    ASSERT_GE(opensOfOneDecode, 1);
+
+    // Enter opens the compare view on the same item: the same decode, the file not read again.
+    w.ListView1->setFocus();
+    QTest::keyClick(w.ListView1, Qt::Key_Return);
+    CompareView *view = shownCompareView();
+    ASSERT_NE(view, nullptr);
+    ASSERT_TRUE(showsSource(*view, f.sources[1]));
+    EXPECT_EQ(view->canvas()->before(), pictures[1]);
+    EXPECT_EQ(view->canvas()->after(), w.Picture1->picture());
+    EXPECT_EQ(&view->job(), &job);
+    EXPECT_EQ(job.decodes(), 1);
+    EXPECT_EQ(reads.opens(), opensOfOneDecode);
+
+    // To the next item and back: the first is still kept.
+    pressIn(*view, Qt::Key_PageDown);
+    ASSERT_TRUE(showsSource(*view, f.sources[2]));
+    pressIn(*view, Qt::Key_PageUp);
+    ASSERT_TRUE(showsSource(*view, f.sources[1]));
+    EXPECT_EQ(job.decodes(), 2);
+    EXPECT_EQ(reads.opens(), opensOfOneDecode);
+    view->close();
+
+    // Both kept decodes serve the panes too; a third source takes the place of the one used
+    // longest ago, so no more than two pictures are ever held.
+    ASSERT_TRUE(f.clickRow(2));
+    EXPECT_EQ(job.decodes(), 2);
+    ASSERT_TRUE(f.clickRow(0));
+    EXPECT_EQ(job.decodes(), 3);
+    ASSERT_TRUE(f.clickRow(1));
+    EXPECT_EQ(job.decodes(), 4);
+    EXPECT_EQ(w.Picture4->picture(), pictures[1]);
+}
+
+// While the job is busy with a large picture, the panes and the compare view both ask for the
+// next: each gets its pair, neither request replacing the other's.
+TEST(Form2, ThePanesAndTheCompareViewNeverDropEachOthersRequest)
+{
+    Fixture f;
+    Form2 &w = f.open();
+    f.fill({noisyPicture(40, 30, 1), noisyPicture(3000, 2000, 2), noisyPicture(50, 40, 3)});
+    w.ListView1->setCurrentItem(w.ListView1->topLevelItem(1));
+    w.ListView1_Click();
+    w.ListView1->setCurrentItem(w.ListView1->topLevelItem(2));
+    w.ListView1_Click();
+    w.ListView1->setFocus();
+    QTest::keyClick(w.ListView1, Qt::Key_Return);
+    CompareView *view = shownCompareView();
+    ASSERT_NE(view, nullptr);
+    ASSERT_TRUE(showsSource(*view, f.sources[2]));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !w.panesPending(); }, 20000));
+    EXPECT_EQ(w.Picture4->picture(), view->canvas()->before());
+    EXPECT_EQ(w.pointer(), PointerState::Pointer::Default);
 }

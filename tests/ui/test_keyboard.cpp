@@ -117,6 +117,8 @@ TEST(Keyboard, AWholeBatchFromTheKeyboardAlone)
     ASSERT_TRUE(QTest::qWaitFor([&] { return !f.main.isRunning() && results->isVisible(); }, 30000));
     ASSERT_TRUE(QTest::qWaitForWindowActive(results));
     EXPECT_EQ(results->resultList().items().size(), 3);
+    // The first pair, with the bars its size gives the panes.
+    QTRY_VERIFY_WITH_TIMEOUT(!results->panesPending(), 20000);
 
     // Tab reaches the list and every control of the results window, the panes and their bars too.
     QTRY_VERIFY(focused() && focused()->window() == results);
@@ -131,7 +133,7 @@ TEST(Keyboard, AWholeBatchFromTheKeyboardAlone)
     // Down in the list shows the second pair.
     tabTo(results->ListView1);
     press(Qt::Key_Down);
-    EXPECT_EQ(results->Picture4->picture().width(), 902);
+    QTRY_COMPARE_WITH_TIMEOUT(results->Picture4->picture().width(), 902, 20000);
 
     // The Before pane scrolls from the keyboard; the After pane stays where it is.
     tabTo(results->Picture3);
