@@ -85,17 +85,11 @@ bool SaveJPGStreamed(const QByteArray &sourceBytes, const QString &sourcePath, R
     // Written out before the next picture: the worker keeps the memory for its next result.
     thread_local KeptBytes jpeg;
     jpeg.clear();
-    QString encodeFailure;
-    try {
-        if (!transcodeJpeg(sourceBytes, sourcePath, stage, quality, metadata, &jpeg, &encodeFailure))
-            return false;
-    } catch (const std::bad_alloc &) {
-        failSave(JpegStatus::OutOfMemory, path);
-    } catch (const StepFailure &) {
-        if (encodeFailure.isEmpty())
-            throw; // the decoder's report
-        failSave(JpegStatus::GenericError, path);
-    }
+    Outcome<Transcoded> made = transcodeJpeg(sourceBytes, sourcePath, stage, quality, metadata, &jpeg);
+    if (made.failure().kind() != Failure::Kind::Reported)
+        failSave(made.failure().kind() == Failure::Kind::OutOfMemory ? JpegStatus::OutOfMemory : JpegStatus::GenericError, path);
+    if (std::move(made).valueOrThrow() == Transcoded::Declined) // the decoder's report thrown
+        return false;
     if (beforeWriting)
         beforeWriting();
     writeJpegFile(path, jpeg.view());

@@ -404,7 +404,7 @@ void Form2::ListView1_Click()
     QString beforeNote;
     if (index < m_session->sources().size()) {
         try {
-            source = decodePicture(m_session->sources()[index], &sourceRead);
+            source = decodePicture(m_session->sources()[index], &sourceRead).valueOrThrow();
         } catch (const StepFailure &failure) {
             beforeNote = failure.description();
         }
