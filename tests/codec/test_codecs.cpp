@@ -10,6 +10,7 @@
 #include "engine/batch_session.h"
 #include "engine/pipeline.h"
 #include "engine/save_results.h"
+#include "qstring_printer.h"
 #include "session_driver.h"
 #include "test_images.h"
 
@@ -25,12 +26,14 @@
 #include <limits>
 #include <png.h>
 #include <random>
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <thread>
 #include <tiffio.h>
 #include <webp/demux.h>
 #include <webp/mux.h>
+#include <unistd.h>
 #include <zlib.h>
 
 using namespace lumivex;
@@ -1240,7 +1243,7 @@ TEST(BadInput, KeptCrashersAndOddFilesFailCleanly)
 
 // ---- files, not names ----
 
-TEST(Files, FormatComesFromTheContentAndOnlyRegularFilesAreOpened)
+TEST(Files, FormatComesFromTheContentNotTheName)
 {
     QTemporaryDir dir;
     const QImage picture = noisyPicture(6, 5, 3);
@@ -1249,28 +1252,155 @@ TEST(Files, FormatComesFromTheContentAndOnlyRegularFilesAreOpened)
     const DecodedPicture decoded = decodePictureFile(pngNamedJpg).value();
     EXPECT_EQ(decoded.format, PictureFormat::Png);
     EXPECT_EQ(maxDifference(decoded.image, picture), 0);
+}
 
-    EXPECT_EQ(failureOfFile(dir.filePath(QStringLiteral("none.jpg"))), QStringLiteral("File not found: ") + dir.filePath(QStringLiteral("none.jpg")));
-    EXPECT_EQ(failureOfFile(dir.path()), QStringLiteral("Not a picture file (it is a folder): ") + dir.path());
+// ---- failures are values at the codec's edge ----
 
-    // A FIFO has no writer: opening it plainly would wait forever.
+namespace {
+
+// The failure text a public function of the codec returned for a bad file, "<no failure>" for
+// a value. An exception it lets out fails the test: these functions must return every failure.
+template <class Call>
+QString failureTextOf(const char *function, const QString &file, Call call)
+{
+    try {
+        auto outcome = call();
+        if (outcome.ok())
+            return QStringLiteral("<no failure>");
+        const Failure failure = outcome.failure();
+        EXPECT_EQ(failure.kind(), Failure::Kind::Reported) << function;
+        // A caller that works with exceptions gets the very StepFailure back.
+        try {
+            std::move(outcome).valueOrThrow();
+            ADD_FAILURE() << function << ": valueOrThrow of a failure returned";
+        } catch (const StepFailure &thrown) {
+            EXPECT_EQ(thrown.description(), failure.description()) << function;
+            EXPECT_EQ(thrown.detail(), failure.detail()) << function;
+        }
+        return failure.description();
+    } catch (...) {
+        ADD_FAILURE() << function << " let an exception out for " << qPrintable(file) << ": "
+                      << qPrintable(caughtExceptionText());
+        return QString();
+    }
+}
+
+} // namespace
+
+TEST(Boundary, EveryBadFileIsAFailureWithItsReasonNeverAnException)
+{
+    QTemporaryDir dir;
+    const QString missing = dir.filePath(QStringLiteral("none.jpg"));
+    const QString text = dir.filePath(QStringLiteral("notes.jpg"));
+    writeBytes(text, QByteArray("not a picture at all\n"));
+    const QString belowFile = text + QStringLiteral("/x.jpg");
+    const QString empty = dir.filePath(QStringLiteral("empty.png"));
+    writeBytes(empty, QByteArray());
+    const QString cut = dir.filePath(QStringLiteral("cut.jpg"));
+    const QByteArray jpeg = libjpegEncode(noisyPicture(48, 40, 5), 90);
+    writeBytes(cut, jpeg.left(jpeg.size() / 2));
+    // A BMP header claiming 30000 x 30000 pixels: 3.4 GB, refused before anything is allocated.
+    QByteArray huge(54 + 16, '\0');
+    auto put32 = [&](int at, quint32 v) {
+        for (int i = 0; i < 4; ++i)
+            huge[at + i] = char((v >> (8 * i)) & 0xff);
+    };
+    huge[0] = 'B';
+    huge[1] = 'M';
+    put32(2, 54 + 16);
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, 30000);
+    put32(22, 30000);
+    huge[26] = 1;
+    huge[28] = 32;
+    const QString large = dir.filePath(QStringLiteral("huge.bmp"));
+    writeBytes(large, huge);
     const QString fifo = dir.filePath(QStringLiteral("x.jpg"));
     ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-    std::atomic<bool> finished{false};
-    QString failure;
-    std::thread reader([&] {
-        failure = failureOfFile(fifo);
-        finished = true;
-    });
-    for (int i = 0; i < 1000 && !finished; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    if (!finished) {
-        QFile writer(fifo); // lets the blocked reader go before failing
-        writer.open(QIODevice::WriteOnly);
+
+    const QString declined = QStringLiteral("<no failure>"); // the JPEG ring functions decline
+    struct Case {
+        const char *name;
+        QString path;
+        QString failure;
+        bool readable; // the file's bytes can be read: only decoding them fails
+        QString ring;  // what the JPEG ring functions give for those bytes
+    };
+    const std::vector<Case> cases{
+        {"missing file", missing, QStringLiteral("File not found: ") + missing, false, {}},
+        {"below a file", belowFile, QStringLiteral("File not found: ") + belowFile, false, {}},
+        {"no name", QString(), QStringLiteral("File not found: "), false, {}},
+        {"folder", dir.path(), QStringLiteral("Not a picture file (it is a folder): ") + dir.path(), false, {}},
+        // Opened plainly, a FIFO without a writer would wait forever.
+        {"FIFO", fifo, QStringLiteral("Not a regular file: ") + fifo, false, {}},
+        {"device", QStringLiteral("/dev/zero"), QStringLiteral("Not a regular file: /dev/zero"), false, {}},
+        {"truncated JPEG", cut, QStringLiteral("Cannot decode the picture (the file ends too early): ") + cut, true,
+         QStringLiteral("Cannot decode the picture (the file ends too early): ") + cut},
+        {"too large", large,
+         QStringLiteral("Picture is too large: 30000 x 30000 pixels would need 3433 MB; the limit is 2048 MB"), true,
+         declined},
+        {"unknown format", text, QStringLiteral("Not a picture file this program can read: ") + text, true, declined},
+        {"empty file", empty, QStringLiteral("Not a picture file this program can read: ") + empty, true, declined},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString &path = c.path;
+        std::atomic<bool> finished{false};
+        std::thread calls([&] {
+            EXPECT_EQ(failureTextOf("decodePictureFile", path, [&] { return decodePictureFile(path); }), c.failure);
+            FileIdentity read;
+            EXPECT_EQ(failureTextOf("decodePicture", path, [&] { return decodePicture(path, &read); }), c.failure);
+            QImage target = noisyPicture(4, 3);
+            EXPECT_EQ(failureTextOf("decodePictureInto", path, [&] { return decodePictureInto(path, target); }), c.failure);
+            EXPECT_TRUE(target.isNull()); // nothing of the picture it held before
+            const QString readFailure = c.readable ? declined : c.failure;
+            EXPECT_EQ(failureTextOf("readRegularFile", path, [&] { return readRegularFile(path); }), readFailure);
+            KeptBytes kept;
+            kept.resize(16);
+            EXPECT_EQ(failureTextOf("readRegularFile into kept bytes", path, [&] { return readRegularFile(path, kept); }),
+                      readFailure);
+            if (!c.readable) {
+                EXPECT_EQ(kept.size(), 0u); // what an earlier file left is gone
+            } else {
+                const QByteArray bytes = fileBytes(path);
+                EXPECT_EQ(failureTextOf("decodePictureBytes", path, [&] { return decodePictureBytes(bytes, path); }),
+                          c.failure);
+                const auto stage = adjustingStage(AdjustmentKind::Softening, 4);
+                KeptBytes out;
+                Outcome<Transcoded> transcoded = Transcoded::Written;
+                EXPECT_EQ(failureTextOf("transcodeJpeg", path, [&] {
+                    transcoded = transcodeJpeg(bytes, path, *stage, 85, MetadataBlocks(), &out);
+                    return transcoded;
+                }), c.ring);
+                if (transcoded.ok()) {
+                    EXPECT_EQ(transcoded.value(), Transcoded::Declined);
+                }
+                EXPECT_EQ(out.size(), 0u);
+                Outcome<std::optional<QImage>> through = std::optional<QImage>(QImage());
+                EXPECT_EQ(failureTextOf("decodeJpegThrough", path, [&] {
+                    through = decodeJpegThrough(bytes, path, *stage);
+                    return through;
+                }), c.ring);
+                if (through.ok()) {
+                    EXPECT_FALSE(through.value().has_value()); // declined: no picture
+                }
+            }
+            finished = true;
+        });
+        for (int i = 0; i < 1000 && !finished; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        if (!finished)
+            ADD_FAILURE() << "still reading after 10 s";
+        // Lets each reader blocked on the FIFO go, so that the test ends.
+        for (int i = 0; i < 1000 && !finished; ++i) {
+            const int writer = ::open(QFile::encodeName(fifo).constData(), O_WRONLY | O_NONBLOCK);
+            if (writer >= 0)
+                ::close(writer);
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        calls.join();
     }
-    reader.join();
-    EXPECT_EQ(failure, QStringLiteral("Not a regular file: ") + fifo);
-    EXPECT_EQ(failureOfFile(QStringLiteral("/dev/zero")), QStringLiteral("Not a regular file: /dev/zero"));
 }
 
 // ---- nothing of one picture reaches another ----
