@@ -86,9 +86,11 @@ bool SaveJPGStreamed(const QByteArray &sourceBytes, const QString &sourcePath, R
     thread_local KeptBytes jpeg;
     jpeg.clear();
     Outcome<Transcoded> made = transcodeJpeg(sourceBytes, sourcePath, stage, quality, metadata, &jpeg);
-    if (made.failure().kind() != Failure::Kind::Reported)
-        failSave(made.failure().kind() == Failure::Kind::OutOfMemory ? JpegStatus::OutOfMemory : JpegStatus::GenericError, path);
-    if (std::move(made).valueOrThrow() == Transcoded::Declined) // the decoder's report thrown
+    if (made.failure().kind() == Failure::Kind::OutOfMemory)
+        failSave(JpegStatus::OutOfMemory, path);
+    if (made.failure().kind() == Failure::Kind::Encoder)
+        failSave(JpegStatus::GenericError, path);
+    if (std::move(made).valueOrThrow() == Transcoded::Declined) // any failure left is the decoder's report
         return false;
     if (beforeWriting)
         beforeWriting();
