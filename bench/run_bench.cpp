@@ -101,7 +101,7 @@ double decodeOnly(const QStringList &paths, int threads)
     auto work = [&] {
         QImage image;
         for (int i = next++; i < paths.size(); i = next++)
-            decodePictureInto(paths[i], image);
+            (void)decodePictureInto(paths[i], image);
     };
     std::vector<std::thread> pool;
     for (int t = 0; t < threads; ++t)

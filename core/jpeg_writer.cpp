@@ -85,17 +85,13 @@ bool SaveJPGStreamed(const QByteArray &sourceBytes, const QString &sourcePath, R
     // Written out before the next picture: the worker keeps the memory for its next result.
     thread_local KeptBytes jpeg;
     jpeg.clear();
-    QString encodeFailure;
-    try {
-        if (!transcodeJpeg(sourceBytes, sourcePath, stage, quality, metadata, &jpeg, &encodeFailure))
-            return false;
-    } catch (const std::bad_alloc &) {
+    Outcome<Transcoded> made = transcodeJpeg(sourceBytes, sourcePath, stage, quality, metadata, &jpeg);
+    if (made.failure().kind() == Failure::Kind::OutOfMemory)
         failSave(JpegStatus::OutOfMemory, path);
-    } catch (const StepFailure &) {
-        if (encodeFailure.isEmpty())
-            throw; // the decoder's report
+    if (made.failure().kind() == Failure::Kind::Encoder)
         failSave(JpegStatus::GenericError, path);
-    }
+    if (std::move(made).valueOrThrow() == Transcoded::Declined) // any failure left is the decoder's report
+        return false;
     if (beforeWriting)
         beforeWriting();
     writeJpegFile(path, jpeg.view());

@@ -52,17 +52,24 @@ void toPixelForm(QImage &image)
     image = std::move(flat);
 }
 
-void decodePictureInto(const QString &path, QImage &target)
+Outcome<void> decodePictureInto(const QString &path, QImage &target)
 {
     // Always a picture of its own: an image kept from the previous file would carry that
     // file's text, colour space and resolution into this one.
     target = QImage();
-    target = decodePictureFile(path).image;
+    Outcome<DecodedPicture> decoded = decodePictureFile(path);
+    if (!decoded.ok())
+        return decoded.failure();
+    target = std::move(decoded).value().image;
+    return {};
 }
 
-QImage decodePicture(const QString &path, FileIdentity *read)
+Outcome<QImage> decodePicture(const QString &path, FileIdentity *read)
 {
-    return decodePictureFile(path, nullptr, read).image;
+    Outcome<DecodedPicture> decoded = decodePictureFile(path, nullptr, read);
+    if (!decoded.ok())
+        return decoded.failure();
+    return std::move(decoded).value().image;
 }
 
 void savePictureAsBmp(const QImage &picture, const QString &path)

@@ -3,6 +3,7 @@
 
 #include "core/file_identity.h"
 #include "core/large_pages.h"
+#include "core/outcome.h"
 
 #include <QImage>
 #include <QString>
@@ -23,14 +24,14 @@ constexpr int kDefaultDotsPerMeter = 3780; // 96 dpi
 void setDefaultDensity(QImage &picture);
 
 // Decodes a file into the 32-bit B,G,R,X pixel form (QImage::Format_RGB32): EXIF orientation
-// applied, transparency laid on white as the preview panes show it. Throws StepFailure with the
-// reason on a missing, unreadable, undecodable or oversized file. `read` gets the identity of the
-// file the picture came from.
-QImage decodePicture(const QString &path, FileIdentity *read = nullptr);
+// applied, transparency laid on white as the preview panes show it. Fails with the reason on a
+// missing, unreadable, undecodable or oversized file (decodePictureFile's reports). `read` gets
+// the identity of the file the picture came from.
+Outcome<QImage> decodePicture(const QString &path, FileIdentity *read = nullptr);
 
-// The same into `target`, which is replaced by the new picture: nothing of what it held before
-// (pixels, text, colour space, resolution) reaches the new one.
-void decodePictureInto(const QString &path, QImage &target);
+// The same into `target`, which is replaced by the new picture (an empty one on a failure):
+// nothing of what it held before (pixels, text, colour space, resolution) reaches the new one.
+Outcome<void> decodePictureInto(const QString &path, QImage &target);
 
 // Brings any image into the pixel form, in place where Qt can.
 void toPixelForm(QImage &image);

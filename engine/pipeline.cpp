@@ -23,7 +23,7 @@ SourceStamp stampSource(const QString &path)
     return identityOf(st);
 }
 
-QImage decodeSource(const QString &path, SourceStamp *read) { return decodePicture(path, read); }
+QImage decodeSource(const QString &path, SourceStamp *read) { return decodePicture(path, read).valueOrThrow(); }
 
 // False for an empty picture; throws when the byte count overflows or rows are not packed.
 static bool checkedLayout(const QImage &picture, int *w, int *h)
@@ -181,14 +181,13 @@ QImage decodeAdjustedBytes(const QByteArray &bytes, const QString &path, Adjustm
     // A filter reads rows beside the one it makes: from a JPEG those come from a ring of decoded
     // rows, so the decoded picture is never written out whole beside the result.
     if (adjustmentInfo(kind).usesSourceCopy()) {
-        QImage result;
-        if (decodeJpegThrough(bytes, path, *adjustingStage(kind, v), &result)) {
+        if (std::optional<QImage> result = decodeJpegThrough(bytes, path, *adjustingStage(kind, v)).valueOrThrow()) {
             *adjusted = true;
-            return result;
+            return std::move(*result);
         }
     }
     AdjustingSink sink(kind, v);
-    QImage decoded = decodePictureBytes(bytes, path, &sink).image;
+    QImage decoded = decodePictureBytes(bytes, path, &sink).valueOrThrow().image;
     *adjusted = sink.complete(decoded);
     return *adjusted ? sink.result(std::move(decoded)) : decoded;
 }
@@ -204,12 +203,12 @@ QImage resultFromBytes(const QByteArray &bytes, const QString &path, AdjustmentK
 
 QImage decodeAdjusted(const QString &path, AdjustmentKind kind, int v, bool *adjusted, SourceStamp *read)
 {
-    return decodeAdjustedBytes(readRegularFile(path, read), path, kind, v, adjusted);
+    return decodeAdjustedBytes(readRegularFile(path, read).valueOrThrow(), path, kind, v, adjusted);
 }
 
 QImage sourceToResult(const QString &path, AdjustmentKind kind, int v, SourceStamp *read)
 {
-    return resultFromBytes(readRegularFile(path, read), path, kind, v);
+    return resultFromBytes(readRegularFile(path, read).valueOrThrow(), path, kind, v);
 }
 
 } // namespace lumivex
@@ -218,13 +217,13 @@ namespace lumivex {
 
 QImage sourceToChainResult(const QString &path, const std::vector<AdjustmentStep> &steps, SourceStamp *read)
 {
-    return chainResultFromBytes(readRegularFile(path, read), path, steps);
+    return chainResultFromBytes(readRegularFile(path, read).valueOrThrow(), path, steps);
 }
 
 QImage chainResultFromBytes(const QByteArray &bytes, const QString &path, const std::vector<AdjustmentStep> &steps)
 {
     if (steps.empty())
-        return decodePictureBytes(bytes, path).image;
+        return decodePictureBytes(bytes, path).valueOrThrow().image;
     QImage picture = resultFromBytes(bytes, path, steps.front().kind, steps.front().strength);
     for (std::size_t k = 1; k < steps.size(); ++k)
         picture = adjustPicture(steps[k].kind, std::move(picture), steps[k].strength);

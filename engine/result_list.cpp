@@ -27,7 +27,7 @@ void readRecipeSource(const ResultRecipe &recipe, KeptBytes &into)
 {
     SourceStamp read;
     try {
-        readRegularFile(recipe.source, into, &read);
+        readRegularFile(recipe.source, into, &read).valueOrThrow();
     } catch (const StepFailure &) {
         read = SourceStamp();
     }
@@ -39,7 +39,7 @@ QByteArray readRecipeSource(const ResultRecipe &recipe)
     SourceStamp read;
     QByteArray bytes;
     try {
-        bytes = readRegularFile(recipe.source, &read);
+        bytes = readRegularFile(recipe.source, &read).valueOrThrow();
     } catch (const StepFailure &) {
         read = SourceStamp();
     }

@@ -63,7 +63,7 @@ bool saveAdjustedStreamed(const QString &source, const AdjustmentStep &step, con
     const std::unique_ptr<RowStage> stage = adjustingStage(step.kind, step.strength);
     // One file's bytes at a time per worker, in memory the worker keeps.
     thread_local KeptBytes bytes;
-    readRegularFile(source, bytes);
+    readRegularFile(source, bytes).valueOrThrow();
     return saveStreamedResult(bytes.view(), *stage, path, settings, source, protectedFiles, note);
 }
 

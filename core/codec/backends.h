@@ -32,6 +32,12 @@ struct PreviewOnlyTiff : StepFailure {
     using StepFailure::StepFailure;
 };
 
+// The throwing work behind the codec's public functions, which turn its exceptions into their
+// Outcome at the edge; parts of the codec that build on one another call these.
+QByteArray readFileBytes(const QString &path, FileIdentity *read = nullptr);
+void readFileInto(const QString &path, KeptBytes &into, FileIdentity *read = nullptr);
+DecodedPicture decodeBytes(const QByteArray &bytes, const QString &path, RowSink *sink = nullptr);
+
 [[noreturn]] void failDecode(const QString &reason, const QString &path);
 [[noreturn]] void failTruncated(const QString &path);
 [[noreturn]] void failTooLarge(std::int64_t width, std::int64_t height);

@@ -107,7 +107,7 @@ MetadataBlocks readPictureMetadata(const QString &path, QString *note)
 {
     QByteArray bytes;
     try {
-        bytes = readRegularFile(path);
+        bytes = codec::readFileBytes(path);
     } catch (const StepFailure &failure) {
         if (note)
             *note = unreadableNote(failure.description().toLocal8Bit().constData());

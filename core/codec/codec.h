@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QString>
 #include <cstddef>
+#include <optional>
 
 #include "core/codec/camera_data.h"
 #include "core/codec/orientation.h"
@@ -12,11 +13,13 @@
 #include "core/codec/regular_file.h"
 #include "core/file_identity.h"
 #include "core/kept_bytes.h"
+#include "core/outcome.h"
 
 namespace lumivex {
 
 // Decoding and encoding whole pictures; the headers above hold the format names, file reading,
-// orientation and camera data this builds on.
+// orientation and camera data this builds on. What a file or its bytes can make fail is
+// returned as the Outcome's failure, never thrown; the exceptions of the work inside stay here.
 
 struct DecodedPicture {
     QImage image; // QImage::Format_RGB32 (B,G,R,X bytes) in pooled memory, every byte written
@@ -34,15 +37,15 @@ public:
 };
 
 // Decodes a regular file: EXIF orientation applied, transparency laid on white, the size checked
-// against the pixel limit before any memory is taken. Throws StepFailure with one report:
-// "File not found: PATH", "Not a regular file: PATH", "Not a picture file this program can read:
-// PATH", "Picture is too large: ...", "Cannot decode the picture (the file ends too early): PATH"
-// or "Cannot decode the picture (REASON): PATH" with the library's own reason.
+// against the pixel limit before any memory is taken. Fails with one report: those of
+// readRegularFile, "Not a picture file this program can read: PATH", "Picture is too large:
+// ...", "Cannot decode the picture (the file ends too early): PATH" or "Cannot decode the
+// picture (REASON): PATH" with the library's own reason, or "Out of memory".
 // `read`, when given, gets the identity of the file the bytes came from (see readRegularFile).
-DecodedPicture decodePictureFile(const QString &path, RowSink *sink = nullptr, FileIdentity *read = nullptr);
+Outcome<DecodedPicture> decodePictureFile(const QString &path, RowSink *sink = nullptr, FileIdentity *read = nullptr);
 
 // The same over bytes already in memory; `path` only names the picture in reports.
-DecodedPicture decodePictureBytes(const QByteArray &bytes, const QString &path, RowSink *sink = nullptr);
+Outcome<DecodedPicture> decodePictureBytes(const QByteArray &bytes, const QString &path, RowSink *sink = nullptr);
 
 struct EncodeOptions {
     PictureFormat format = PictureFormat::Jpeg; // Jpeg, Png, Webp, Tiff, Bmp, Jxl, Heif or Avif
@@ -70,20 +73,24 @@ public:
                          uchar *out) noexcept = 0;
 };
 
+// Declining is no failure: the caller then takes the whole-picture way, which either makes the
+// same bytes or reports the file's fault itself.
+enum class Transcoded { Written, Declined };
+
 // Decodes a JPEG and encodes it again with `stage` between, a band of rows at a time, so no
 // whole picture is ever held: the rows go from decoder to encoder through the cache. The pixels
-// and the file are byte for byte what decodePictureBytes, the same work on the whole picture
-// and encodePicture give. Returns false, having done nothing, for a picture that must be
+// and the file (in `out`) are byte for byte what decodePictureBytes, the same work on the whole
+// picture and encodePicture give. Declined, having done nothing, for a picture that must be
 // turned or converted whole (EXIF orientation, CMYK) or that the whole-picture way would
-// refuse; throws StepFailure with the decoder's report, or `encodeFailure` set to the
-// encoder's reason, on failure.
-bool transcodeJpeg(const QByteArray &bytes, const QString &path, RowStage &stage, int quality,
-                   const MetadataBlocks &metadata, KeptBytes *out, QString *encodeFailure);
+// refuse. Fails with the decoder's report, or with the encoder's reason as a failure of kind
+// Encoder, or out of memory; `out` is then empty.
+Outcome<Transcoded> transcodeJpeg(const QByteArray &bytes, const QString &path, RowStage &stage, int quality,
+                                  const MetadataBlocks &metadata, KeptBytes *out);
 
 // The same ring of decoded rows, with `stage` making each row of a pooled picture instead of
 // feeding an encoder: the picture `stage`'s work on the decoded JPEG gives, without the decoded
-// picture ever being held whole. Returns false, having done nothing, where transcodeJpeg does
-// and when the picture's memory is refused; throws StepFailure with the decoder's report.
-bool decodeJpegThrough(const QByteArray &bytes, const QString &path, RowStage &stage, QImage *picture);
+// picture ever being held whole. No picture (declined) where transcodeJpeg declines and when
+// the picture's memory is refused; fails with the decoder's report.
+Outcome<std::optional<QImage>> decodeJpegThrough(const QByteArray &bytes, const QString &path, RowStage &stage);
 
 } // namespace lumivex

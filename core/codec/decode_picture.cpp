@@ -9,6 +9,7 @@
 
 #include <QCoreApplication>
 #include <QPainter>
+#include <optional>
 
 namespace lumivex {
 
@@ -71,11 +72,7 @@ QImage layOnWhite(const QImage &argb, const QString &path)
     return flat;
 }
 
-} // namespace codec
-
-using namespace codec;
-
-DecodedPicture decodePictureBytes(const QByteArray &bytes, const QString &path, RowSink *sink)
+DecodedPicture decodeBytes(const QByteArray &bytes, const QString &path, RowSink *sink)
 {
     DecodedPicture decoded;
     decoded.format = sniffPictureFormat(bytes.constData(), std::size_t(bytes.size()));
@@ -114,26 +111,47 @@ DecodedPicture decodePictureBytes(const QByteArray &bytes, const QString &path, 
     return decoded;
 }
 
-bool transcodeJpeg(const QByteArray &bytes, const QString &path, RowStage &stage, int quality,
-                   const MetadataBlocks &metadata, KeptBytes *out, QString *encodeFailure)
+} // namespace codec
+
+using namespace codec;
+
+Outcome<DecodedPicture> decodePictureBytes(const QByteArray &bytes, const QString &path, RowSink *sink)
 {
-    if (sniffPictureFormat(bytes.constData(), std::size_t(bytes.size())) != PictureFormat::Jpeg)
-        return false;
-    const Input in{reinterpret_cast<const unsigned char *>(bytes.constData()), std::size_t(bytes.size()), path};
-    return codec::transcodeJpeg(in, stage, quality, metadata, out, encodeFailure);
+    return outcomeOf([&] { return decodeBytes(bytes, path, sink); });
 }
 
-bool decodeJpegThrough(const QByteArray &bytes, const QString &path, RowStage &stage, QImage *picture)
+Outcome<DecodedPicture> decodePictureFile(const QString &path, RowSink *sink, FileIdentity *read)
 {
-    if (sniffPictureFormat(bytes.constData(), std::size_t(bytes.size())) != PictureFormat::Jpeg)
-        return false;
-    const Input in{reinterpret_cast<const unsigned char *>(bytes.constData()), std::size_t(bytes.size()), path};
-    return codec::decodeJpegThrough(in, stage, picture);
+    return outcomeOf([&] { return decodeBytes(readFileBytes(path, read), path, sink); });
 }
 
-DecodedPicture decodePictureFile(const QString &path, RowSink *sink, FileIdentity *read)
+Outcome<Transcoded> transcodeJpeg(const QByteArray &bytes, const QString &path, RowStage &stage, int quality,
+                                  const MetadataBlocks &metadata, KeptBytes *out)
 {
-    return decodePictureBytes(readRegularFile(path, read), path, sink);
+    QString encodeFailure;
+    Outcome<Transcoded> done = outcomeOf([&] {
+        if (sniffPictureFormat(bytes.constData(), std::size_t(bytes.size())) != PictureFormat::Jpeg)
+            return Transcoded::Declined;
+        const Input in{reinterpret_cast<const unsigned char *>(bytes.constData()), std::size_t(bytes.size()), path};
+        return codec::transcodeJpeg(in, stage, quality, metadata, out, &encodeFailure) ? Transcoded::Written
+                                                                                        : Transcoded::Declined;
+    });
+    if (!done.ok() && !encodeFailure.isEmpty() && done.failure().kind() == Failure::Kind::Reported)
+        return Failure(done.failure().description(), done.failure().detail(), Failure::Kind::Encoder);
+    return done;
+}
+
+Outcome<std::optional<QImage>> decodeJpegThrough(const QByteArray &bytes, const QString &path, RowStage &stage)
+{
+    return outcomeOf([&]() -> std::optional<QImage> {
+        if (sniffPictureFormat(bytes.constData(), std::size_t(bytes.size())) != PictureFormat::Jpeg)
+            return std::nullopt;
+        const Input in{reinterpret_cast<const unsigned char *>(bytes.constData()), std::size_t(bytes.size()), path};
+        QImage picture;
+        if (!codec::decodeJpegThrough(in, stage, &picture))
+            return std::nullopt;
+        return picture;
+    });
 }
 
 } // namespace lumivex

@@ -74,7 +74,9 @@ std::size_t readRegularFileWith(const QString &path, Sized sized, FileIdentity *
 
 } // namespace
 
-QByteArray readRegularFile(const QString &path, FileIdentity *read)
+namespace codec {
+
+QByteArray readFileBytes(const QString &path, FileIdentity *read)
 {
     QByteArray bytes;
     bytes.truncate(qsizetype(readRegularFileWith(path, [&](std::size_t size) {
@@ -84,7 +86,7 @@ QByteArray readRegularFile(const QString &path, FileIdentity *read)
     return bytes;
 }
 
-void readRegularFile(const QString &path, KeptBytes &into, FileIdentity *read)
+void readFileInto(const QString &path, KeptBytes &into, FileIdentity *read)
 {
     into.clear();
     std::size_t done = 0;
@@ -98,6 +100,18 @@ void readRegularFile(const QString &path, KeptBytes &into, FileIdentity *read)
         throw;
     }
     into.resize(done);
+}
+
+} // namespace codec
+
+Outcome<QByteArray> readRegularFile(const QString &path, FileIdentity *read)
+{
+    return outcomeOf([&] { return readFileBytes(path, read); });
+}
+
+Outcome<void> readRegularFile(const QString &path, KeptBytes &into, FileIdentity *read)
+{
+    return outcomeOf([&] { readFileInto(path, into, read); });
 }
 
 } // namespace lumivex

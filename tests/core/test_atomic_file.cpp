@@ -76,7 +76,7 @@ TEST(AtomicFile, ALinkAtTheNameIsReplacedNeverFollowed)
         const QFileInfo written(target);
         EXPECT_FALSE(written.isSymLink());
         EXPECT_TRUE(written.isFile());
-        EXPECT_EQ(decodePicture(target).size(), picture.size());
+        EXPECT_EQ(decodePicture(target).value().size(), picture.size());
     }
     EXPECT_EQ(everything(f.elsewhere), QStringList{QStringLiteral("precious.txt")});
 }

@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "scripted_dialogs.h"
 #include "core/error_report.h"
+#include "core/outcome.h"
+#include "qstring_printer.h"
 
 #include <gtest/gtest.h>
+#include <stdexcept>
 
 using namespace lumivex;
 using lumivex::testing::RecordingReporter;
@@ -90,4 +93,44 @@ TEST(CheckedArithmetic, OverflowIsAFailureNotAWrap)
     } catch (const StepFailure &f) {
         EXPECT_EQ(f.description(), QStringLiteral("Overflow"));
     }
+}
+
+TEST(Outcome, ACaughtExceptionKeepsItsTextDetailAndKindAndIsThrownBackAsItWas)
+{
+    // The command line shows a failure's detail and the saver tells memory apart; both must
+    // survive the trip through a value and back into an exception.
+    const Outcome<int> step = outcomeOf([]() -> int {
+        throw StepFailure(QStringLiteral("Cannot save the image."), QStringLiteral("cannot write /out/a.jpg (disk full)"));
+    });
+    const Outcome<int> memory = outcomeOf([]() -> int { throw std::bad_alloc(); });
+    const Outcome<void> other = outcomeOf([] { throw std::runtime_error("disk on fire"); });
+    const Outcome<int> good = outcomeOf([] { return 7; });
+
+    ASSERT_FALSE(step.ok());
+    EXPECT_EQ(step.failure().description(), QStringLiteral("Cannot save the image."));
+    EXPECT_EQ(step.failure().detail(), QStringLiteral("cannot write /out/a.jpg (disk full)"));
+    EXPECT_EQ(step.failure().kind(), Failure::Kind::Reported);
+    try {
+        Outcome<int>(step).valueOrThrow();
+        ADD_FAILURE() << "no exception";
+    } catch (const StepFailure &thrown) {
+        EXPECT_EQ(thrown.description(), QStringLiteral("Cannot save the image."));
+        EXPECT_EQ(thrown.detail(), QStringLiteral("cannot write /out/a.jpg (disk full)"));
+    }
+
+    ASSERT_FALSE(memory.ok());
+    EXPECT_EQ(memory.failure().description(), QStringLiteral("Out of memory"));
+    EXPECT_EQ(memory.failure().kind(), Failure::Kind::OutOfMemory);
+    EXPECT_THROW(Outcome<int>(memory).valueOrThrow(), std::bad_alloc);
+
+    ASSERT_FALSE(other.ok());
+    EXPECT_EQ(other.failure().description(), QStringLiteral("disk on fire"));
+    EXPECT_EQ(other.failure().detail(), QStringLiteral("disk on fire"));
+    EXPECT_THROW(other.valueOrThrow(), StepFailure);
+
+    ASSERT_TRUE(good.ok());
+    EXPECT_EQ(good.value(), 7);
+    EXPECT_TRUE(good.failure().description().isEmpty());
+    // Asking a failure for its value is the caller's fault, never undefined.
+    EXPECT_THROW((void)step.value(), std::logic_error);
 }

@@ -18,12 +18,12 @@ TEST(Picture, DecodesIntoThe32BitForm)
 {
     QTemporaryDir dir;
     const QImage original = noisyPicture(7, 5);
-    const QImage decoded = decodePicture(writePicture(dir, QStringLiteral("a.png"), original));
+    const QImage decoded = decodePicture(writePicture(dir, QStringLiteral("a.png"), original)).value();
     EXPECT_EQ(decoded.format(), QImage::Format_RGB32);
     EXPECT_EQ(decoded.bytesPerLine(), 7 * 4);
     EXPECT_EQ(decoded, original);
 
-    const QImage one = decodePicture(writePicture(dir, QStringLiteral("one.bmp"), noisyPicture(1, 1), "bmp"));
+    const QImage one = decodePicture(writePicture(dir, QStringLiteral("one.bmp"), noisyPicture(1, 1), "bmp")).value();
     EXPECT_EQ(one.sizeInBytes(), 4);
 }
 
@@ -33,7 +33,7 @@ TEST(Picture, TransparencyLiesOnWhite)
     QImage clear(2, 1, QImage::Format_ARGB32);
     clear.setPixel(0, 0, qRgba(0, 0, 0, 0));
     clear.setPixel(1, 0, qRgba(10, 20, 30, 255));
-    const QImage decoded = decodePicture(writePicture(dir, QStringLiteral("t.png"), clear));
+    const QImage decoded = decodePicture(writePicture(dir, QStringLiteral("t.png"), clear)).value();
     EXPECT_EQ(decoded.pixel(0, 0), qRgb(255, 255, 255));
     EXPECT_EQ(decoded.pixel(1, 0), qRgb(10, 20, 30));
 }
@@ -41,14 +41,7 @@ TEST(Picture, TransparencyLiesOnWhite)
 TEST(Picture, FailuresCarryTheirReason)
 {
     QTemporaryDir dir;
-    auto description = [](const QString &path) {
-        try {
-            decodePicture(path);
-        } catch (const StepFailure &f) {
-            return f.description();
-        }
-        return QString();
-    };
+    auto description = [](const QString &path) { return decodePicture(path).failure().description(); };
     EXPECT_TRUE(description(dir.filePath(QStringLiteral("missing.jpg"))).startsWith(QStringLiteral("File not found")));
     QFile text(dir.filePath(QStringLiteral("notes.jpg")));
     ASSERT_TRUE(text.open(QIODevice::WriteOnly));
@@ -91,12 +84,9 @@ TEST(Picture, RefusesAPictureTooLargeForItsByteCount)
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(header + QByteArray(16, '\0'));
     file.close();
-    try {
-        decodePicture(file.fileName());
-        FAIL() << "decoded an oversized picture";
-    } catch (const StepFailure &f) {
-        EXPECT_TRUE(f.description().contains(QStringLiteral("too large"))) << qPrintable(f.description());
-    }
+    const Outcome<QImage> huge = decodePicture(file.fileName());
+    ASSERT_FALSE(huge.ok()) << "decoded an oversized picture";
+    EXPECT_TRUE(huge.failure().description().contains(QStringLiteral("too large"))) << qPrintable(huge.failure().description());
 }
 
 TEST(Picture, BmpSaveRoundTripsAndReplacesTheFile)
@@ -107,7 +97,7 @@ TEST(Picture, BmpSaveRoundTripsAndReplacesTheFile)
     const QImage second = noisyPicture(3, 3, 2);
     savePictureAsBmp(first, path);
     savePictureAsBmp(second, path);
-    EXPECT_EQ(decodePicture(path), second);
+    EXPECT_EQ(decodePicture(path).value(), second);
     // Nothing but the one file is left behind.
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("out.bmp")});
 }

@@ -118,7 +118,7 @@ TEST(SaveResults, BmpFilesDecodeBackToExactlyTheResults)
     for (int i = 0; i < 5; ++i) {
         ASSERT_TRUE(outcomes[std::size_t(i)].written) << outcomes[std::size_t(i)].failure.toStdString();
         EXPECT_EQ(outcomes[std::size_t(i)].path, batch.dir.filePath(QStringLiteral("out/p%1-brightened.bmp").arg(i)));
-        EXPECT_EQ(decodePicture(outcomes[std::size_t(i)].path), batch.results.picture(i).image());
+        EXPECT_EQ(decodePicture(outcomes[std::size_t(i)].path).value(), batch.results.picture(i).image());
     }
 }
 
@@ -200,7 +200,7 @@ TEST(SaveResults, SameStemItemsAreAllKeptUnderNumberedNames)
         ASSERT_TRUE(o.written) << qPrintable(o.failure);
         EXPECT_EQ(o.path, batch.dir.filePath(QStringLiteral("out/") + names[i]));
         EXPECT_EQ(o.renamed, i == 1 || i == 2);
-        EXPECT_EQ(decodePicture(o.path), batch.results.picture(i).image()) << i; // nothing lost
+        EXPECT_EQ(decodePicture(o.path).value(), batch.results.picture(i).image()) << i; // nothing lost
     }
     EXPECT_EQ(QDir(batch.dir.filePath(QStringLiteral("out"))).entryList(QDir::Files).size(), 4);
     EXPECT_EQ(heard.size(), 4u);
@@ -224,7 +224,7 @@ TEST(SaveResults, ExistingTargetReplacedAndFailingWriteLeavesNoTruncatedFile)
     EXPECT_EQ(QDir(batch.dir.filePath(QStringLiteral("out"))).entryList(QDir::Files).size(), 2);
     const auto replaced = saveResults(settings, batch.sources, batch.results, 1);
     EXPECT_TRUE(replaced[0].written);
-    EXPECT_EQ(decodePicture(target).size(), QSize(300, 200));
+    EXPECT_EQ(decodePicture(target).value().size(), QSize(300, 200));
 }
 
 TEST(SaveResults, UnwritableFolderFailsEveryItemInOrder)

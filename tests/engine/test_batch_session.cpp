@@ -228,10 +228,10 @@ TEST(BatchSession, CancelKeepsTheFinishedItemsAsIfTheListEndedThere)
     EXPECT_EQ(run.results().items(), (QStringList{QStringLiteral("p0.png"), QStringLiteral("p1.png")}));
     EXPECT_EQ(run.results().mTotalImages, 1);
     EXPECT_EQ(run.results().slotCount(), 2);
-    QImage expected = decodePicture(sources[1]);
+    QImage expected = decodePicture(sources[1]).value();
     ApplyContrast(PixelView{expected.width(), expected.height(), expected.bits()}, 60);
     EXPECT_EQ(run.results().picture(1).image(), expected);
-    EXPECT_EQ(run.session->firstSource(), decodePicture(sources[0]));
+    EXPECT_EQ(run.session->firstSource(), decodePicture(sources[0]).value());
     // The pointer and the bar are put back all the same.
     EXPECT_EQ(run.busy.back(), false);
     EXPECT_EQ(run.progress.back(), 0);

@@ -165,7 +165,7 @@ TEST(RecipeResults, SourceChangedSinceTheRunIsReportedNotSaved)
         }
     }
     // The held result is the one made in the run, not one made from the file as it is now.
-    EXPECT_EQ(decodePicture(outcomes[0].path), run.results().picture(0).image());
+    EXPECT_EQ(decodePicture(outcomes[0].path).value(), run.results().picture(0).image());
     EXPECT_NE(run.results().picture(0).image(), sourceToResult(sources[0], AdjustmentKind::Brightness, 25));
 }
 
@@ -235,7 +235,7 @@ TEST(RecipeResults, AnotherFileOfTheSameSizeAndTimeIsNotTheSource)
     for (int i : {1, 2, 3}) {
         // As the results window shows it: made from the decode the Before pane shows.
         SourceStamp read;
-        const QImage before = decodePicture(sources[i], &read);
+        const QImage before = decodePicture(sources[i], &read).value();
         try {
             run.results().picture(i).imageMadeFrom(before, read);
             ADD_FAILURE() << "item " << i << " shown";

@@ -349,7 +349,7 @@ TEST(CompareView, FollowsTheLastSliderMovedAndTheSelectedRow)
     ASSERT_TRUE(waitForShown(view, first, AdjustmentKind::Contrast, 70));
     EXPECT_TRUE(view.windowTitle().contains(QStringLiteral("first.png")));
     EXPECT_TRUE(view.windowTitle().contains(QStringLiteral("Contrast 70")));
-    EXPECT_EQ(view.canvas()->after(), adjustPicture(AdjustmentKind::Contrast, decodePicture(first), 70));
+    EXPECT_EQ(view.canvas()->after(), adjustPicture(AdjustmentKind::Contrast, decodePicture(first).value(), 70));
 
     // A drag of the softening slider: every value reaches the view as it moves, the last one stays.
     for (int v = 1; v <= 10; ++v)
@@ -357,7 +357,7 @@ TEST(CompareView, FollowsTheLastSliderMovedAndTheSelectedRow)
     w.Slider4->setValue(6);
     ASSERT_TRUE(waitForShown(view, first, AdjustmentKind::Softening, 6));
     EXPECT_TRUE(view.windowTitle().contains(QStringLiteral("Softening 6")));
-    EXPECT_EQ(view.canvas()->after(), adjustPicture(AdjustmentKind::Softening, decodePicture(first), 6));
+    EXPECT_EQ(view.canvas()->after(), adjustPicture(AdjustmentKind::Softening, decodePicture(first).value(), 6));
     EXPECT_EQ(view.job().decodes(), 1); // one decode for all those strengths
 
     // The sharpening slider moved by its keys, in the main window.
@@ -368,7 +368,7 @@ TEST(CompareView, FollowsTheLastSliderMovedAndTheSelectedRow)
     // Another row: its picture.
     w.ListView1->setCurrentItem(w.ListView1->topLevelItem(1));
     ASSERT_TRUE(waitForShown(view, second, AdjustmentKind::Sharpening, w.Slider5->value()));
-    EXPECT_EQ(view.canvas()->before(), decodePicture(second));
+    EXPECT_EQ(view.canvas()->before(), decodePicture(second).value());
     EXPECT_TRUE(view.windowTitle().contains(QStringLiteral("second.png")));
 
     // The list's own removals are as they were: Delete and a double-click each remove a row.
@@ -416,12 +416,12 @@ TEST(CompareView, NextAndPreviousShowEachItemWithItsOwnStrength)
     ASSERT_TRUE(waitForShown(view, paths[0], AdjustmentKind::Contrast, 20));
     EXPECT_TRUE(view.windowTitle().contains(QStringLiteral("1 of 4")));
     EXPECT_FALSE(view.previousAction->isEnabled());
-    EXPECT_EQ(view.canvas()->after(), adjustPicture(AdjustmentKind::Contrast, decodePicture(paths[0]), 20));
+    EXPECT_EQ(view.canvas()->after(), adjustPicture(AdjustmentKind::Contrast, decodePicture(paths[0]).value(), 20));
 
     press(view, Qt::Key_PageDown);
     ASSERT_TRUE(waitForShown(view, paths[1], AdjustmentKind::Contrast, 90));
     EXPECT_TRUE(view.windowTitle().contains(QStringLiteral("Contrast 90")));
-    EXPECT_EQ(view.canvas()->after(), adjustPicture(AdjustmentKind::Contrast, decodePicture(paths[1]), 90));
+    EXPECT_EQ(view.canvas()->after(), adjustPicture(AdjustmentKind::Contrast, decodePicture(paths[1]).value(), 90));
 
     // The failed item says why, on both halves, with no picture of another item.
     press(view, Qt::Key_PageDown);
@@ -444,7 +444,7 @@ TEST(CompareView, NextAndPreviousShowEachItemWithItsOwnStrength)
     press(view, Qt::Key_PageUp);
     press(view, Qt::Key_PageUp);
     ASSERT_TRUE(waitForShown(view, paths[0], AdjustmentKind::Contrast, 20));
-    EXPECT_EQ(view.canvas()->after(), adjustPicture(AdjustmentKind::Contrast, decodePicture(paths[0]), 20));
+    EXPECT_EQ(view.canvas()->after(), adjustPicture(AdjustmentKind::Contrast, decodePicture(paths[0]).value(), 20));
 }
 
 TEST(CompareView, WorksFromTheKeyboardAloneAndRemembersItsPlace)

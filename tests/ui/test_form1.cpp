@@ -523,7 +523,7 @@ TEST(Form1, SliderMovedDuringARunIsReadAgainForTheItemsThatFollow)
     const int used[] = {20, 100, 100};
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(session.strengthUsed(i), used[i]) << i;
-        QImage expected = decodePicture(paths[i]);
+        QImage expected = decodePicture(paths[i]).value();
         ApplyContrast(PixelView{expected.width(), expected.height(), expected.bits()}, used[i]);
         EXPECT_EQ(session.results().picture(i).image(), expected) << i;
     }

@@ -357,7 +357,7 @@ TEST(Form2, SaveChecksTheFolderWritesInOrderAndSaysDone)
     EXPECT_EQ(f.dialogs.plainMessages().back().text, QStringLiteral("Done."));
     EXPECT_EQ(QDir(f.dir.filePath(QStringLiteral("out"))).entryList(QDir::Files),
               (QStringList{QStringLiteral("src0-sharpened.bmp"), QStringLiteral("src1-sharpened.bmp")}));
-    EXPECT_EQ(decodePicture(f.dir.filePath(QStringLiteral("out/src1-sharpened.bmp"))), w.resultList().picture(1).image());
+    EXPECT_EQ(decodePicture(f.dir.filePath(QStringLiteral("out/src1-sharpened.bmp"))).value(), w.resultList().picture(1).image());
     EXPECT_TRUE(f.dialogs.reports().empty());
 }
 
@@ -628,7 +628,7 @@ TEST(Form2, TheQualitySliderDecidesHowTheJpegFilesAreWritten)
     };
     QTest::mouseClick(w.Option2, Qt::LeftButton);
     const QString low = saveAt(10), high = saveAt(95);
-    const QImage lowPixels = decodePicture(low), highPixels = decodePicture(high);
+    const QImage lowPixels = decodePicture(low).value(), highPixels = decodePicture(high).value();
     ASSERT_EQ(lowPixels.size(), result.size());
     ASSERT_EQ(highPixels.size(), result.size());
     // Mean absolute error against the result, over the three colour bytes.
@@ -670,7 +670,7 @@ TEST(Form2, ClosingDuringASaveLeavesOnlyWholeFiles)
     for (const QString &name : QDir(out).entryList(QDir::Files | QDir::Hidden)) {
         const int i = name.mid(3, name.indexOf(QLatin1Char('-')) - 3).toInt();
         ASSERT_TRUE(name.endsWith(QStringLiteral("-sharpened.bmp"))) << qPrintable(name);
-        EXPECT_EQ(decodePicture(QDir(out).filePath(name)), w.resultList().picture(i).image()) << qPrintable(name);
+        EXPECT_EQ(decodePicture(QDir(out).filePath(name)).value(), w.resultList().picture(i).image()) << qPrintable(name);
     }
     EXPECT_TRUE(f.dialogs.plainMessages().empty());
 }
@@ -691,9 +691,9 @@ TEST(Form2, SameStemResultsAreAllSavedAndTheRenamedOnesListedBeforeDone)
     const QStringList expected = {QStringLiteral("other-sharpened.bmp"), QStringLiteral("photo-sharpened (2).bmp"),
                                   QStringLiteral("photo-sharpened (3).bmp"), QStringLiteral("photo-sharpened.bmp")};
     EXPECT_EQ(QDir(out).entryList(QDir::Files, QDir::Name), expected);
-    EXPECT_EQ(decodePicture(QDir(out).filePath(QStringLiteral("photo-sharpened.bmp"))), w.resultList().picture(0).image());
-    EXPECT_EQ(decodePicture(QDir(out).filePath(QStringLiteral("photo-sharpened (2).bmp"))), w.resultList().picture(1).image());
-    EXPECT_EQ(decodePicture(QDir(out).filePath(QStringLiteral("photo-sharpened (3).bmp"))), w.resultList().picture(2).image());
+    EXPECT_EQ(decodePicture(QDir(out).filePath(QStringLiteral("photo-sharpened.bmp"))).value(), w.resultList().picture(0).image());
+    EXPECT_EQ(decodePicture(QDir(out).filePath(QStringLiteral("photo-sharpened (2).bmp"))).value(), w.resultList().picture(1).image());
+    EXPECT_EQ(decodePicture(QDir(out).filePath(QStringLiteral("photo-sharpened (3).bmp"))).value(), w.resultList().picture(2).image());
 
     const auto messages = f.dialogs.plainMessages();
     ASSERT_EQ(messages.size(), 2u);
@@ -763,7 +763,7 @@ TEST(Form2, SaveShowsTheBusyPointerAndHowFarItIsInTheTitleAndEscStopsItBetweenFi
     EXPECT_GE(written.size(), 2);
     EXPECT_LT(written.size(), count);
     for (const QString &name : written)
-        EXPECT_EQ(decodePicture(QDir(out).filePath(name)).size(), large.size()) << qPrintable(name);
+        EXPECT_EQ(decodePicture(QDir(out).filePath(name)).value().size(), large.size()) << qPrintable(name);
     EXPECT_EQ(f.dialogs.plainMessages().back().text,
               QStringLiteral("Saving stopped after %1 of 30 files.").arg(written.size()));
     EXPECT_TRUE(f.dialogs.reports().empty()) << "items never started are no failures";

@@ -150,12 +150,9 @@ TEST_F(Translations, BoxesDialogsAndReportsSpeakTheSameLanguage)
 
     // A failure's reason and the report's frame, with the location line as support reads it.
     const QString missing = w.dir.filePath(QStringLiteral("gone.jpg"));
-    try {
-        decodePicture(missing);
-        ADD_FAILURE() << "a missing file decoded";
-    } catch (const StepFailure &failure) {
-        EXPECT_EQ(failure.description(), pick("File not found: ", "Datei nicht gefunden: ") + missing);
-    }
+    const Outcome<QImage> decoded = decodePicture(missing);
+    ASSERT_FALSE(decoded.ok()) << "a missing file decoded";
+    EXPECT_EQ(decoded.failure().description(), pick("File not found: ", "Datei nicht gefunden: ") + missing);
     const QString report = errorReportText(handlerLocation("Form1", "PushButton7_Click"), 108, QStringLiteral("x"));
     EXPECT_EQ(report, QStringLiteral("x\r\nin Velmora12/4/2014.Form1.PushButton7_Click at line 108\r\r") +
                           pick("Please email screenshot of this message to ",
