@@ -61,12 +61,24 @@ void writeJpegFile(const QString &path, const QByteArray &jpeg)
 
 } // namespace
 
+MetadataBlocks CameraDataSource::blocks(QString *note) const
+{
+    if (inMemory)
+        return readPictureMetadataBytes(bytes, note);
+    return path.isEmpty() ? MetadataBlocks() : readPictureMetadata(path, note);
+}
+
 QString SaveJPG(const QImage &picture, const QString &path, int quality, const QString &sourcePath)
+{
+    return SaveJPG(picture, path, quality, CameraDataSource::file(sourcePath));
+}
+
+QString SaveJPG(const QImage &picture, const QString &path, int quality, const CameraDataSource &source)
 {
     QString note;
     MetadataBlocks metadata;
-    if (!sourcePath.isEmpty() && !picture.isNull())
-        metadata = resultMetadata(metadataForResult(readPictureMetadata(sourcePath, &note), &note), &note);
+    if (!source.isEmpty() && !picture.isNull())
+        metadata = resultMetadata(metadataForResult(source.blocks(&note), &note), &note);
     QByteArray jpeg;
     const JpegStatus status = encodeWith(picture, quality, metadata, &jpeg);
     if (status != JpegStatus::Ok)
@@ -80,6 +92,9 @@ bool SaveJPGStreamed(const QByteArray &sourceBytes, const QString &sourcePath, R
 {
     if (quality < 1 || quality > 100)
         failSave(JpegStatus::InvalidParameter, path);
+    // Declined before the camera data is parsed: the whole-picture way parses it again.
+    if (sniffPictureFormat(sourceBytes.constData(), std::size_t(sourceBytes.size())) != PictureFormat::Jpeg)
+        return false;
     QString said;
     const MetadataBlocks metadata = resultMetadata(metadataForResult(readPictureMetadataBytes(sourceBytes, &said), &said), &said);
     // Written out before the next picture: the worker keeps the memory for its next result.

@@ -1,12 +1,28 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "core/codec/camera_data.h"
+
 #include <QByteArray>
 #include <QImage>
 #include <QString>
 #include <functional>
 
 namespace lumivex {
+
+// Where a result's camera data is read from: its source's file, or the bytes of that file
+// already read for the picture, so that pixels and camera data come from one and the same file.
+struct CameraDataSource {
+    QString path; // the source; none when empty
+    QByteArray bytes;
+    bool inMemory = false;
+
+    static CameraDataSource file(const QString &path) { return {path, QByteArray(), false}; }
+    static CameraDataSource read(const QString &path, const QByteArray &bytes) { return {path, bytes, true}; }
+    bool isEmpty() const { return !inMemory && path.isEmpty(); }
+    // As readPictureMetadata tells it.
+    MetadataBlocks blocks(QString *note) const;
+};
 
 // Status numbers of a JPEG save, kept in the numbering people know from the Windows imaging
 // library this program's error texts come from, so support can read old and new reports alike:
@@ -24,6 +40,7 @@ enum class JpegStatus { Ok = 0, GenericError = 1, InvalidParameter = 2, OutOfMem
 // unadjusted picture dropped), XMP, IPTC and the ICC profile. Returns a note when that data had to
 // be left out; the picture is saved all the same.
 QString SaveJPG(const QImage &picture, const QString &path, int quality, const QString &sourcePath = QString());
+QString SaveJPG(const QImage &picture, const QString &path, int quality, const CameraDataSource &source);
 
 // The same file SaveJPG writes for the picture that `stage`'s work on the decoded source gives,
 // made from a JPEG source's bytes a band of rows at a time (transcodeJpeg), with the source's

@@ -3,6 +3,7 @@
 
 #include "core/output_format.h"
 #include "core/file_identity.h"
+#include "core/jpeg_writer.h"
 
 #include <QImage>
 #include <QString>
@@ -52,25 +53,48 @@ struct SaveOutcome {
     bool keptExisting = false; // not written: a file was there already and was to be kept
 };
 
-// Writes one result; throws StepFailure with the reason. Refuses to write over a source file
-// and refuses a result that holds no picture. Results carry their source's camera data as far
-// as the format holds it (see outputFormats: JPEG, TIFF: EXIF, XMP, IPTC, ICC; PNG, WebP, JPEG XL,
-// HEIC, AVIF: EXIF, XMP, ICC; BMP: none); the returned note says when that could not be done.
-// With Keep, the format is the one the path's extension names.
-QString saveOneResult(const QImage &picture, const QString &path, const SaveSettings &settings,
-                      const QString &sourcePath, const QStringList &sourcePaths);
-// The same, the sources known by identity: a batch builds the set once for all its items.
-QString saveOneResult(const QImage &picture, const QString &path, const SaveSettings &settings,
-                      const QString &sourcePath, const FileIdentitySet &protectedFiles);
+// What became of writing one result: its file written (and handed on to be put in place), with
+// a note when part of the source's camera data could not go with it; declined, with nothing
+// written, where the streamed way cannot make this item (the whole-picture way can); or failed,
+// with the reason. Ordinary failures come back this way and are never thrown.
+struct SaveResult {
+    enum class State { Written, Declined, Failed };
+    State state = State::Failed;
+    QString note;
+    QString failure; // the reason as the window shows it
+    QString detail;  // the same with its file and the system's reason, for the command line
+
+    bool written() const { return state == State::Written; }
+    bool declined() const { return state == State::Declined; }
+    static SaveResult writtenWith(QString note) { return {State::Written, std::move(note), QString(), QString()}; }
+    static SaveResult declinedUnwritten() { return {State::Declined, QString(), QString(), QString()}; }
+    // An empty detail is the failure itself.
+    static SaveResult failedWith(QString failure, QString detail = QString());
+    // The exception being handled as a failure: a StepFailure's reason and detail, anything else
+    // as caughtExceptionText tells it. Call it only inside a catch block.
+    static SaveResult failedWithCaught();
+};
+
+// Writes one result. Refuses to write over a source file and refuses a result that holds no
+// picture. Results carry their source's camera data as far as the format holds it (see
+// outputFormats: JPEG, TIFF: EXIF, XMP, IPTC, ICC; PNG, WebP, JPEG XL, HEIC, AVIF: EXIF, XMP, ICC;
+// BMP: none), read from `source` (its file, or its bytes the picture was made from); the note
+// says when that could not be done. With Keep, the format is the one the path's extension names.
+SaveResult saveOneResult(const QImage &picture, const QString &path, const SaveSettings &settings,
+                         const CameraDataSource &source, const FileIdentitySet &protectedFiles);
+// The same, the camera data read from the file `sourcePath`, every one of `sourcePaths` protected.
+SaveResult saveOneResult(const QImage &picture, const QString &path, const SaveSettings &settings,
+                         const QString &sourcePath, const QStringList &sourcePaths);
 
 // The same file saveOneResult writes for the picture `stage`'s work on the decoded source
 // gives, made from the source's bytes a band of rows at a time where the source and the output
-// format allow it (a JPEG written as JPEG; see transcodeJpeg). Returns false, having written
-// nothing, otherwise; true with `note` as saveOneResult's.
+// format allow it (a JPEG written as JPEG; see transcodeJpeg), its camera data from those bytes.
+// Declined, having written nothing, otherwise.
 class RowStage;
-bool saveStreamedResult(const QByteArray &sourceBytes, RowStage &stage, const QString &path, const SaveSettings &settings,
-                        const QString &sourcePath, const FileIdentitySet &protectedFiles, QString *note);
-bool saveStreamedResult(const QByteArray &sourceBytes, RowStage &stage, const QString &path, const SaveSettings &settings,
-                        const QString &sourcePath, const QStringList &sourcePaths, QString *note);
+SaveResult saveStreamedResult(const QByteArray &sourceBytes, RowStage &stage, const QString &path,
+                              const SaveSettings &settings, const QString &sourcePath,
+                              const FileIdentitySet &protectedFiles);
+SaveResult saveStreamedResult(const QByteArray &sourceBytes, RowStage &stage, const QString &path,
+                              const SaveSettings &settings, const QString &sourcePath, const QStringList &sourcePaths);
 
 } // namespace lumivex
