@@ -294,15 +294,15 @@ TEST(Jpeg, MadeBandByBandTheFileIsTheWholePictureWaysFile)
             const SaveResult wholeSaved = saveOneResult(sourceToResult(path, step.kind, step.strength), whole, settings, path, {path});
             ASSERT_TRUE(wholeSaved.written()) << qPrintable(wholeSaved.failure);
             const auto stage = adjustingStage(step.kind, step.strength);
-            const SaveResult banded_ = saveStreamedResult(fileBytes(path), *stage, banded, settings, path, {path});
-            EXPECT_EQ(banded_.written(), source.streamed) << source.name;
+            const SaveResult bandedSaved = saveStreamedResult(fileBytes(path), *stage, banded, settings, path, {path});
+            EXPECT_EQ(bandedSaved.written(), source.streamed) << source.name;
             if (!source.streamed) {
-                EXPECT_TRUE(banded_.declined()) << qPrintable(banded_.failure);
+                EXPECT_TRUE(bandedSaved.declined()) << qPrintable(bandedSaved.failure);
                 EXPECT_FALSE(QFile::exists(banded));
                 continue;
             }
             EXPECT_EQ(fileBytes(banded), fileBytes(whole)) << source.name << " " << int(step.kind);
-            EXPECT_EQ(banded_.note, wholeSaved.note);
+            EXPECT_EQ(bandedSaved.note, wholeSaved.note);
         }
     }
     // Failures are the decoder's own reports, and a source is never a target.
