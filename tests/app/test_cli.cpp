@@ -226,14 +226,15 @@ TEST(Cli, OutputEqualsTheWindowsRunAndSaveByteForByte)
 namespace {
 
 // How often each watched file is opened, as the kernel tells it (inotify), so nothing in the
-// program needs to count for it.
+// program needs to count for it. Closes are watched too: the kernel merges an event with the
+// one before it when they are alike, so only opens with a close between them are told apart.
 class OpenCounter {
 public:
     OpenCounter() : m_fd(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {}
     ~OpenCounter() { ::close(m_fd); }
     bool watch(const QString &path)
     {
-        const int wd = ::inotify_add_watch(m_fd, QFile::encodeName(path).constData(), IN_OPEN);
+        const int wd = ::inotify_add_watch(m_fd, QFile::encodeName(path).constData(), IN_OPEN | IN_CLOSE);
         m_paths[wd] = path;
         return m_fd >= 0 && wd >= 0;
     }
