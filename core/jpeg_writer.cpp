@@ -61,11 +61,17 @@ void writeJpegFile(const QString &path, const QByteArray &jpeg)
 
 } // namespace
 
-MetadataBlocks CameraDataSource::blocks(QString *note) const
+MetadataBlocks CameraDataSource::forResult(QString *note) const
 {
-    if (inMemory)
-        return readPictureMetadataBytes(bytes, note);
-    return path.isEmpty() ? MetadataBlocks() : readPictureMetadata(path, note);
+    if (!m_forResult) {
+        const MetadataBlocks blocks = m_inMemory        ? readPictureMetadataBytes(m_bytes, &m_note)
+                                      : m_path.isEmpty() ? MetadataBlocks()
+                                                         : readPictureMetadata(m_path, &m_note);
+        m_forResult = metadataForResult(blocks, &m_note);
+    }
+    if (!m_note.isEmpty())
+        *note = m_note;
+    return *m_forResult;
 }
 
 QString SaveJPG(const QImage &picture, const QString &path, int quality, const QString &sourcePath)
@@ -78,7 +84,7 @@ QString SaveJPG(const QImage &picture, const QString &path, int quality, const C
     QString note;
     MetadataBlocks metadata;
     if (!source.isEmpty() && !picture.isNull())
-        metadata = resultMetadata(metadataForResult(source.blocks(&note), &note), &note);
+        metadata = resultMetadata(source.forResult(&note), &note);
     QByteArray jpeg;
     const JpegStatus status = encodeWith(picture, quality, metadata, &jpeg);
     if (status != JpegStatus::Ok)
@@ -87,22 +93,20 @@ QString SaveJPG(const QImage &picture, const QString &path, int quality, const C
     return note;
 }
 
-bool SaveJPGStreamed(const QByteArray &sourceBytes, const QString &sourcePath, RowStage &stage, const QString &path,
-                     int quality, const std::function<void()> &beforeWriting, QString *note)
+bool SaveJPGStreamed(const CameraDataSource &source, RowStage &stage, const QString &path, int quality,
+                     const std::function<void()> &beforeWriting, QString *note)
 {
+    const QByteArray &sourceBytes = source.bytes();
     if (quality < 1 || quality > 100)
         failSave(JpegStatus::InvalidParameter, path);
-    // Declined before the camera data is parsed: the whole-picture way parses it again.
-    if (sniffPictureFormat(sourceBytes.constData(), std::size_t(sourceBytes.size())) != PictureFormat::Jpeg)
-        return false;
     QString said;
-    const MetadataBlocks metadata = resultMetadata(metadataForResult(readPictureMetadataBytes(sourceBytes, &said), &said), &said);
+    const MetadataBlocks metadata = resultMetadata(source.forResult(&said), &said);
     // Written out before the next picture: the worker keeps the memory for its next result.
     thread_local KeptBytes jpeg;
     jpeg.clear();
     QString encodeFailure;
     try {
-        if (!transcodeJpeg(sourceBytes, sourcePath, stage, quality, metadata, &jpeg, &encodeFailure))
+        if (!transcodeJpeg(sourceBytes, source.path(), stage, quality, metadata, &jpeg, &encodeFailure))
             return false;
     } catch (const std::bad_alloc &) {
         failSave(JpegStatus::OutOfMemory, path);

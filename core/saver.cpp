@@ -143,7 +143,7 @@ QString writeOneResult(const QImage &picture, const QString &path, const SaveSet
     if (format->format == OutputFormat::Jpeg)
         return SaveJPG(picture, path, settings.quality, source);
     QString note;
-    const MetadataBlocks metadata = blocksFormatHolds(*format, metadataForResult(source.blocks(&note), &note));
+    const MetadataBlocks metadata = blocksFormatHolds(*format, source.forResult(&note));
     writeFileAtomically(path, encodePicture(picture, EncodeOptions{format->encoder, settings.quality}, metadata));
     return note;
 }
@@ -166,9 +166,8 @@ SaveResult saveOneResult(const QImage &picture, const QString &path, const SaveS
     return saveOneResult(picture, path, settings, CameraDataSource::file(sourcePath), FileIdentitySet(sourcePaths));
 }
 
-SaveResult saveStreamedResult(const QByteArray &sourceBytes, RowStage &stage, const QString &path,
-                              const SaveSettings &settings, const QString &sourcePath,
-                              const FileIdentitySet &protectedFiles)
+SaveResult saveStreamedResult(const CameraDataSource &source, RowStage &stage, const QString &path,
+                              const SaveSettings &settings, const FileIdentitySet &protectedFiles)
 {
     const OutputFormatInfo *format = settings.format == OutputFormat::Keep ? outputFormatOfFileName(path)
                                                                            : outputFormatInfo(settings.format);
@@ -177,7 +176,7 @@ SaveResult saveStreamedResult(const QByteArray &sourceBytes, RowStage &stage, co
     try {
         QString note;
         const bool streamed = SaveJPGStreamed(
-            sourceBytes, sourcePath, stage, path, settings.quality,
+            source, stage, path, settings.quality,
             [&] {
                 if (namesSource(path, protectedFiles))
                     throw StepFailure(protectedFailure(path));
@@ -192,7 +191,8 @@ SaveResult saveStreamedResult(const QByteArray &sourceBytes, RowStage &stage, co
 SaveResult saveStreamedResult(const QByteArray &sourceBytes, RowStage &stage, const QString &path,
                               const SaveSettings &settings, const QString &sourcePath, const QStringList &sourcePaths)
 {
-    return saveStreamedResult(sourceBytes, stage, path, settings, sourcePath, FileIdentitySet(sourcePaths));
+    return saveStreamedResult(CameraDataSource::read(sourcePath, sourceBytes), stage, path, settings,
+                              FileIdentitySet(sourcePaths));
 }
 
 } // namespace lumivex

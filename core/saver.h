@@ -87,13 +87,12 @@ SaveResult saveOneResult(const QImage &picture, const QString &path, const SaveS
                          const QString &sourcePath, const QStringList &sourcePaths);
 
 // The same file saveOneResult writes for the picture `stage`'s work on the decoded source
-// gives, made from the source's bytes a band of rows at a time where the source and the output
-// format allow it (a JPEG written as JPEG; see transcodeJpeg), its camera data from those bytes.
-// Declined, having written nothing, otherwise.
+// gives, made from the source's bytes (`source` made by CameraDataSource::read) a band of rows
+// at a time where the source and the output format allow it (a JPEG written as JPEG; see
+// transcodeJpeg), its camera data from those bytes. Declined, having written nothing, otherwise.
 class RowStage;
-SaveResult saveStreamedResult(const QByteArray &sourceBytes, RowStage &stage, const QString &path,
-                              const SaveSettings &settings, const QString &sourcePath,
-                              const FileIdentitySet &protectedFiles);
+SaveResult saveStreamedResult(const CameraDataSource &source, RowStage &stage, const QString &path,
+                              const SaveSettings &settings, const FileIdentitySet &protectedFiles);
 SaveResult saveStreamedResult(const QByteArray &sourceBytes, RowStage &stage, const QString &path,
                               const SaveSettings &settings, const QString &sourcePath, const QStringList &sourcePaths);
 

@@ -25,21 +25,22 @@ SaveResult saveFromSource(const SourceRecipe &recipe, const QString &path, const
     // One file's bytes at a time per worker, in memory the worker keeps; everything the item
     // writes is made from these very bytes, so a file swapped in meanwhile cannot slip in.
     thread_local KeptBytes bytes;
-    QImage picture;
     try {
         readSource(recipe, bytes);
+        // Shared by both ways: what a streamed attempt that declines has parsed serves the other.
+        const CameraDataSource cameraData = CameraDataSource::read(recipe.source, bytes.view());
         if (recipe.steps.size() == 1) {
             const AdjustmentStep &step = recipe.steps.front();
-            SaveResult streamed = saveStreamedResult(bytes.view(), *adjustingStage(step.kind, step.strength), path,
-                                                     settings, recipe.source, protectedFiles);
+            SaveResult streamed = saveStreamedResult(cameraData, *adjustingStage(step.kind, step.strength), path,
+                                                     settings, protectedFiles);
             if (!streamed.declined())
                 return streamed;
         }
-        picture = chainResultFromBytes(bytes.view(), recipe.source, recipe.steps);
+        const QImage picture = chainResultFromBytes(bytes.view(), recipe.source, recipe.steps);
+        return saveOneResult(picture, path, settings, cameraData, protectedFiles);
     } catch (...) {
         return SaveResult::failedWithCaught();
     }
-    return saveOneResult(picture, path, settings, CameraDataSource::read(recipe.source, bytes.view()), protectedFiles);
 }
 
 SaveResult saveItem(const SaveItem &item, const QString &path, const SaveSettings &settings,
