@@ -566,16 +566,11 @@ int saveBatch(const BatchRequest &request, const SaveSettings &settings, const Q
               SaveLayout &layout, BatchProgress &report)
 {
     const std::vector<AdjustmentStep> &chain = request.chain;
-    // Each picture goes the way a window run's does, decoded and adjusted where it is written.
-    auto produce = [&](int i) { return sourceToChainResult(sources[i], chain); };
-    // A JPEG written as JPEG with one adjustment goes from decoder to encoder a band of rows at
-    // a time, never held whole; anything else is decoded whole first.
-    std::function<bool(int, const QString &, QString *)> direct;
-    const FileIdentitySet protectedFiles(sources);
-    if ((settings.format == OutputFormat::Jpeg || settings.format == OutputFormat::Keep) && chain.size() == 1)
-        direct = [&](int i, const QString &path, QString *note) {
-            return saveAdjustedStreamed(sources[i], chain.front(), path, settings, protectedFiles, note);
-        };
+    // Each picture is made from its file where it is written, as a window's recipe is.
+    std::vector<SaveItem> items;
+    items.reserve(std::size_t(sources.size()));
+    for (const QString &source : sources)
+        items.push_back(SaveItem::made(source, SourceRecipe{source, std::nullopt, chain}));
     auto written = [&report](int i, const SaveOutcome &outcome) { report.written(i, outcome); };
     // However many workers there are, the pictures they hold together stay within one budget:
     // a picture waits for room, or is refused when it could not fit even alone. A
@@ -603,7 +598,7 @@ int saveBatch(const BatchRequest &request, const SaveSettings &settings, const Q
         mallopt(M_ARENA_MAX, 1);
     layout.largestFirst = true;
     const StopOnSignals stopOnSignals;
-    saveItems(settings, sources, sources, produce, written, request.workers, &stopRequested, layout, direct);
+    saveItems(settings, items, sources, written, request.workers, &stopRequested, layout);
     return stopOnSignals.signal();
 }
 

@@ -61,12 +61,30 @@ void writeJpegFile(const QString &path, const QByteArray &jpeg)
 
 } // namespace
 
+MetadataBlocks CameraDataSource::forResult(QString *note) const
+{
+    if (!m_forResult) {
+        const MetadataBlocks blocks = m_inMemory        ? readPictureMetadataBytes(m_bytes, &m_note)
+                                      : m_path.isEmpty() ? MetadataBlocks()
+                                                         : readPictureMetadata(m_path, &m_note);
+        m_forResult = metadataForResult(blocks, &m_note);
+    }
+    if (!m_note.isEmpty())
+        *note = m_note;
+    return *m_forResult;
+}
+
 QString SaveJPG(const QImage &picture, const QString &path, int quality, const QString &sourcePath)
+{
+    return SaveJPG(picture, path, quality, CameraDataSource::file(sourcePath));
+}
+
+QString SaveJPG(const QImage &picture, const QString &path, int quality, const CameraDataSource &source)
 {
     QString note;
     MetadataBlocks metadata;
-    if (!sourcePath.isEmpty() && !picture.isNull())
-        metadata = resultMetadata(metadataForResult(readPictureMetadata(sourcePath, &note), &note), &note);
+    if (!source.isEmpty() && !picture.isNull())
+        metadata = resultMetadata(source.forResult(&note), &note);
     QByteArray jpeg;
     const JpegStatus status = encodeWith(picture, quality, metadata, &jpeg);
     if (status != JpegStatus::Ok)
@@ -75,17 +93,18 @@ QString SaveJPG(const QImage &picture, const QString &path, int quality, const Q
     return note;
 }
 
-bool SaveJPGStreamed(const QByteArray &sourceBytes, const QString &sourcePath, RowStage &stage, const QString &path,
-                     int quality, const std::function<void()> &beforeWriting, QString *note)
+bool SaveJPGStreamed(const CameraDataSource &source, RowStage &stage, const QString &path, int quality,
+                     const std::function<void()> &beforeWriting, QString *note)
 {
+    const QByteArray &sourceBytes = source.bytes();
     if (quality < 1 || quality > 100)
         failSave(JpegStatus::InvalidParameter, path);
     QString said;
-    const MetadataBlocks metadata = resultMetadata(metadataForResult(readPictureMetadataBytes(sourceBytes, &said), &said), &said);
+    const MetadataBlocks metadata = resultMetadata(source.forResult(&said), &said);
     // Written out before the next picture: the worker keeps the memory for its next result.
     thread_local KeptBytes jpeg;
     jpeg.clear();
-    Outcome<Transcoded> made = transcodeJpeg(sourceBytes, sourcePath, stage, quality, metadata, &jpeg);
+    Outcome<Transcoded> made = transcodeJpeg(sourceBytes, source.path(), stage, quality, metadata, &jpeg);
     if (made.failure().kind() == Failure::Kind::OutOfMemory)
         failSave(JpegStatus::OutOfMemory, path);
     if (made.failure().kind() == Failure::Kind::Encoder)

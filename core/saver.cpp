@@ -103,14 +103,11 @@ bool namesSource(const QString &path, const FileIdentitySet &protectedFiles)
 
 } // namespace
 
-QString saveOneResult(const QImage &picture, const QString &path, const SaveSettings &settings,
-                      const QString &sourcePath, const QStringList &sourcePaths)
-{
-    return saveOneResult(picture, path, settings, sourcePath, FileIdentitySet(sourcePaths));
-}
+namespace {
 
-QString saveOneResult(const QImage &picture, const QString &path, const SaveSettings &settings,
-                      const QString &sourcePath, const FileIdentitySet &protectedFiles)
+// The file's note; throws StepFailure with the reason.
+QString writeOneResult(const QImage &picture, const QString &path, const SaveSettings &settings,
+                       const CameraDataSource &source, const FileIdentitySet &protectedFiles)
 {
     if (picture.isNull())
         throw StepFailure(QStringLiteral("There is no result to save"));
@@ -126,34 +123,58 @@ QString saveOneResult(const QImage &picture, const QString &path, const SaveSett
         return QString();
     }
     if (format->format == OutputFormat::Jpeg)
-        return SaveJPG(picture, path, settings.quality, sourcePath);
+        return SaveJPG(picture, path, settings.quality, source);
     QString note;
-    const MetadataBlocks metadata =
-        blocksFormatHolds(*format, metadataForResult(readPictureMetadata(sourcePath, &note), &note));
+    const MetadataBlocks metadata = blocksFormatHolds(*format, source.forResult(&note));
     writeFileAtomically(path, encodePicture(picture, EncodeOptions{format->encoder, settings.quality}, metadata));
     return note;
 }
 
-bool saveStreamedResult(const QByteArray &sourceBytes, RowStage &stage, const QString &path, const SaveSettings &settings,
-                        const QString &sourcePath, const FileIdentitySet &protectedFiles, QString *note)
+} // namespace
+
+SaveResult saveOneResult(const QImage &picture, const QString &path, const SaveSettings &settings,
+                         const CameraDataSource &source, const FileIdentitySet &protectedFiles)
+{
+    try {
+        return SaveResult::writtenWith(writeOneResult(picture, path, settings, source, protectedFiles));
+    } catch (...) {
+        return caughtFailure();
+    }
+}
+
+SaveResult saveOneResult(const QImage &picture, const QString &path, const SaveSettings &settings,
+                         const QString &sourcePath, const QStringList &sourcePaths)
+{
+    return saveOneResult(picture, path, settings, CameraDataSource::file(sourcePath), FileIdentitySet(sourcePaths));
+}
+
+SaveResult saveStreamedResult(const CameraDataSource &source, RowStage &stage, const QString &path,
+                              const SaveSettings &settings, const FileIdentitySet &protectedFiles)
 {
     const OutputFormatInfo *format = settings.format == OutputFormat::Keep ? outputFormatOfFileName(path)
                                                                            : outputFormatInfo(settings.format);
     if (!format || format->format != OutputFormat::Jpeg)
-        return false;
-    return SaveJPGStreamed(
-        sourceBytes, sourcePath, stage, path, settings.quality,
-        [&] {
-            if (namesSource(path, protectedFiles))
-                throw StepFailure(protectedFailure(path));
-        },
-        note);
+        return SaveResult::declinedUnwritten();
+    try {
+        QString note;
+        const bool streamed = SaveJPGStreamed(
+            source, stage, path, settings.quality,
+            [&] {
+                if (namesSource(path, protectedFiles))
+                    throw StepFailure(protectedFailure(path));
+            },
+            &note);
+        return streamed ? SaveResult::writtenWith(note) : SaveResult::declinedUnwritten();
+    } catch (...) {
+        return caughtFailure();
+    }
 }
 
-bool saveStreamedResult(const QByteArray &sourceBytes, RowStage &stage, const QString &path, const SaveSettings &settings,
-                        const QString &sourcePath, const QStringList &sourcePaths, QString *note)
+SaveResult saveStreamedResult(const QByteArray &sourceBytes, RowStage &stage, const QString &path,
+                              const SaveSettings &settings, const QString &sourcePath, const QStringList &sourcePaths)
 {
-    return saveStreamedResult(sourceBytes, stage, path, settings, sourcePath, FileIdentitySet(sourcePaths), note);
+    return saveStreamedResult(CameraDataSource::read(sourcePath, sourceBytes), stage, path, settings,
+                              FileIdentitySet(sourcePaths));
 }
 
 } // namespace lumivex

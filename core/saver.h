@@ -3,6 +3,8 @@
 
 #include "core/output_format.h"
 #include "core/file_identity.h"
+#include "core/jpeg_writer.h"
+#include "core/outcome.h"
 
 #include <QImage>
 #include <QString>
@@ -52,25 +54,47 @@ struct SaveOutcome {
     bool keptExisting = false; // not written: a file was there already and was to be kept
 };
 
-// Writes one result; throws StepFailure with the reason. Refuses to write over a source file
-// and refuses a result that holds no picture. Results carry their source's camera data as far
-// as the format holds it (see outputFormats: JPEG, TIFF: EXIF, XMP, IPTC, ICC; PNG, WebP, JPEG XL,
-// HEIC, AVIF: EXIF, XMP, ICC; BMP: none); the returned note says when that could not be done.
-// With Keep, the format is the one the path's extension names.
-QString saveOneResult(const QImage &picture, const QString &path, const SaveSettings &settings,
-                      const QString &sourcePath, const QStringList &sourcePaths);
-// The same, the sources known by identity: a batch builds the set once for all its items.
-QString saveOneResult(const QImage &picture, const QString &path, const SaveSettings &settings,
-                      const QString &sourcePath, const FileIdentitySet &protectedFiles);
+// A result's file as the saver made it: written (and handed on to be put in place), with a note
+// when part of the source's camera data could not go with it; or, by the streamed way only,
+// declined with nothing written, where that way cannot make the item (the whole-picture way can).
+struct SavedFile {
+    bool declined = false;
+    QString note;
+};
+
+// What became of writing one result: the file, or the failure with its reason, as the codec's
+// outcomes tell theirs. Ordinary failures come back this way and are never thrown.
+class [[nodiscard]] SaveResult : public Outcome<SavedFile> {
+public:
+    using Outcome<SavedFile>::Outcome;
+
+    bool written() const { return ok() && !value().declined; }
+    bool declined() const { return ok() && value().declined; }
+    QString note() const { return ok() ? value().note : QString(); }
+
+    static SaveResult writtenWith(QString note) { return SavedFile{false, std::move(note)}; }
+    static SaveResult declinedUnwritten() { return SavedFile{true, QString()}; }
+};
+
+// Writes one result. Refuses to write over a source file and refuses a result that holds no
+// picture. Results carry their source's camera data as far as the format holds it (see
+// outputFormats: JPEG, TIFF: EXIF, XMP, IPTC, ICC; PNG, WebP, JPEG XL, HEIC, AVIF: EXIF, XMP, ICC;
+// BMP: none), read from `source` (its file, or its bytes the picture was made from); the note
+// says when that could not be done. With Keep, the format is the one the path's extension names.
+SaveResult saveOneResult(const QImage &picture, const QString &path, const SaveSettings &settings,
+                         const CameraDataSource &source, const FileIdentitySet &protectedFiles);
+// The same, the camera data read from the file `sourcePath`, every one of `sourcePaths` protected.
+SaveResult saveOneResult(const QImage &picture, const QString &path, const SaveSettings &settings,
+                         const QString &sourcePath, const QStringList &sourcePaths);
 
 // The same file saveOneResult writes for the picture `stage`'s work on the decoded source
-// gives, made from the source's bytes a band of rows at a time where the source and the output
-// format allow it (a JPEG written as JPEG; see transcodeJpeg). Returns false, having written
-// nothing, otherwise; true with `note` as saveOneResult's.
+// gives, made from the source's bytes (`source` made by CameraDataSource::read) a band of rows
+// at a time where the source and the output format allow it (a JPEG written as JPEG; see
+// transcodeJpeg), its camera data from those bytes. Declined, having written nothing, otherwise.
 class RowStage;
-bool saveStreamedResult(const QByteArray &sourceBytes, RowStage &stage, const QString &path, const SaveSettings &settings,
-                        const QString &sourcePath, const FileIdentitySet &protectedFiles, QString *note);
-bool saveStreamedResult(const QByteArray &sourceBytes, RowStage &stage, const QString &path, const SaveSettings &settings,
-                        const QString &sourcePath, const QStringList &sourcePaths, QString *note);
+SaveResult saveStreamedResult(const CameraDataSource &source, RowStage &stage, const QString &path,
+                              const SaveSettings &settings, const FileIdentitySet &protectedFiles);
+SaveResult saveStreamedResult(const QByteArray &sourceBytes, RowStage &stage, const QString &path,
+                              const SaveSettings &settings, const QString &sourcePath, const QStringList &sourcePaths);
 
 } // namespace lumivex

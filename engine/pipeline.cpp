@@ -215,11 +215,6 @@ QImage sourceToResult(const QString &path, AdjustmentKind kind, int v, SourceSta
 
 namespace lumivex {
 
-QImage sourceToChainResult(const QString &path, const std::vector<AdjustmentStep> &steps, SourceStamp *read)
-{
-    return chainResultFromBytes(readRegularFile(path, read).valueOrThrow(), path, steps);
-}
-
 QImage chainResultFromBytes(const QByteArray &bytes, const QString &path, const std::vector<AdjustmentStep> &steps)
 {
     if (steps.empty())

@@ -53,8 +53,7 @@ struct AdjustmentStep {
     AdjustmentKind kind;
     int strength;
 };
-QImage sourceToChainResult(const QString &path, const std::vector<AdjustmentStep> &steps, SourceStamp *read = nullptr);
-// The same from the source's bytes already read; `path` names it in reports.
+// Made from the source's bytes already read; `path` names it in reports.
 QImage chainResultFromBytes(const QByteArray &bytes, const QString &path, const std::vector<AdjustmentStep> &steps);
 // The result words of the steps, in order, joined by "-": "brightened-sharpened".
 QString chainResultWord(const std::vector<AdjustmentStep> &steps);

@@ -17,22 +17,33 @@ namespace {
 
 } // namespace
 
-void checkRecipeSource(const ResultRecipe &recipe, const SourceStamp &read)
+namespace {
+
+void checkSourceStamp(const QString &source, const SourceStamp &stamp, const SourceStamp &read)
 {
-    if (read != recipe.stamp)
-        throw StepFailure(QCoreApplication::translate("lumivex::Failure", "The source has changed since the run: %1").arg(recipe.source));
+    if (read != stamp)
+        throw StepFailure(QCoreApplication::translate("lumivex::Failure", "The source has changed since the run: %1").arg(source));
 }
 
-void readRecipeSource(const ResultRecipe &recipe, KeptBytes &into)
+} // namespace
+
+void checkRecipeSource(const ResultRecipe &recipe, const SourceStamp &read)
+{
+    checkSourceStamp(recipe.source, recipe.stamp, read);
+}
+
+void readStampedSource(const QString &source, const SourceStamp &stamp, KeptBytes &into)
 {
     SourceStamp read;
     try {
-        readRegularFile(recipe.source, into, &read).valueOrThrow();
+        readRegularFile(source, into, &read).valueOrThrow();
     } catch (const StepFailure &) {
         read = SourceStamp();
     }
-    checkRecipeSource(recipe, read);
+    checkSourceStamp(source, stamp, read);
 }
+
+void readRecipeSource(const ResultRecipe &recipe, KeptBytes &into) { readStampedSource(recipe.source, recipe.stamp, into); }
 
 QByteArray readRecipeSource(const ResultRecipe &recipe)
 {

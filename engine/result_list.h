@@ -28,6 +28,8 @@ void checkRecipeSource(const ResultRecipe &recipe, const SourceStamp &read);
 // The recipe's source bytes, read once and checked as above (a source gone or unreadable has
 // changed too).
 void readRecipeSource(const ResultRecipe &recipe, KeptBytes &into);
+// The same for the file `source` that must still be the one of `stamp`.
+void readStampedSource(const QString &source, const SourceStamp &stamp, KeptBytes &into);
 QByteArray readRecipeSource(const ResultRecipe &recipe);
 
 // One adjusted picture, held as it is or as its recipe. A source that could not be decoded leaves it empty, with the reason, so that

@@ -3,8 +3,6 @@
 
 #include "engine/batch_session.h"
 #include "core/atomic_file.h"
-#include "core/codec/codec.h"
-#include "core/kept_bytes.h"
 #include "core/memory_budget.h"
 #include "core/error_report.h"
 #include "core/paths.h"
@@ -23,51 +21,26 @@ namespace lumivex {
 namespace {
 
 // A result that failed in the run is not saved: its own failure is reported instead.
-QImage pictureToSave(const ResultList &results, int index)
+SaveItem itemToSave(const QString &source, const ResultList &results, int index)
 {
     if (!results.exists(index))
-        throw StepFailure(QStringLiteral("Control array element does not exist"));
+        return SaveItem::failed(source, QStringLiteral("Control array element does not exist"));
     const ResultPicture &result = results.picture(index);
     if (result.isEmpty() && !result.failure.isEmpty())
-        throw StepFailure(result.failure);
-    return result.image();
+        return SaveItem::failed(source, result.failure);
+    if (const ResultRecipe *recipe = result.recipe())
+        return SaveItem::made(source, SourceRecipe{recipe->source, recipe->stamp, recipe->steps});
+    return SaveItem::held(source, result.image());
 }
 
-// A recipe saved as JPEG goes from its file to the encoder a band at a time, as on the command
-// line, once its source is known to be the one the run read.
-std::function<bool(int, const QString &, QString *)> directFromRecipes(const SaveSettings &settings,
-                                                                       const ResultList &results,
-                                                                       const QStringList &protectedSources)
+std::vector<SaveItem> itemsToSave(const QStringList &sources, const ResultList &results)
 {
-    if (settings.format != OutputFormat::Jpeg)
-        return {};
-    auto protectedFiles = std::make_shared<const FileIdentitySet>(protectedSources);
-    return [&settings, &results, protectedFiles](int i, const QString &path, QString *note) {
-        const ResultRecipe *recipe = results.exists(i) ? results.picture(i).recipe() : nullptr;
-        if (!recipe || recipe->steps.size() != 1)
-            return false;
-        // Made from the very bytes checked, so a file swapped in after the check cannot slip in.
-        thread_local KeptBytes bytes;
-        readRecipeSource(*recipe, bytes);
-        const AdjustmentStep &step = recipe->steps.front();
-        return saveStreamedResult(bytes.view(), *adjustingStage(step.kind, step.strength), path, settings,
-                                  recipe->source, *protectedFiles, note);
-    };
+    std::vector<SaveItem> items;
+    items.reserve(std::size_t(sources.size()));
+    for (int i = 0; i < sources.size(); ++i)
+        items.push_back(itemToSave(sources[i], results, i));
+    return items;
 }
-
-} // namespace
-
-bool saveAdjustedStreamed(const QString &source, const AdjustmentStep &step, const QString &path,
-                          const SaveSettings &settings, const FileIdentitySet &protectedFiles, QString *note)
-{
-    const std::unique_ptr<RowStage> stage = adjustingStage(step.kind, step.strength);
-    // One file's bytes at a time per worker, in memory the worker keeps.
-    thread_local KeptBytes bytes;
-    readRegularFile(source, bytes).valueOrThrow();
-    return saveStreamedResult(bytes.view(), *stage, path, settings, source, protectedFiles, note);
-}
-
-namespace {
 
 // The folder an item is written into, entered from the output folder by descriptor one level at
 // a time, never through a link. None when the output folder itself cannot be opened: the file
@@ -95,27 +68,25 @@ bool nameTaken(const OpenFolder &folder, const QByteArray &name)
 // What every item of one save shares.
 struct SaveRun {
     const SaveSettings &settings;
-    const QStringList &sources;
+    const std::vector<SaveItem> &items;
     const FileIdentitySet &protectedFiles;
     std::shared_ptr<const OpenFolder> outputFolder; // null when it could not be opened
     const SaveLayout &layout;
-    const std::function<QImage(int)> &produce;
-    const std::function<bool(int, const QString &, QString *)> &direct;
 };
 
 // Each item's path, whether it had to be renamed, and its step. Every item has a path of its
 // own, so items can be written in any order on any thread.
-std::vector<SaveOutcome> plannedOutcomes(const SaveSettings &settings, const QStringList &sources,
+std::vector<SaveOutcome> plannedOutcomes(const SaveSettings &settings, const std::vector<SaveItem> &items,
                                          const SaveLayout &layout)
 {
-    const int count = sources.size();
+    const int count = int(items.size());
     const int step = settings.format == OutputFormat::Bmp ? 130 : 134;
     QStringList natural;
     for (int i = 0; i < count; ++i) {
         QString folder = settings.folder;
         if (i < layout.subfolders.size() && !layout.subfolders[i].isEmpty())
             folder = joinPath(folder, layout.subfolders[i]);
-        natural << joinPath(folder, outputFileName(sources[i], settings.resultWord, settings.format));
+        natural << joinPath(folder, outputFileName(items[std::size_t(i)].source, settings.resultWord, settings.format));
     }
     const std::vector<BatchTarget> targets = batchTargets(natural);
     std::vector<SaveOutcome> outcomes(static_cast<std::size_t>(count));
@@ -129,14 +100,14 @@ std::vector<SaveOutcome> plannedOutcomes(const SaveSettings &settings, const QSt
 }
 
 // The order items are started in: as given, or with several workers largest first when asked.
-std::vector<int> saveOrder(const QStringList &sources, const SaveLayout &layout, int threads)
+std::vector<int> saveOrder(const std::vector<SaveItem> &items, const SaveLayout &layout, int threads)
 {
-    std::vector<int> order(static_cast<std::size_t>(sources.size()));
+    std::vector<int> order(items.size());
     std::iota(order.begin(), order.end(), 0);
     if (layout.largestFirst && threads > 1) {
         std::vector<qint64> sizes;
-        for (const QString &source : sources)
-            sizes.push_back(QFileInfo(source).size());
+        for (const SaveItem &item : items)
+            sizes.push_back(QFileInfo(item.source).size());
         std::stable_sort(order.begin(), order.end(),
                          [&](int a, int b) { return sizes[std::size_t(a)] > sizes[std::size_t(b)]; });
     }
@@ -162,9 +133,13 @@ void writeItem(const SaveRun &run, int i, SaveOutcome &outcome)
             }
             placement.emplace(outcome.path, AtomicTarget{folder, name, layout.keepExisting, &run.protectedFiles});
         }
-        if (!run.direct || !run.direct(i, outcome.path, &outcome.note))
-            outcome.note = saveOneResult(run.produce(i), outcome.path, run.settings, run.sources[i], run.protectedFiles);
-        outcome.written = true;
+        const SaveResult saved = saveItem(run.items[std::size_t(i)], outcome.path, run.settings, run.protectedFiles);
+        outcome.written = saved.written();
+        outcome.note = saved.note();
+        if (!saved.ok()) {
+            outcome.failure = saved.failure().description();
+            outcome.detail = saved.failure().detail();
+        }
     } catch (const StepFailure &failure) {
         outcome.failure = failure.description();
         outcome.detail = failure.detail();
@@ -175,31 +150,29 @@ void writeItem(const SaveRun &run, int i, SaveOutcome &outcome)
 
 } // namespace
 
-std::vector<SaveOutcome> saveItems(const SaveSettings &settings, const QStringList &sources,
+std::vector<SaveOutcome> saveItems(const SaveSettings &settings, const std::vector<SaveItem> &items,
                                    const QStringList &protectedSources,
-                                   const std::function<QImage(int)> &produce,
                                    const std::function<void(int, const SaveOutcome &)> &written,
-                                   int workers, const std::atomic<bool> *stop, const SaveLayout &layout,
-                                   const std::function<bool(int, const QString &, QString *)> &direct)
+                                   int workers, const std::atomic<bool> *stop, const SaveLayout &layout)
 {
-    const int count = sources.size();
+    const int count = int(items.size());
     // Sources are known by identity, built once: a check per item is then a lookup.
     const FileIdentitySet protectedFiles(protectedSources);
-    SaveRun run{settings, sources, protectedFiles, nullptr, layout, produce, direct};
+    SaveRun run{settings, items, protectedFiles, nullptr, layout};
     // Opened once; what is written goes into this very folder whatever becomes of its path.
     try {
         run.outputFolder = openFolder(settings.folder, settings.folder);
     } catch (const StepFailure &) {
         // each item tells why for itself
     }
-    std::vector<SaveOutcome> outcomes = plannedOutcomes(settings, sources, layout);
+    std::vector<SaveOutcome> outcomes = plannedOutcomes(settings, items, layout);
 
     int threads = workers > 0 ? workers : int(std::max(1u, std::thread::hardware_concurrency()));
     threads = std::min<int>(threads, count);
     // Each item's wait for the disk overlaps the making of the next one; its outcome (and
     // `written`) comes once the file is on the disk under its name, in the order handed over.
     CommitBehind behind(std::size_t(std::max(1, threads)) * 2);
-    const std::vector<int> order = saveOrder(sources, layout, threads);
+    const std::vector<int> order = saveOrder(items, layout, threads);
     std::atomic<int> next{0};
     auto work = [&] {
         for (int n = next++; n < count; n = next++) {
@@ -243,20 +216,15 @@ std::vector<SaveOutcome> saveItems(const SaveSettings &settings, const QStringLi
 std::vector<SaveOutcome> saveResults(const SaveSettings &settings, const QStringList &sourcePaths,
                                      const ResultList &results, int workers, const std::atomic<bool> *stop)
 {
-    auto produce = [&](int i) { return pictureToSave(results, i); };
-    return saveItems(settings, sourcePaths, sourcePaths, produce, {}, workers, stop, {},
-                     directFromRecipes(settings, results, sourcePaths));
+    return saveItems(settings, itemsToSave(sourcePaths, results), sourcePaths, {}, workers, stop);
 }
 
 std::vector<SaveOutcome> saveResults(const SaveSettings &settings, const BatchSession &session, int workers,
                                      const std::atomic<bool> *stop,
                                      const std::function<void(int, const SaveOutcome &)> &written)
 {
-    const ResultList &results = session.results();
     const QStringList items = session.sources().mid(0, session.itemsDone());
-    auto produce = [&](int i) { return pictureToSave(results, i); };
-    return saveItems(settings, items, session.sources(), produce, written, workers, stop, {},
-                     directFromRecipes(settings, results, session.sources()));
+    return saveItems(settings, itemsToSave(items, session.results()), session.sources(), written, workers, stop);
 }
 
 } // namespace lumivex

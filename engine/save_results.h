@@ -3,6 +3,7 @@
 
 #include "core/saver.h"
 #include "engine/result_list.h"
+#include "engine/save_road.h"
 
 #include <atomic>
 #include <functional>
@@ -25,32 +26,21 @@ struct SaveLayout {
     bool largestFirst = false;
 };
 
-// Writes items on `workers` threads through the one saver. No item is written over another
-// item of the same batch: a later item whose name is taken is saved under a numbered name
-// (`batchTargets`) and its outcome says so. `produce(i)` gives item i's picture (taken from a run's results, or decoded and
-// adjusted there and then) and throws StepFailure when there is none; `written(i, outcome)`
-// hears of each item once its file is in place (or it failed), one item at a time, on a thread
-// that finishes files for all workers. Once `stop` is set no further item is
-// started; those left have neither `written` nor a failure. Every source in `protectedSources`
-// is refused as a target. One outcome per item, in list order. `direct(i, path, &note)`, when
-// given, may make and write item i in one go instead (see saveStreamedResult) and returns false,
-// having written nothing, when the item must go the usual way.
-std::vector<SaveOutcome> saveItems(const SaveSettings &settings, const QStringList &sources,
+// Writes items on `workers` threads through the one road (saveItem). No item is written over
+// another item of the same batch: a later item whose name is taken is saved under a numbered name
+// (`batchTargets`) and its outcome says so. `written(i, outcome)` hears of each item once its
+// file is in place (or it failed), one item at a time, on a thread that finishes files for all
+// workers. Once `stop` is set no further item is started; those left have neither `written` nor
+// a failure. Every source in `protectedSources` is refused as a target. One outcome per item, in
+// list order.
+std::vector<SaveOutcome> saveItems(const SaveSettings &settings, const std::vector<SaveItem> &items,
                                    const QStringList &protectedSources,
-                                   const std::function<QImage(int)> &produce,
                                    const std::function<void(int, const SaveOutcome &)> &written = {},
                                    int workers = 0, const std::atomic<bool> *stop = nullptr,
-                                   const SaveLayout &layout = {},
-                                   const std::function<bool(int, const QString &, QString *)> &direct = {});
-
-// Writes `source` made by one adjustment as a JPEG at `path` a band of rows at a time, never
-// holding the picture (see saveStreamedResult); false, with nothing written, when the source
-// must go the whole-picture way. The bytes are those of the picture saved whole.
-bool saveAdjustedStreamed(const QString &source, const AdjustmentStep &step, const QString &path,
-                          const SaveSettings &settings, const FileIdentitySet &protectedFiles, QString *note);
+                                   const SaveLayout &layout = {});
 
 // Saves every result of a run: item i of `sourcePaths` with picture i of `results`. A result
-// kept as its recipe and saved as JPEG is made again the way the command line makes it.
+// kept as its recipe is made again the way the command line makes it.
 std::vector<SaveOutcome> saveResults(const SaveSettings &settings, const QStringList &sourcePaths,
                                      const ResultList &results, int workers = 0,
                                      const std::atomic<bool> *stop = nullptr);

@@ -27,6 +27,7 @@
 #include <fcntl.h>
 #include <map>
 #include <spawn.h>
+#include <sys/inotify.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -219,6 +220,89 @@ TEST(Cli, OutputEqualsTheWindowsRunAndSaveByteForByte)
                     << c.name << " " << qPrintable(name);
             EXPECT_EQ(cli.written().size(), 2);
         }
+    }
+}
+
+namespace {
+
+// How often each watched file is opened, as the kernel tells it (inotify), so nothing in the
+// program needs to count for it. Closes are watched too: the kernel merges an event with the
+// one before it when they are alike, so only opens with a close between them are told apart.
+class OpenCounter {
+public:
+    OpenCounter() : m_fd(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {}
+    ~OpenCounter() { ::close(m_fd); }
+    bool watch(const QString &path)
+    {
+        const int wd = ::inotify_add_watch(m_fd, QFile::encodeName(path).constData(), IN_OPEN | IN_CLOSE);
+        m_paths[wd] = path;
+        return m_fd >= 0 && wd >= 0;
+    }
+    // The opens since the last call, per file.
+    std::map<QString, int> opens()
+    {
+        std::map<QString, int> counts;
+        alignas(inotify_event) char buffer[4096];
+        for (ssize_t got; (got = ::read(m_fd, buffer, sizeof buffer)) > 0;)
+            for (ssize_t at = 0; at < got;) {
+                const auto *event = reinterpret_cast<const inotify_event *>(buffer + at);
+                if (event->mask & IN_OPEN)
+                    ++counts[m_paths[event->wd]];
+                at += ssize_t(sizeof(inotify_event) + event->len);
+            }
+        return counts;
+    }
+
+private:
+    int m_fd;
+    std::map<int, QString> m_paths;
+};
+
+} // namespace
+
+// Saving reads each source file once, for its pixels and its camera data alike, whichever way
+// the picture is made: streamed from a JPEG, decoded whole for another format or output, or
+// through a chain; from the window's recipes and on the command line.
+TEST(Cli, EachSourceIsOpenedOncePerSave)
+{
+    Cli cli;
+    const QString jpeg = writePicture(cli.dir, QStringLiteral("in/photo.jpg"), noisyPicture(41, 29, 3), "jpeg");
+    const QString png = writePicture(cli.dir, QStringLiteral("in/chart.png"), noisyPicture(23, 37, 4));
+    const std::vector<AdjustmentStep> one{{AdjustmentKind::Sharpening, 4}};
+    const std::vector<AdjustmentStep> chain{{AdjustmentKind::Brightness, 20}, {AdjustmentKind::Softening, 2}};
+    const struct {
+        const char *name;
+        QString source;
+        std::vector<AdjustmentStep> steps;
+        OutputFormat format;
+        const char *formatName;
+    } cases[] = {{"JPEG streamed to JPEG", jpeg, one, OutputFormat::Jpeg, "jpg"},
+                 {"PNG to JPEG", png, one, OutputFormat::Jpeg, "jpg"},
+                 {"JPEG to PNG", jpeg, one, OutputFormat::Png, "png"},
+                 {"a chain, JPEG to JPEG", jpeg, chain, OutputFormat::Jpeg, "jpg"}};
+    for (const auto &c : cases) {
+        OpenCounter counter;
+        ASSERT_TRUE(counter.watch(c.source));
+        SaveSettings settings;
+        settings.folder = cli.dir.filePath(QStringLiteral("window"));
+        QDir(settings.folder).removeRecursively();
+        QDir().mkpath(settings.folder);
+        settings.format = c.format;
+        settings.resultWord = chainResultWord(c.steps);
+        ResultList results;
+        results.setPicture(0, ResultPicture(QImage(), ResultRecipe{c.source, stampSource(c.source), c.steps}));
+        const std::vector<SaveOutcome> saved = saveResults(settings, {c.source}, results, 1);
+        ASSERT_TRUE(saved[0].written) << c.name << ": " << qPrintable(saved[0].failure);
+        EXPECT_EQ(counter.opens()[c.source], 1) << "the window's save, " << c.name;
+
+        QStringList arguments;
+        for (const AdjustmentStep &step : c.steps)
+            arguments << QStringLiteral("--adjust") << QLatin1String(adjustmentInfo(step.kind).name)
+                      << QStringLiteral("--strength") << QString::number(step.strength);
+        arguments << QStringLiteral("--output") << cli.out << QStringLiteral("--format") << QLatin1String(c.formatName)
+                  << c.source;
+        ASSERT_EQ(cli.run(arguments), 0) << c.name << ": " << qPrintable(cli.errorText);
+        EXPECT_EQ(counter.opens()[c.source], 1) << "the command line, " << c.name;
     }
 }
 

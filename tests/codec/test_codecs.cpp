@@ -248,7 +248,8 @@ TEST(Jpeg, AdjustingWhileDecodingGivesTheBytesOfAdjustingAfterwards)
             EXPECT_TRUE(adjusted);
         }
         // In a chain only the first step is done along the way.
-        const QImage chained = sourceToChainResult(source, {{AdjustmentKind::Sharpening, 3}, {AdjustmentKind::Contrast, 70}});
+        const QImage chained =
+            chainResultFromBytes(fileBytes(source), source, {{AdjustmentKind::Sharpening, 3}, {AdjustmentKind::Contrast, 70}});
         EXPECT_EQ(chained, adjustPicture(AdjustmentKind::Contrast, adjustPicture(AdjustmentKind::Sharpening, decoded, 3), 70));
     }
 }
@@ -283,17 +284,18 @@ TEST(Jpeg, MadeBandByBandTheFileIsTheWholePictureWaysFile)
                                           AdjustmentStep{AdjustmentKind::Softening, 3}, AdjustmentStep{AdjustmentKind::Sharpening, 8}}) {
             const QString whole = dir.filePath(QStringLiteral("whole.jpg")), banded = dir.filePath(QStringLiteral("banded.jpg"));
             QFile::remove(banded);
-            const QString wholeNote = saveOneResult(sourceToResult(path, step.kind, step.strength), whole, settings, path, {path});
-            QString note;
+            const SaveResult wholeSaved = saveOneResult(sourceToResult(path, step.kind, step.strength), whole, settings, path, {path});
+            ASSERT_TRUE(wholeSaved.written()) << qPrintable(wholeSaved.failure().description());
             const auto stage = adjustingStage(step.kind, step.strength);
-            EXPECT_EQ(saveStreamedResult(fileBytes(path), *stage, banded, settings, path, {path}, &note), source.streamed)
-                << source.name;
+            const SaveResult bandedSaved = saveStreamedResult(fileBytes(path), *stage, banded, settings, path, {path});
+            EXPECT_EQ(bandedSaved.written(), source.streamed) << source.name;
             if (!source.streamed) {
+                EXPECT_TRUE(bandedSaved.declined()) << qPrintable(bandedSaved.failure().description());
                 EXPECT_FALSE(QFile::exists(banded));
                 continue;
             }
             EXPECT_EQ(fileBytes(banded), fileBytes(whole)) << source.name << " " << int(step.kind);
-            EXPECT_EQ(note, wholeNote);
+            EXPECT_EQ(bandedSaved.note(), wholeSaved.note());
         }
     }
     // Failures are the decoder's own reports, and a source is never a target.
@@ -301,16 +303,13 @@ TEST(Jpeg, MadeBandByBandTheFileIsTheWholePictureWaysFile)
     const QByteArray full = libjpegEncode(noisyPicture(64, 64, 8), 90);
     writeBytes(cut, full.left(full.size() * 2 / 3));
     const auto stage = adjustingStage(AdjustmentKind::Sharpening, 3);
-    QString note;
-    try {
-        saveStreamedResult(fileBytes(cut), *stage, dir.filePath(QStringLiteral("out.jpg")), settings, cut, {cut}, &note);
-        ADD_FAILURE() << "a cut file was saved";
-    } catch (const StepFailure &failure) {
-        EXPECT_EQ(failure.description(), QStringLiteral("Cannot decode the picture (the file ends too early): ") + cut);
-    }
+    const SaveResult cutSaved = saveStreamedResult(fileBytes(cut), *stage, dir.filePath(QStringLiteral("out.jpg")), settings, cut, {cut});
+    EXPECT_FALSE(cutSaved.written() || cutSaved.declined()) << "a cut file was saved";
+    EXPECT_EQ(cutSaved.failure().description(), QStringLiteral("Cannot decode the picture (the file ends too early): ") + cut);
     EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("out.jpg"))));
     const QString source = dir.filePath(QStringLiteral("colour.jpg"));
-    EXPECT_THROW(saveStreamedResult(fileBytes(source), *stage, source, settings, source, {source}, &note), StepFailure);
+    const SaveResult overSource = saveStreamedResult(fileBytes(source), *stage, source, settings, source, {source});
+    EXPECT_EQ(overSource.failure().description(), QStringLiteral("Not saved: the output would replace a source file: ") + source);
     EXPECT_EQ(fileBytes(source), sources[0].jpeg);
 }
 
@@ -907,7 +906,8 @@ TEST(Encode, SaversJpegPathIsCloseToTheResultAndQualityChangesTheSize)
     for (int quality : {50, 90}) {
         settings.quality = quality;
         const QString path = dir.filePath(QStringLiteral("q%1.jpg").arg(quality));
-        saveOneResult(source, path, settings, QStringLiteral(LUMIVEX_SAMPLES_DIR "/Harbour at dusk.jpg"), QStringList());
+        ASSERT_TRUE(saveOneResult(source, path, settings, QStringLiteral(LUMIVEX_SAMPLES_DIR "/Harbour at dusk.jpg"), QStringList())
+                        .written());
         const QImage back = decodePictureFile(path).value().image;
         EXPECT_GT(psnr(back, source), quality == 90 ? 36.0 : 30.0) << quality;
         sizes << QFileInfo(path).size();

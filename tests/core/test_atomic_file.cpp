@@ -71,7 +71,7 @@ TEST(AtomicFile, ALinkAtTheNameIsReplacedNeverFollowed)
         settings.resultWord = QStringLiteral("brightened");
         const QString target = joinPath(f.out, outputFileName(source, settings.resultWord, format));
         ASSERT_TRUE(QFile::link(victim, target));
-        saveOneResult(picture, target, settings, source, {source});
+        EXPECT_TRUE(saveOneResult(picture, target, settings, source, {source}).written());
         EXPECT_EQ(contents(victim), QByteArray("keep me"));
         const QFileInfo written(target);
         EXPECT_FALSE(written.isSymLink());

@@ -186,8 +186,10 @@ TEST(SaveResults, SameStemItemsAreAllKeptUnderNumberedNames)
     savePictureAsBmp(noisyPicture(3, 3, 99), stale);
     std::vector<int> heard;
     std::mutex heardMutex;
-    const auto outcomes = saveItems(batch.settings(OutputFormat::Bmp), sources, sources,
-                                    [&](int i) { return batch.results.picture(i).image(); },
+    std::vector<SaveItem> items;
+    for (int i = 0; i < 4; ++i)
+        items.push_back(SaveItem::held(sources[i], batch.results.picture(i).image()));
+    const auto outcomes = saveItems(batch.settings(OutputFormat::Bmp), items, sources,
                                     [&](int i, const SaveOutcome &) {
                                         std::lock_guard<std::mutex> lock(heardMutex);
                                         heard.push_back(i);
