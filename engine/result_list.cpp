@@ -43,7 +43,6 @@ void readStampedSource(const QString &source, const SourceStamp &stamp, KeptByte
     checkSourceStamp(source, stamp, read);
 }
 
-void readRecipeSource(const ResultRecipe &recipe, KeptBytes &into) { readStampedSource(recipe.source, recipe.stamp, into); }
 
 QByteArray readRecipeSource(const ResultRecipe &recipe)
 {

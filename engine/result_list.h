@@ -25,11 +25,10 @@ struct ResultRecipe {
 // file just read for the recipe, is that of the very file the run read, unchanged: a result made
 // from anything else would not be the run's.
 void checkRecipeSource(const ResultRecipe &recipe, const SourceStamp &read);
-// The recipe's source bytes, read once and checked as above (a source gone or unreadable has
-// changed too).
-void readRecipeSource(const ResultRecipe &recipe, KeptBytes &into);
-// The same for the file `source` that must still be the one of `stamp`.
+// The bytes of the file `source`, read once and checked as above against `stamp` (a source gone
+// or unreadable has changed too).
 void readStampedSource(const QString &source, const SourceStamp &stamp, KeptBytes &into);
+// The same for a recipe's source.
 QByteArray readRecipeSource(const ResultRecipe &recipe);
 
 // One adjusted picture, held as it is or as its recipe. A source that could not be decoded leaves it empty, with the reason, so that
