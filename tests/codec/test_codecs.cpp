@@ -1300,22 +1300,8 @@ TEST(Boundary, EveryBadFileIsAFailureWithItsReasonNeverAnException)
     const QByteArray jpeg = libjpegEncode(noisyPicture(48, 40, 5), 90);
     writeBytes(cut, jpeg.left(jpeg.size() / 2));
     // A BMP header claiming 30000 x 30000 pixels: 3.4 GB, refused before anything is allocated.
-    QByteArray huge(54 + 16, '\0');
-    auto put32 = [&](int at, quint32 v) {
-        for (int i = 0; i < 4; ++i)
-            huge[at + i] = char((v >> (8 * i)) & 0xff);
-    };
-    huge[0] = 'B';
-    huge[1] = 'M';
-    put32(2, 54 + 16);
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, 30000);
-    put32(22, 30000);
-    huge[26] = 1;
-    huge[28] = 32;
     const QString large = dir.filePath(QStringLiteral("huge.bmp"));
-    writeBytes(large, huge);
+    writeBytes(large, bmpClaiming(30000, 30000));
     const QString fifo = dir.filePath(QStringLiteral("x.jpg"));
     ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
 

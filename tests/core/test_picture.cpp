@@ -66,23 +66,9 @@ TEST(Picture, RefusesAPictureTooLargeForItsByteCount)
 {
     // A BMP header claiming 30000 x 30000 pixels: 3.6 GB of pixels, refused before allocating.
     QTemporaryDir dir;
-    QByteArray header(54, '\0');
-    auto put32 = [&](int at, quint32 v) {
-        for (int i = 0; i < 4; ++i)
-            header[at + i] = char((v >> (8 * i)) & 0xff);
-    };
-    header[0] = 'B';
-    header[1] = 'M';
-    put32(2, 54 + 16);
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, 30000);
-    put32(22, 30000);
-    header[26] = 1;
-    header[28] = 32;
     QFile file(dir.filePath(QStringLiteral("huge.bmp")));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(header + QByteArray(16, '\0'));
+    file.write(bmpClaiming(30000, 30000));
     file.close();
     const Outcome<QImage> huge = decodePicture(file.fileName());
     ASSERT_FALSE(huge.ok()) << "decoded an oversized picture";
