@@ -178,17 +178,21 @@ OpenFolder::OpenFolder(int fd) : m_fd(fd)
     m_nameLimit = limit > 0 ? std::size_t(limit) : std::size_t(NAME_MAX);
 }
 
-std::shared_ptr<const OpenFolder> openFolder(const QString &folder, const QString &reportPath)
+Outcome<std::shared_ptr<const OpenFolder>> openFolder(const QString &folder, const QString &reportPath)
 {
-    const QByteArray name = fileNameToBytes(folder.isEmpty() ? QStringLiteral(".") : folder);
-    const int fd = ::open(name.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        throwWriteFailure(reportPath, errno);
-    return std::make_shared<const OpenFolder>(fd);
+    return outcomeOf([&] {
+        const QByteArray name = fileNameToBytes(folder.isEmpty() ? QStringLiteral(".") : folder);
+        const int fd = ::open(name.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0)
+            throwWriteFailure(reportPath, errno);
+        return std::make_shared<const OpenFolder>(fd);
+    });
 }
 
-std::shared_ptr<const OpenFolder> enterFolder(const OpenFolder &parent, const QByteArray &name,
-                                              const QString &shownPath, const QString &reportPath)
+namespace {
+
+std::shared_ptr<const OpenFolder> enterOrThrow(const OpenFolder &parent, const QByteArray &name,
+                                               const QString &shownPath, const QString &reportPath)
 {
     if (name.isEmpty() || name == "." || name == ".." || name.contains('/'))
         throwWriteFailure(reportPath, QStringLiteral("not a folder name: ") + shownPath);
@@ -209,11 +213,22 @@ std::shared_ptr<const OpenFolder> enterFolder(const OpenFolder &parent, const QB
     return std::make_shared<const OpenFolder>(fd);
 }
 
-void checkNameFits(const OpenFolder &folder, const QByteArray &name, const QString &reportPath)
+} // namespace
+
+Outcome<std::shared_ptr<const OpenFolder>> enterFolder(const OpenFolder &parent, const QByteArray &name,
+                                                       const QString &shownPath, const QString &reportPath)
 {
-    const std::size_t limit = folder.nameLimit();
-    if (std::size_t(name.size()) > limit)
-        throwWriteFailure(reportPath, QStringLiteral("the name is longer than the %1 bytes the file system allows").arg(limit));
+    return outcomeOf([&] { return enterOrThrow(parent, name, shownPath, reportPath); });
+}
+
+Outcome<void> checkNameFits(const OpenFolder &folder, const QByteArray &name, const QString &reportPath)
+{
+    return outcomeOf([&] {
+        const std::size_t limit = folder.nameLimit();
+        if (std::size_t(name.size()) > limit)
+            throwWriteFailure(reportPath,
+                              QStringLiteral("the name is longer than the %1 bytes the file system allows").arg(limit));
+    });
 }
 
 QString existsFailure(const QString &path) { return QStringLiteral("The file exists already: ") + path; }
@@ -267,13 +282,10 @@ void AtomicFile::open()
         m_target = *placed;
     } else {
         const QFileInfo info(m_path);
-        try {
-            m_target = AtomicTarget{openFolder(info.path(), m_path), fileNameToBytes(info.fileName())};
-        } catch (const StepFailure &failure) {
-            if (m_failureDescription.isEmpty())
-                throw;
-            throw StepFailure(m_failureDescription, failure.detail());
-        }
+        Outcome<std::shared_ptr<const OpenFolder>> folder = openFolder(info.path(), m_path);
+        if (!folder.ok() && !m_failureDescription.isEmpty() && folder.failure().kind() != Failure::Kind::OutOfMemory)
+            throw StepFailure(m_failureDescription, folder.failure().detail());
+        m_target = AtomicTarget{std::move(folder).valueOrThrow(), fileNameToBytes(info.fileName())};
     }
     const int folder = m_target.folder->fd();
     const QByteArray &name = m_target.name;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "core/outcome.h"
 #include <QByteArray>
 #include <QIODevice>
 #include <QString>
@@ -66,15 +67,15 @@ private:
     std::size_t m_nameLimit;
 };
 
-// The folder a path names, links followed (the folder given is the user's choice); throws the
-// write failure of `reportPath` with the system's reason.
-std::shared_ptr<const OpenFolder> openFolder(const QString &folder, const QString &reportPath);
+// The folder a path names, links followed (the folder given is the user's choice); or the write
+// failure of `reportPath` with the system's reason.
+Outcome<std::shared_ptr<const OpenFolder>> openFolder(const QString &folder, const QString &reportPath);
 // The folder `name` inside `parent`, created when missing, never through a link: a link there is
 // refused with its path (`shownPath`) as the reason, so nothing lands outside the parent.
-std::shared_ptr<const OpenFolder> enterFolder(const OpenFolder &parent, const QByteArray &name,
-                                              const QString &shownPath, const QString &reportPath);
-// Throws the write failure of `reportPath` when `name` is longer than the folder's file system takes.
-void checkNameFits(const OpenFolder &folder, const QByteArray &name, const QString &reportPath);
+Outcome<std::shared_ptr<const OpenFolder>> enterFolder(const OpenFolder &parent, const QByteArray &name,
+                                                       const QString &shownPath, const QString &reportPath);
+// The write failure of `reportPath` when `name` is longer than the folder's file system takes.
+Outcome<void> checkNameFits(const OpenFolder &folder, const QByteArray &name, const QString &reportPath);
 
 // Where an AtomicFile is put: a name in a folder held open.
 struct AtomicTarget {

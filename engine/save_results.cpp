@@ -50,11 +50,11 @@ std::shared_ptr<const OpenFolder> itemFolder(const std::shared_ptr<const OpenFol
 {
     if (!output && subfolder.isEmpty())
         return nullptr;
-    std::shared_ptr<const OpenFolder> folder = output ? output : openFolder(outputPath, path);
+    std::shared_ptr<const OpenFolder> folder = output ? output : openFolder(outputPath, path).valueOrThrow();
     QString shown = outputPath;
     for (const QString &part : subfolder.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
         shown = joinPath(shown, part);
-        folder = enterFolder(*folder, fileNameToBytes(part), shown, path);
+        folder = enterFolder(*folder, fileNameToBytes(part), shown, path).valueOrThrow();
     }
     return folder;
 }
@@ -125,7 +125,7 @@ void writeItem(const SaveRun &run, int i, SaveOutcome &outcome)
         const QByteArray name = fileNameToBytes(outcome.path.mid(outcome.path.lastIndexOf(QLatin1Char('/')) + 1));
         std::optional<AtomicFile::Placement> placement;
         if (folder) {
-            checkNameFits(*folder, name, outcome.path);
+            checkNameFits(*folder, name, outcome.path).valueOrThrow();
             // Only a shortcut: whether the name is free is settled when the file is linked.
             if (layout.keepExisting && nameTaken(*folder, name)) {
                 outcome.keptExisting = true;
@@ -160,11 +160,10 @@ std::vector<SaveOutcome> saveItems(const SaveSettings &settings, const std::vect
     const FileIdentitySet protectedFiles(protectedSources);
     SaveRun run{settings, items, protectedFiles, nullptr, layout};
     // Opened once; what is written goes into this very folder whatever becomes of its path.
-    try {
-        run.outputFolder = openFolder(settings.folder, settings.folder);
-    } catch (const StepFailure &) {
-        // each item tells why for itself
-    }
+    // When it cannot be opened, each item tells why for itself.
+    Outcome<std::shared_ptr<const OpenFolder>> output = openFolder(settings.folder, settings.folder);
+    if (output.ok())
+        run.outputFolder = std::move(output).value();
     std::vector<SaveOutcome> outcomes = plannedOutcomes(settings, items, layout);
 
     int threads = workers > 0 ? workers : int(std::max(1u, std::thread::hardware_concurrency()));
