@@ -718,6 +718,8 @@ void CompareView::hideEvent(QHideEvent *event)
 {
     storeGeometry();
     QWidget::hideEvent(event);
+    if (event->spontaneous())
+        return; // minimised: it comes back showing what it showed
     // Nothing is kept for a view no one sees; the next one decodes afresh. A shared job's decodes
     // are the other window's to keep or let go.
     m_wanted = PreviewRequest();

@@ -29,6 +29,7 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QWheelEvent>
+#include <QtTest/qtestspontaneevent.h>
 #include <gtest/gtest.h>
 
 using namespace lumivex;
@@ -445,6 +446,13 @@ TEST(CompareView, NextAndPreviousShowEachItemWithItsOwnStrength)
     press(view, Qt::Key_PageUp);
     ASSERT_TRUE(waitForShown(view, paths[0], AdjustmentKind::Contrast, 20));
     EXPECT_EQ(view.canvas()->after(), adjustPicture(AdjustmentKind::Contrast, decodePicture(paths[0]).value(), 20));
+
+    // Minimised, the window system hides it (spontaneously): it keeps what it shows for its return.
+    QHideEvent minimised;
+    QSpontaneKeyEvent::setSpontaneous(&minimised);
+    QApplication::instance()->notify(&view, &minimised);
+    EXPECT_FALSE(view.canvas()->after().isNull()) << "a minimised view came back blank";
+    EXPECT_EQ(view.shown().source, paths[0]);
 }
 
 TEST(CompareView, WorksFromTheKeyboardAloneAndRemembersItsPlace)
