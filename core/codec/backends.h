@@ -13,6 +13,18 @@
 
 namespace lumivex::codec {
 
+// A library loaded on first use and kept for the rest of the run (libheif, libjxl: a start
+// would pay for them and what they bring every time): its handle, or null with why in `missing`.
+void *loadLibrary(const char *soname, const char *label, QString *missing);
+// The function `name` of a loaded library into `function`; false with why in `missing`.
+void *librarySymbol(void *library, const char *name, const char *label, QString *missing);
+template <class Function>
+bool findFunction(void *library, const char *name, Function *&function, const char *label, QString *missing)
+{
+    function = reinterpret_cast<Function *>(librarySymbol(library, name, label, missing));
+    return function != nullptr;
+}
+
 // Rows handed to a RowSink so far, so that the rest can be handed over after the decode.
 struct RowFeed {
     RowSink *sink = nullptr;

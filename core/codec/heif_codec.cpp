@@ -10,7 +10,6 @@
 
 #include <QRegularExpression>
 
-#include <dlfcn.h>
 #include <libheif/heif.h>
 #include <vector>
 #include <QCoreApplication>
@@ -72,17 +71,12 @@ struct Heif {
 Heif loadHeif()
 {
     Heif api;
-    void *library = dlopen("libheif.so.1", RTLD_NOW | RTLD_LOCAL);
-    if (!library) {
-        api.missing = QStringLiteral("libheif could not be loaded: ") + QString::fromLocal8Bit(dlerror());
+    void *library = loadLibrary("libheif.so.1", "libheif", &api.missing);
+    if (!library)
         return api;
-    }
 #define LUMIVEX_HEIF_FIND(name)                                                                        \
-    api.name = reinterpret_cast<decltype(&::heif_##name)>(dlsym(library, "heif_" #name));            \
-    if (!api.name) {                                                                                   \
-        api.missing = QStringLiteral("libheif has no heif_" #name);                                   \
-        return api;                                                                                    \
-    }
+    if (!findFunction(library, "heif_" #name, api.name, "libheif", &api.missing))                      \
+        return api;
     LUMIVEX_HEIF_FUNCTIONS(LUMIVEX_HEIF_FIND)
 #undef LUMIVEX_HEIF_FIND
     return api; // kept loaded for the rest of the run

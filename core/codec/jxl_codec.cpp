@@ -8,7 +8,6 @@
 #include "core/error_report.h"
 
 #include <cmath>
-#include <dlfcn.h>
 #include <cstring>
 #include <jxl/decode.h>
 #include <jxl/encode.h>
@@ -77,17 +76,12 @@ Jxl loadJxl()
 #else
     const char *name = "libjxl.so." LUMIVEX_JXL_STRING(JPEGXL_MAJOR_VERSION);
 #endif
-    void *library = dlopen(name, RTLD_NOW | RTLD_LOCAL);
-    if (!library) {
-        api.missing = QStringLiteral("libjxl could not be loaded: ") + QString::fromLocal8Bit(dlerror());
+    void *library = loadLibrary(name, "libjxl", &api.missing);
+    if (!library)
         return api;
-    }
 #define LUMIVEX_JXL_FIND(name)                                                                         \
-    api.name = reinterpret_cast<decltype(&::Jxl##name)>(dlsym(library, "Jxl" #name));                 \
-    if (!api.name) {                                                                                   \
-        api.missing = QStringLiteral("libjxl has no Jxl" #name);                                      \
-        return api;                                                                                    \
-    }
+    if (!findFunction(library, "Jxl" #name, api.name, "libjxl", &api.missing))                         \
+        return api;
     LUMIVEX_JXL_FUNCTIONS(LUMIVEX_JXL_FIND)
 #undef LUMIVEX_JXL_FIND
     return api; // kept loaded for the rest of the run
