@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/settings_store.h"
 #include "scripted_dialogs.h"
+#include "window_parts.h"
 #include "test_images.h"
 #include "ui/accessibility.h"
 #include "ui/form1.h"
@@ -52,10 +53,7 @@ struct Walk {
     }
 };
 
-struct Windows {
-    QTemporaryDir dir;
-    SettingsStore settings{dir.filePath(QStringLiteral("conf/Lumivex.conf"))};
-    ScriptedDialogs dialogs;
+struct Windows : WindowParts {
     Form1 main{settings, dialogs};
 };
 

@@ -10,6 +10,7 @@
 #include "ui/image_list_view.h"
 #include "ui/keyboard.h"
 #include "scripted_dialogs.h"
+#include "window_parts.h"
 #include "test_images.h"
 
 #include <QAccessible>
@@ -37,10 +38,7 @@ using namespace lumivex::testing;
 
 namespace {
 
-struct Fixture {
-    QTemporaryDir dir;
-    SettingsStore settings{dir.filePath(QStringLiteral("conf/Lumivex.conf"))};
-    ScriptedDialogs dialogs;
+struct Fixture : WindowParts {
     std::unique_ptr<Form1> window;
 
     Form1 &open(const QStringList &paths)

@@ -7,6 +7,7 @@
 #include "core/picture.h"
 #include "ui/picture_box.h"
 #include "scripted_dialogs.h"
+#include "window_parts.h"
 #include "core/settings_store.h"
 #include "test_images.h"
 #include "window_testing.h"
@@ -31,10 +32,7 @@ using namespace lumivex::testing;
 
 namespace {
 
-struct Fixture {
-    QTemporaryDir dir;
-    SettingsStore settings{dir.filePath(QStringLiteral("conf/Lumivex.conf"))};
-    ScriptedDialogs dialogs;
+struct Fixture : WindowParts {
     std::unique_ptr<Form1> window;
 
     Form1 &open()

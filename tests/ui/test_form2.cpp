@@ -6,6 +6,7 @@
 #include "engine/pipeline.h"
 #include "ui/picture_box.h"
 #include "scripted_dialogs.h"
+#include "window_parts.h"
 #include "core/picture.h"
 #include "core/settings_store.h"
 #include "test_images.h"
@@ -40,10 +41,7 @@ using namespace lumivex::testing;
 
 namespace {
 
-struct Fixture {
-    QTemporaryDir dir;
-    SettingsStore settings{dir.filePath(QStringLiteral("conf/Lumivex.conf"))};
-    ScriptedDialogs dialogs;
+struct Fixture : WindowParts {
     QStringList sources;
     int mainShown = 0;
     std::unique_ptr<Form2> window;

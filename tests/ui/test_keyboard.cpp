@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/settings_store.h"
 #include "scripted_dialogs.h"
+#include "window_parts.h"
 #include "test_images.h"
 #include "ui/form1.h"
 #include "ui/form2.h"
@@ -26,10 +27,7 @@ using namespace lumivex::testing;
 
 namespace {
 
-struct Fixture {
-    QTemporaryDir dir;
-    SettingsStore settings{dir.filePath(QStringLiteral("conf/Lumivex.conf"))};
-    ScriptedDialogs dialogs;
+struct Fixture : WindowParts {
     Form1 main{settings, dialogs};
 
     bool showActive(QWidget &window)

@@ -10,6 +10,7 @@
 #include "core/picture.h"
 #include "core/settings_store.h"
 #include "scripted_dialogs.h"
+#include "window_parts.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -41,10 +42,7 @@ QString expectedLanguage() { return qEnvironmentVariable("LUMIVEX_EXPECT_LANGUAG
 bool german() { return expectedLanguage() == QLatin1String("de"); }
 QString pick(const char *english, const char *deutsch) { return QString::fromUtf8(german() ? deutsch : english); }
 
-struct Windows {
-    QTemporaryDir dir;
-    SettingsStore settings{dir.filePath(QStringLiteral("conf/Lumivex.conf"))};
-    ScriptedDialogs dialogs;
+struct Windows : WindowParts {
     std::unique_ptr<Form1> main;
     std::unique_ptr<Form2> results;
     Windows()
