@@ -17,6 +17,7 @@
 #include "ui/qt_dialogs.h"
 #include "ui/translations.h"
 #include "scripted_dialogs.h"
+#include "dark_palette.h"
 
 #include <QApplication>
 #include <QFile>
@@ -34,27 +35,10 @@
 #include <functional>
 
 using namespace lumivex;
+using lumivex::testing::darkPalette;
 
 namespace {
 
-QPalette darkPalette()
-{
-    QPalette p;
-    p.setColor(QPalette::Window, QColor(0x2d, 0x2d, 0x2d));
-    p.setColor(QPalette::WindowText, QColor(0xe8, 0xe8, 0xe8));
-    p.setColor(QPalette::Base, QColor(0x1e, 0x1e, 0x1e));
-    p.setColor(QPalette::AlternateBase, QColor(0x2a, 0x2a, 0x2a));
-    p.setColor(QPalette::Text, QColor(0xe8, 0xe8, 0xe8));
-    p.setColor(QPalette::Button, QColor(0x3a, 0x3a, 0x3a));
-    p.setColor(QPalette::ButtonText, QColor(0xe8, 0xe8, 0xe8));
-    p.setColor(QPalette::Highlight, QColor(0x3d, 0x7a, 0xd6));
-    p.setColor(QPalette::HighlightedText, Qt::white);
-    p.setColor(QPalette::ToolTipBase, QColor(0x3a, 0x3a, 0x3a));
-    p.setColor(QPalette::ToolTipText, QColor(0xe8, 0xe8, 0xe8));
-    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
-        p.setColor(QPalette::Disabled, role, QColor(0x80, 0x80, 0x80));
-    return p;
-}
 
 CompareView *shownView()
 {

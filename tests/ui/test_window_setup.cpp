@@ -5,6 +5,7 @@
 #include "ui/form2.h"
 #include "ui/image_list_view.h"
 #include "ui/keyboard.h"
+#include "dark_palette.h"
 #include <QTreeWidget>
 #include "ui/window_setup.h"
 #include "ui/readable_style.h"
@@ -70,20 +71,6 @@ QColor backgroundBehind(const QWidget *widget)
     return QColor();
 }
 
-QPalette darkPalette()
-{
-    QPalette p;
-    p.setColor(QPalette::Window, QColor(0x2d, 0x2d, 0x2d));
-    p.setColor(QPalette::WindowText, QColor(0xe8, 0xe8, 0xe8));
-    p.setColor(QPalette::Base, QColor(0x1e, 0x1e, 0x1e));
-    p.setColor(QPalette::AlternateBase, QColor(0x2a, 0x2a, 0x2a));
-    p.setColor(QPalette::Text, QColor(0xe8, 0xe8, 0xe8));
-    p.setColor(QPalette::Button, QColor(0x3a, 0x3a, 0x3a));
-    p.setColor(QPalette::ButtonText, QColor(0xe8, 0xe8, 0xe8));
-    p.setColor(QPalette::Highlight, QColor(0x3d, 0x7a, 0xd6));
-    p.setColor(QPalette::HighlightedText, Qt::white);
-    return p;
-}
 
 } // namespace
 
