@@ -13,6 +13,21 @@
 
 namespace lumivex::codec {
 
+// The 16- and 32-bit numbers of a TIFF structure (EXIF, a TIFF-based raw file) in the byte order
+// its header names; the caller keeps `at` inside the bytes.
+struct TiffNumbers {
+    const unsigned char *p;
+    bool little;
+    unsigned u16(std::size_t at) const { return little ? unsigned(p[at] | p[at + 1] << 8) : unsigned(p[at] << 8 | p[at + 1]); }
+    std::uint32_t u32(std::size_t at) const
+    {
+        return little ? std::uint32_t(p[at]) | std::uint32_t(p[at + 1]) << 8 | std::uint32_t(p[at + 2]) << 16 |
+                            std::uint32_t(p[at + 3]) << 24
+                      : std::uint32_t(p[at]) << 24 | std::uint32_t(p[at + 1]) << 16 | std::uint32_t(p[at + 2]) << 8 |
+                            std::uint32_t(p[at + 3]);
+    }
+};
+
 // A library loaded on first use and kept for the rest of the run (libheif, libjxl: a start
 // would pay for them and what they bring every time): its handle, or null with why in `missing`.
 void *loadLibrary(const char *soname, const char *label, QString *missing);

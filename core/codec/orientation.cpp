@@ -55,15 +55,9 @@ int exifOrientation(const char *tiff, std::size_t size)
     const bool little = p[0] == 'I' && p[1] == 'I';
     if (!little && !(p[0] == 'M' && p[1] == 'M'))
         return 1;
-    auto u16 = [&](std::size_t at) {
-        return little ? unsigned(p[at] | p[at + 1] << 8) : unsigned(p[at] << 8 | p[at + 1]);
-    };
-    auto u32 = [&](std::size_t at) {
-        return little ? std::uint32_t(p[at]) | std::uint32_t(p[at + 1]) << 8 | std::uint32_t(p[at + 2]) << 16 |
-                            std::uint32_t(p[at + 3]) << 24
-                      : std::uint32_t(p[at]) << 24 | std::uint32_t(p[at + 1]) << 16 | std::uint32_t(p[at + 2]) << 8 |
-                            std::uint32_t(p[at + 3]);
-    };
+    const codec::TiffNumbers numbers{p, little};
+    auto u16 = [&](std::size_t at) { return numbers.u16(at); };
+    auto u32 = [&](std::size_t at) { return numbers.u32(at); };
     const std::size_t ifd = u32(4);
     if (ifd + 2 > size)
         return 1;

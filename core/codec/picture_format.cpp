@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/codec/picture_format.h"
 
+#include "core/codec/backends.h"
+
 #include <QByteArray>
 #include <algorithm>
 #include <cstdint>
@@ -21,15 +23,9 @@ bool tiffHoldsCameraData(const unsigned char *p, std::size_t size)
     if (p[8] == 'C' && p[9] == 'R' && p[0] == 'I')
         return true; // Canon CR2
     const bool little = p[0] == 'I';
-    auto u16 = [&](std::size_t at) {
-        return little ? unsigned(p[at] | p[at + 1] << 8) : unsigned(p[at] << 8 | p[at + 1]);
-    };
-    auto u32 = [&](std::size_t at) {
-        return little ? std::uint32_t(p[at]) | std::uint32_t(p[at + 1]) << 8 | std::uint32_t(p[at + 2]) << 16 |
-                            std::uint32_t(p[at + 3]) << 24
-                      : std::uint32_t(p[at]) << 24 | std::uint32_t(p[at + 1]) << 16 | std::uint32_t(p[at + 2]) << 8 |
-                            std::uint32_t(p[at + 3]);
-    };
+    const codec::TiffNumbers numbers{p, little};
+    auto u16 = [&](std::size_t at) { return numbers.u16(at); };
+    auto u32 = [&](std::size_t at) { return numbers.u32(at); };
     constexpr unsigned kDngVersion = 50706, kPhotometric = 262, kSubIfds = 330;
     constexpr unsigned kCfa = 32803, kLinearRaw = 34892;
     // Whether the directory at `ifd` says raw; its sub-directories' offsets go into `below`.
