@@ -40,6 +40,21 @@ struct Shown {
     int count = 0;
 };
 
+// How long the GUI thread goes without handling a 2 ms timer while this lives: it never waits
+// for the worker, so the longest gap is what the machine's other load costs, and no more.
+struct GuiGaps {
+    qint64 longest = 0;
+    QElapsedTimer sinceTick;
+    QTimer tick;
+
+    GuiGaps()
+    {
+        sinceTick.start();
+        QObject::connect(&tick, &QTimer::timeout, [this] { longest = std::max(longest, sinceTick.restart()); });
+        tick.start(2);
+    }
+};
+
 double median(std::vector<double> v)
 {
     std::sort(v.begin(), v.end());
@@ -123,29 +138,18 @@ int main(int argc, char **argv)
     view.canvas()->zoomChanged();
     {
         // The same ticks over half a second with nothing to do: what the machine's other load costs.
-        qint64 longestGap = 0;
-        QElapsedTimer sinceTick;
-        sinceTick.start();
-        QTimer tick;
-        QObject::connect(&tick, &QTimer::timeout, [&] { longestGap = std::max(longestGap, sinceTick.restart()); });
-        tick.start(2);
+        GuiGaps gaps;
         QElapsedTimer idle;
         idle.start();
         while (idle.elapsed() < 500)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
-        std::printf("  idle        longest GUI gap %lld ms\n", static_cast<long long>(longestGap));
+        std::printf("  idle        longest GUI gap %lld ms\n", static_cast<long long>(gaps.longest));
     }
     for (const Case &c : cases) {
         const int droppedBefore = view.job().dropped();
         const int shownBefore = shown.count;
         const int span = c.kind == AdjustmentKind::Brightness ? 80 : c.kind == AdjustmentKind::Contrast ? 40 : 9;
-        // How long the GUI thread went without handling a timer: it never waits for the worker.
-        qint64 longestGap = 0;
-        QElapsedTimer sinceTick;
-        sinceTick.start();
-        QTimer tick;
-        QObject::connect(&tick, &QTimer::timeout, [&] { longestGap = std::max(longestGap, sinceTick.restart()); });
-        tick.start(2);
+        GuiGaps gaps;
         QElapsedTimer clock;
         clock.start();
         int last = 0;
@@ -162,11 +166,11 @@ int main(int argc, char **argv)
         QElapsedTimer tail;
         tail.start();
         waitFor([&] { return !view.isPending() && view.shown().strength == last && shown.count > shownBefore; });
-        tick.stop();
+        gaps.tick.stop();
         std::printf("  %-11s %.0f ms in all, %d shown, %d dropped, last shown %.0f ms after the last move, "
                     "longest GUI gap %lld ms\n",
                     c.name, clock.nsecsElapsed() / 1e6, shown.count - shownBefore, view.job().dropped() - droppedBefore,
-                    tail.nsecsElapsed() / 1e6, static_cast<long long>(longestGap));
+                    tail.nsecsElapsed() / 1e6, static_cast<long long>(gaps.longest));
     }
     std::printf("\ndecodes of the source: %d\n", view.job().decodes());
     return 0;
